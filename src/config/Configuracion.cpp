@@ -1,0 +1,6 @@
+#include "config/Configuracion.h"
+
+Configuracion& Config() {
+    static Configuracion c;
+    return c;
+}

@@ -1,0 +1,29 @@
+#pragma once
+#include <QString>
+#include <cstdint>
+
+// The send settings read from the settings file, one instance for the whole program.
+struct Configuracion {
+    std::int16_t IntervaloMinutos = 0;
+    QString DireccionIPWeb;
+    QString BaseWeb;
+    std::int16_t PuertoWeb = 3306;
+    QString UsuarioWeb;
+    QString ContrasenaWeb;
+    std::uint8_t NumeroPrecio = 1;
+    QString DireccionFTP;
+    QString CarpetaFTP;
+    QString UsuarioFTP;
+    QString ContrasenaFTP;
+    QString TablaProductos;
+    QString CampoTallaColor;
+    QString TablaImagenes;
+    QString LlaveProdsImagen;
+    QString LlaveTablaImagen;
+    QString CampoTablaImagen;
+    QString PrefijoImagen;
+    std::int16_t LineasMarcadas = 0;
+    QString CarpetaImagenes;  // the point-of-sale image folder, ending in a separator
+};
+
+Configuracion& Config();

@@ -1,0 +1,29 @@
+#pragma once
+#include <QString>
+
+// What the settings and product-line logic needs of the main window. The window
+// implements it; the headless send implements it without any widget.
+class VistaConfiguracion {
+public:
+    virtual ~VistaConfiguracion() = default;
+
+    // The settings boxes txtDato(0..18).
+    virtual QString dato(int indice) const = 0;
+    virtual void setDato(int indice, const QString& texto) = 0;
+
+    // The send timer (Timer1) and the countdown label (lblInfo).
+    virtual void setTemporizador(bool activo) = 0;
+    virtual void setInfo(const QString& texto) = 0;
+
+    // The image check box chkImagenes.
+    virtual void setImagenesVisible(bool visible) = 0;
+    virtual void setImagenesMarcada(bool marcada) = 0;
+
+    // The product-line check list lstLineas and its count label Label4.
+    virtual int lineasCuenta() const = 0;
+    virtual QString lineaTexto(int indice) const = 0;
+    virtual bool lineaMarcada(int indice) const = 0;
+    virtual void setLineaMarcada(int indice, bool marcada) = 0;
+    virtual void agregaLinea(const QString& texto) = 0;
+    virtual void setLabel4(const QString& texto) = 0;
+};

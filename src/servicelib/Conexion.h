@@ -1,0 +1,20 @@
+#pragma once
+#include <QString>
+#include <cstdint>
+
+// An open database connection, as the database object's AbrirBdD hands it out.
+// Failures of Execute raise ErrorServicio.
+class Conexion {
+public:
+    virtual ~Conexion() = default;
+    // Runs a statement that returns no rows (UPDATE, INSERT, DELETE) at once.
+    virtual void Execute(const QString& sql) = 0;
+    // Text made safe to stand between single quotes in a statement of this connection.
+    virtual QString Escapa(const QString& texto) const = 0;
+    // The id of the row that the last INSERT on this connection added (0 if none).
+    virtual std::int64_t UltimoId() const = 0;
+    // True while the server answers (a ping).
+    virtual bool Viva() = 0;
+    // The database the connection was opened on.
+    virtual QString Base() const = 0;
+};
