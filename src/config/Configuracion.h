@@ -7,7 +7,7 @@ struct Configuracion {
     std::int16_t IntervaloMinutos = 0;
     QString DireccionIPWeb;
     QString BaseWeb;
-    std::int16_t PuertoWeb = 3306;
+    std::uint16_t PuertoWeb = 3306;  // 0 to 65535: a MySQL server may listen above 32767
     QString UsuarioWeb;
     QString ContrasenaWeb;
     std::uint8_t NumeroPrecio = 1;

@@ -15,7 +15,7 @@ namespace kesa5 {
 class BasesDD : public Objeto {
 public:
     QString cRuta;          // server
-    std::int16_t cPuerto = 3306;
+    std::uint16_t cPuerto = 3306;  // 0 to 65535: a MySQL server may listen above 32767
     QString cUsuario;
     QString cPassword;
     QString cMiBase;        // database
