@@ -1,0 +1,61 @@
+#include "config/Lineas.h"
+
+#include "config/Configuracion.h"
+#include "servicelib/Compartidos.h"
+
+namespace {
+const QString kSeccionLineas = QStringLiteral("Líneas a pasar");
+QString claveLinea(qint64 id) { return QStringLiteral("Linea ") + QString::number(id); }
+}
+
+int IdDeLinea(const QString& textoItem) {
+    return static_cast<int>(G().libTORVA->ksVal(textoItem.right(10)));
+}
+
+void ActualizaCuentaLineas(VistaConfiguracion& vista) {
+    int marcadas = 0;
+    for (int i = 0; i < vista.lineasCuenta(); ++i)
+        if (vista.lineaMarcada(i)) ++marcadas;
+    Config().LineasMarcadas = static_cast<std::int16_t>(std::min(marcadas, 32767));
+    vista.setLabel4(QString::number(Config().LineasMarcadas));
+}
+
+void LeerLineas(VistaConfiguracion& vista) {
+    if (vista.lineasCuenta() == 0 && G().BasesDD) {
+        kesa5::BasesDD& bd = *G().BasesDD;
+        ConexionPtr cn;
+        RecordsetPtr rs;
+        if (bd.AbrirBdD(cn, bd.cMiBase)) {
+            try {
+                bd.AbrirTabla(rs, cn, QStringLiteral("lineas ORDER BY LINEA"), QStringLiteral("Id, Linea"));
+                for (; rs && !rs->EOF_(); rs->MoveNext()) {
+                    const QString id = rs->Texto(QStringLiteral("ID"));
+                    vista.agregaLinea(QString(5, QLatin1Char(' ')) + rs->Texto(QStringLiteral("linea")) +
+                                      QString(200, QLatin1Char(' ')) + id);
+                    if (G().libTORVA->LeeIni(kSeccionLineas, QStringLiteral("Linea ") + id, G().ArchivoLineas) ==
+                        QStringLiteral("1"))
+                        vista.setLineaMarcada(vista.lineasCuenta() - 1, true);
+                }
+            } catch (const std::exception&) {
+                // A point-of-sale database without a usable `lineas` table leaves the list as
+                // far as it got; the send then takes every line when none is marked.
+            }
+        }
+        bd.CierraTabla(rs);
+        bd.CierraBdD(cn);
+    }
+    ActualizaCuentaLineas(vista);
+}
+
+void MarcarLineas(VistaConfiguracion& vista, bool bMarcar) {
+    for (int i = 0; i < vista.lineasCuenta(); ++i) vista.setLineaMarcada(i, bMarcar);
+    ActualizaCuentaLineas(vista);
+}
+
+void GuardarLineas(VistaConfiguracion& vista) {
+    G().DeArchivos->BorraArchivo(G().ArchivoLineas);
+    for (int i = 0; i < vista.lineasCuenta(); ++i) {
+        const qint64 id = static_cast<qint64>(G().libTORVA->ksVal(vista.lineaTexto(i).right(10)));
+        if (vista.lineaMarcada(i)) G().libTORVA->EscribeIni(kSeccionLineas, claveLinea(id), QStringLiteral("1"), G().ArchivoLineas);
+    }
+}
