@@ -1,5 +1,6 @@
 #include "platform/Registrar.h"
 
+#include "platform/BasesDDMySQL.h"
 #include "platform/DeArchivosQt.h"
 #include "platform/DelRegistroS0W.h"
 #include "platform/LibTORVAQt.h"
@@ -16,6 +17,7 @@ void reg(const char* clase) {
 
 void RegistrarPlataforma() {
     reg<LibTORVAQt>("libTORVA");
+    reg<BasesDDMySQL>("BasesDD");
     reg<DeEquipoQt>("DeEquipo");
     reg<UtileriasQt>("Utilerias");
     reg<DeArchivosQt>("DeArchivos");

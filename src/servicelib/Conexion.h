@@ -17,4 +17,9 @@ public:
     virtual bool Viva() = 0;
     // The database the connection was opened on.
     virtual QString Base() const = 0;
+    // The statements between BeginTrans and CommitTrans take effect together: none of them
+    // does after RollbackTrans or when the connection is lost first.
+    virtual void BeginTrans() = 0;
+    virtual void CommitTrans() = 0;
+    virtual void RollbackTrans() = 0;
 };

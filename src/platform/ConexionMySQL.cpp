@@ -1,0 +1,167 @@
+#include "platform/ConexionMySQL.h"
+
+#include "servicelib/ErrorServicio.h"
+
+#include <mutex>
+#include <mysql.h>
+
+namespace {
+
+// Only WordPress's own list of incompatible modes is removed; every other mode of the
+// server stays. Done by the server at connect time, so it costs no extra round trip.
+const char kModoSesion[] =
+    "SET SESSION sql_mode = TRIM(BOTH ',' FROM "
+    "REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(REPLACE(CONCAT(',', @@SESSION.sql_mode, ','),"
+    " ',NO_ZERO_DATE,', ','), ',ONLY_FULL_GROUP_BY,', ','), ',STRICT_TRANS_TABLES,', ','),"
+    " ',STRICT_ALL_TABLES,', ','), ',TRADITIONAL,', ','), ',ANSI,', ','))";
+
+// Seconds; long enough for a slow shop server, short enough that a vanished one ends the run.
+const unsigned kEsperaConexion = 15;
+const unsigned kEsperaLectura = 120;
+
+void iniciaBiblioteca() {
+    static std::once_flag hecho;
+    std::call_once(hecho, [] { mysql_library_init(0, nullptr, nullptr); });
+}
+
+const QString kCerrada = QStringLiteral("La conexión con la base de datos está cerrada");
+
+QVariant convierte(const MYSQL_FIELD& campo, const char* dato, unsigned long largo) {
+    if (!dato) return QVariant();
+    const QByteArray bytes(dato, static_cast<qsizetype>(largo));
+    const bool sinSigno = (campo.flags & UNSIGNED_FLAG) != 0;
+    switch (campo.type) {
+    case MYSQL_TYPE_TINY:
+    case MYSQL_TYPE_SHORT:
+    case MYSQL_TYPE_LONG:
+    case MYSQL_TYPE_INT24:
+    case MYSQL_TYPE_LONGLONG:
+    case MYSQL_TYPE_YEAR:
+        if (sinSigno) return QVariant(bytes.toULongLong());
+        return QVariant(bytes.toLongLong());
+    case MYSQL_TYPE_DECIMAL:
+    case MYSQL_TYPE_NEWDECIMAL:
+        return QVariant(QString::fromLatin1(bytes));  // exact: a double would round
+    case MYSQL_TYPE_FLOAT:
+    case MYSQL_TYPE_DOUBLE:
+        return QVariant(bytes.toDouble());
+    case MYSQL_TYPE_BIT:
+    case MYSQL_TYPE_GEOMETRY:
+        return QVariant(bytes);
+    case MYSQL_TYPE_TINY_BLOB:
+    case MYSQL_TYPE_MEDIUM_BLOB:
+    case MYSQL_TYPE_LONG_BLOB:
+    case MYSQL_TYPE_BLOB:
+    case MYSQL_TYPE_STRING:
+    case MYSQL_TYPE_VAR_STRING:
+    case MYSQL_TYPE_VARCHAR:
+        if (campo.charsetnr == 63) return QVariant(bytes);  // binary string
+        return QVariant(QString::fromUtf8(bytes));
+    default:
+        return QVariant(QString::fromUtf8(bytes));
+    }
+}
+
+}  // namespace
+
+void ConexionMySQL::Cerrar::operator()(st_mysql* m) const { mysql_close(m); }
+
+ConexionMySQL::ConexionMySQL(const AjustesConexion& ajustes) : ajustes_(ajustes) {
+    iniciaBiblioteca();
+    mysql_.reset(mysql_init(nullptr));
+    if (!mysql_) throw ErrorServicio(2008, QStringLiteral("Sin memoria para la conexión"));
+    MYSQL* m = mysql_.get();
+    const unsigned protocolo = MYSQL_PROTOCOL_TCP;
+    mysql_optionsv(m, MYSQL_OPT_PROTOCOL, &protocolo);
+    mysql_optionsv(m, MYSQL_SET_CHARSET_NAME, "utf8mb4");
+    mysql_optionsv(m, MYSQL_OPT_CONNECT_TIMEOUT, &kEsperaConexion);
+    mysql_optionsv(m, MYSQL_OPT_READ_TIMEOUT, &kEsperaLectura);
+    mysql_optionsv(m, MYSQL_OPT_WRITE_TIMEOUT, &kEsperaLectura);
+    mysql_optionsv(m, MYSQL_INIT_COMMAND, kModoSesion);
+
+    const QByteArray servidor = ajustes.servidor.trimmed().toUtf8();
+    const QByteArray usuario = ajustes.usuario.toUtf8();
+    const QByteArray clave = ajustes.clave.toUtf8();
+    const QByteArray base = ajustes.base.toUtf8();
+    if (!mysql_real_connect(m, servidor.isEmpty() ? "127.0.0.1" : servidor.constData(), usuario.constData(),
+                            clave.constData(), base.isEmpty() ? nullptr : base.constData(), ajustes.puerto,
+                            nullptr, 0))
+        lanza();
+}
+
+ConexionMySQL::~ConexionMySQL() = default;
+
+st_mysql* ConexionMySQL::abierta() const {
+    if (!mysql_) throw ErrorServicio(3704, kCerrada);
+    return mysql_.get();
+}
+
+void ConexionMySQL::lanza() const {
+    MYSQL* m = mysql_.get();
+    const int numero = static_cast<int>(mysql_errno(m));
+    throw ErrorServicio(numero, QStringLiteral("[MySQL %1] %2").arg(numero).arg(QString::fromUtf8(mysql_error(m))));
+}
+
+void ConexionMySQL::envia(const QString& sql) {
+    MYSQL* m = abierta();
+    const QByteArray q = sql.toUtf8();
+    if (mysql_real_query(m, q.constData(), static_cast<unsigned long>(q.size())) != 0) lanza();
+}
+
+void ConexionMySQL::Execute(const QString& sql) {
+    envia(sql);
+    // A statement that does return rows must still be read to keep the connection usable.
+    if (MYSQL_RES* res = mysql_store_result(mysql_.get())) mysql_free_result(res);
+    else if (mysql_field_count(mysql_.get()) != 0) lanza();
+}
+
+TablaLeida ConexionMySQL::Consulta(const QString& sql) {
+    envia(sql);
+    TablaLeida tabla;
+    MYSQL* m = mysql_.get();
+    MYSQL_RES* res = mysql_store_result(m);
+    if (!res) {
+        if (mysql_field_count(m) != 0) lanza();
+        return tabla;  // a statement without rows
+    }
+    std::unique_ptr<MYSQL_RES, void (*)(MYSQL_RES*)> guarda(res, mysql_free_result);
+    const unsigned n = mysql_num_fields(res);
+    const MYSQL_FIELD* campos = mysql_fetch_fields(res);
+    for (unsigned i = 0; i < n; ++i) {
+        tabla.nombres << QString::fromUtf8(campos[i].name, static_cast<qsizetype>(campos[i].name_length));
+        tabla.autoincremento.push_back((campos[i].flags & AUTO_INCREMENT_FLAG) != 0);
+    }
+    tabla.filas.reserve(static_cast<size_t>(mysql_num_rows(res)));
+    while (MYSQL_ROW fila = mysql_fetch_row(res)) {
+        const unsigned long* largos = mysql_fetch_lengths(res);
+        QList<QVariant> valores;
+        valores.reserve(n);
+        for (unsigned i = 0; i < n; ++i) valores << convierte(campos[i], fila[i], largos[i]);
+        tabla.filas.push_back(std::move(valores));
+    }
+    return tabla;
+}
+
+QString ConexionMySQL::Escapa(const QString& texto) const {
+    MYSQL* m = abierta();
+    const QByteArray entrada = texto.toUtf8();
+    QByteArray salida(entrada.size() * 2 + 1, Qt::Uninitialized);
+    const unsigned long largo =
+        mysql_real_escape_string(m, salida.data(), entrada.constData(), static_cast<unsigned long>(entrada.size()));
+    salida.truncate(static_cast<qsizetype>(largo));
+    return QString::fromUtf8(salida);
+}
+
+std::int64_t ConexionMySQL::UltimoId() const { return static_cast<std::int64_t>(mysql_insert_id(abierta())); }
+
+bool ConexionMySQL::Viva() { return mysql_ && mysql_ping(mysql_.get()) == 0; }
+
+QString ConexionMySQL::Base() const { return ajustes_.base; }
+
+void ConexionMySQL::BeginTrans() { Execute(QStringLiteral("START TRANSACTION")); }
+void ConexionMySQL::CommitTrans() { Execute(QStringLiteral("COMMIT")); }
+void ConexionMySQL::RollbackTrans() { Execute(QStringLiteral("ROLLBACK")); }
+
+unsigned long ConexionMySQL::idSesion() const { return mysql_thread_id(abierta()); }
+
+void ConexionMySQL::Cierra() { mysql_.reset(); }
