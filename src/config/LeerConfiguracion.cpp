@@ -8,8 +8,7 @@
 #include <map>
 
 QString LeeIniConDefecto(const QString& seccion, const QString& clave, const QString& defecto,
-                         const QString& archivo) {
-    kesa5::LibTORVA& lib = *G().libTORVA;
+                         kesa5::LibTORVA& lib, const QString& archivo) {
     QString texto = lib.LeeIni(seccion, clave, archivo);
     if (texto.isEmpty()) {
         lib.EscribeIni(seccion, clave, defecto, archivo);
@@ -27,10 +26,10 @@ QString leeClave(const Claves::Clave& c) {
     kesa5::Utilerias& util = *G().Utilerias;
     const QString& ini = G().ArchivoIni;
     if (c.encriptada) {
-        QString claro = util.DesEncripta(LeeIniConDefecto(Claves::kSeccion, c.nombre, util.Encripta(c.defecto), ini));
+        QString claro = util.DesEncripta(LeeIniConDefecto(Claves::kSeccion, c.nombre, util.Encripta(c.defecto), *G().libTORVA, ini));
         return c.nombre == Claves::kPrefijo ? claro.trimmed() : claro;
     }
-    const QString texto = LeeIniConDefecto(Claves::kSeccion, c.nombre, c.defecto, ini);
+    const QString texto = LeeIniConDefecto(Claves::kSeccion, c.nombre, c.defecto, *G().libTORVA, ini);
     if (c.tipo == Claves::Tipo::Texto) return texto;
     const QString corregido = ValidaAjuste::corrigeNumero(c, texto);
     if (corregido != texto) G().libTORVA->EscribeIni(Claves::kSeccion, c.nombre, corregido, ini);

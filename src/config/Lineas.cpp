@@ -52,7 +52,7 @@ void MarcarLineas(VistaConfiguracion& vista, bool bMarcar) {
     ActualizaCuentaLineas(vista);
 }
 
-void GuardarLineas(VistaConfiguracion& vista) {
+void GuardarLineas(const VistaConfiguracion& vista) {
     G().DeArchivos->BorraArchivo(G().ArchivoLineas);
     for (int i = 0; i < vista.lineasCuenta(); ++i) {
         const qint64 id = static_cast<qint64>(G().libTORVA->ksVal(vista.lineaTexto(i).right(10)));

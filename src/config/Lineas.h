@@ -9,6 +9,6 @@ void MarcarLineas(VistaConfiguracion& vista, bool bMarcar);
 // Sets LineasMarcadas and Label4 to the number of marked lines.
 void ActualizaCuentaLineas(VistaConfiguracion& vista);
 // Rewrites LineasAenviar.ini with one key per marked line.
-void GuardarLineas(VistaConfiguracion& vista);
+void GuardarLineas(const VistaConfiguracion& vista);
 // The line Id held in the last ten characters of an item's text.
 int IdDeLinea(const QString& textoItem);

@@ -13,6 +13,7 @@ bool carga(CSimpleIniA& ini, const QString& archivo) {
     ini.SetUnicode(true);
     ini.SetQuotes(true);
     ini.SetMultiKey(false);
+    ini.SetSpaces(false);  // "key=value", as Windows writes it
     QFile f(archivo);
     if (!f.open(QIODevice::ReadOnly)) return false;
     QByteArray datos = f.readAll();

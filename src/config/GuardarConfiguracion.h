@@ -1,0 +1,12 @@
+#pragma once
+#include "config/Estrucs.h"
+#include "config/VistaConfiguracion.h"
+#include <QStringList>
+
+// The save of the configuration screen: the settings of section "Configuración" from the
+// boxes, the field relations of the grid (each row's columns 1 to 5) in section "Campos",
+// and the product-line selection file.
+void GuardarConfiguracion(const VistaConfiguracion& vista, const QList<QStringList>& filasReja);
+
+// One grid row (columns 1 to 5) as its field-relation record, blanks trimmed.
+Estrucs EstrucsDeFila(const QStringList& columnas);

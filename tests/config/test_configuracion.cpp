@@ -1,0 +1,187 @@
+// The settings file: first start, defaults, stored forms, corrections of bad numbers, the
+// save of the configuration screen and the command-line "-ajustar".
+#include "VistaPrueba.h"
+#include "config/AjustarDesdeLinea.h"
+#include "config/ClavesConfiguracion.h"
+#include "config/Configuracion.h"
+#include "config/GuardarConfiguracion.h"
+#include "config/LeerConfiguracion.h"
+#include "platform/Mezcla.h"
+#include "servicelib/Compartidos.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Ajustes : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    VistaPrueba vista;
+    void SetUp() override {
+        G().crear();
+        G().ArchivoIni = dir.filePath(QStringLiteral("moravi.ini"));
+        G().ArchivoLineas = dir.filePath(QStringLiteral("LineasAenviar.ini"));
+        Config() = Configuracion{};
+    }
+    QString lee(const QString& clave, const QString& seccion = Claves::kSeccion) {
+        return G().libTORVA->LeeIni(seccion, clave, G().ArchivoIni);
+    }
+    void escribe(const QString& clave, const QString& valor) {
+        G().libTORVA->EscribeIni(Claves::kSeccion, clave, valor, G().ArchivoIni);
+    }
+};
+
+TEST_F(Ajustes, FirstStartWritesEveryKeyWithItsDefaultInItsStoredForm) {
+    LeerConfiguracion(vista);
+    for (const Claves::Clave& c : Claves::deEnvio()) {
+        const QString guardado = lee(c.nombre);
+        ASSERT_FALSE(guardado.isEmpty()) << c.nombre.toStdString();
+        if (c.encriptada) {
+            EXPECT_NE(guardado, c.defecto) << c.nombre.toStdString();
+            EXPECT_EQ(Mezcla::desencripta(guardado), c.defecto) << c.nombre.toStdString();
+        } else {
+            EXPECT_EQ(guardado, c.defecto) << c.nombre.toStdString();
+        }
+    }
+    QFile f(G().ArchivoIni);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    // The file holds the keys in reading order.
+    const QString texto = QString::fromUtf8(f.readAll());
+    qsizetype anterior = -1;
+    for (const Claves::Clave& c : Claves::deEnvio()) {
+        const qsizetype pos = texto.indexOf(QLatin1Char('\n') + c.nombre + QLatin1Char('='));
+        EXPECT_GT(pos, anterior) << c.nombre.toStdString();
+        anterior = pos;
+    }
+    EXPECT_EQ(Config().IntervaloMinutos, 0);
+    EXPECT_EQ(Config().PuertoWeb, 3306);
+    EXPECT_EQ(Config().NumeroPrecio, 1);
+    EXPECT_EQ(Config().UsuarioWeb, QStringLiteral("Usuario"));
+    EXPECT_EQ(Config().ContrasenaFTP.size(), 12);
+    EXPECT_EQ(Config().ContrasenaWeb.size(), 8);
+    EXPECT_FALSE(vista.temporizador);
+    EXPECT_EQ(vista.info, QStringLiteral("Sin definir"));
+    EXPECT_FALSE(vista.imagenesVisible);
+    EXPECT_EQ(vista.datos[4], QStringLiteral("IP"));
+    EXPECT_EQ(vista.datos[7], QStringLiteral("3306"));
+    EXPECT_EQ(vista.datos[18], QStringLiteral("1"));
+    EXPECT_TRUE(vista.datos[0].isEmpty()) << "box 0 is start-up's";
+    EXPECT_TRUE(vista.datos[1].isEmpty()) << "box 1 is start-up's";
+}
+
+TEST_F(Ajustes, EmptyTestIsExactAndPrefixAloneIsTrimmed) {
+    escribe(Claves::kPuerto, QString());
+    escribe(QStringLiteral("Usuario WEB"), QStringLiteral("   "));
+    escribe(QStringLiteral("Dirección IP"), Mezcla::encripta(QStringLiteral(" 10.1.1.1 ")));
+    escribe(Claves::kPrefijo, Mezcla::encripta(QStringLiteral("  img_  ")));
+    LeerConfiguracion(vista);
+    EXPECT_EQ(lee(Claves::kPuerto), QStringLiteral("3306"));
+    EXPECT_EQ(Config().PuertoWeb, 3306);
+    EXPECT_EQ(Config().UsuarioWeb, QStringLiteral("   "));
+    EXPECT_EQ(lee(QStringLiteral("Usuario WEB")), QStringLiteral("   ")) << "no default written over blanks";
+    EXPECT_EQ(Config().DireccionIPWeb, QStringLiteral(" 10.1.1.1 "));
+    EXPECT_EQ(Config().PrefijoImagen, QStringLiteral("img_"));
+    EXPECT_EQ(vista.datos[17], QStringLiteral("img_"));
+}
+
+TEST_F(Ajustes, BadNumbersAreCorrectedAndWrittenBack) {
+    escribe(Claves::kPuerto, QStringLiteral("tres mil"));
+    escribe(Claves::kIntervalo, QStringLiteral("99999"));
+    escribe(Claves::kNumeroPrecio, QStringLiteral("300"));
+    LeerConfiguracion(vista);
+    EXPECT_EQ(Config().PuertoWeb, 3306);
+    EXPECT_EQ(lee(Claves::kPuerto), QStringLiteral("3306"));
+    EXPECT_EQ(Config().IntervaloMinutos, 0);
+    EXPECT_EQ(lee(Claves::kIntervalo), QStringLiteral("0"));
+    EXPECT_EQ(Config().NumeroPrecio, 1);
+    EXPECT_EQ(lee(Claves::kNumeroPrecio), QStringLiteral("1"));
+
+    escribe(Claves::kPuerto, QStringLiteral("33306"));
+    escribe(Claves::kIntervalo, QStringLiteral("-5"));
+    escribe(Claves::kNumeroPrecio, QStringLiteral("05"));
+    LeerConfiguracion(vista);
+    EXPECT_EQ(Config().PuertoWeb, 33306) << "ports above 32767 are valid";
+    EXPECT_EQ(Config().IntervaloMinutos, -5);
+    EXPECT_FALSE(vista.temporizador);
+    EXPECT_EQ(vista.info, QStringLiteral("Sin definir"));
+    EXPECT_EQ(Config().NumeroPrecio, 5);
+    EXPECT_EQ(lee(Claves::kNumeroPrecio), QStringLiteral("05")) << "a valid value is left as typed";
+}
+
+TEST_F(Ajustes, IntervalOfOneOrMoreSwitchesTheTimerOnAndKeepsTheLabel) {
+    escribe(Claves::kIntervalo, QStringLiteral("5"));
+    escribe(Claves::kNumeroPrecio, QStringLiteral("3"));
+    vista.info = QStringLiteral("0 hors. 3 min. 0 segs.");
+    LeerConfiguracion(vista);
+    EXPECT_TRUE(vista.temporizador);
+    EXPECT_EQ(vista.info, QStringLiteral("0 hors. 3 min. 0 segs."));
+    EXPECT_EQ(Config().NumeroPrecio, 3);
+    EXPECT_FALSE(vista.imagenesVisible);
+}
+
+TEST_F(Ajustes, SaveWritesScrambledAndClearFormsAndTheGridRow) {
+    LeerConfiguracion(vista);
+    vista.datos[0] = QStringLiteral("datos2");
+    vista.datos[1] = QStringLiteral("5");
+    vista.datos[5] = QStringLiteral("s3creta'");
+    vista.datos[7] = QStringLiteral("3307");
+    vista.datos[18] = QStringLiteral("2");
+    GuardarConfiguracion(vista, {QStringList{QString(), QString(), QString(), QString(), QString()}});
+    EXPECT_EQ(lee(Claves::kBasePrincipal), QStringLiteral("datos2"));
+    EXPECT_EQ(lee(Claves::kIntervalo), QStringLiteral("5"));
+    EXPECT_EQ(lee(Claves::kNumeroPrecio), QStringLiteral("2"));
+    EXPECT_EQ(lee(Claves::kPuerto), QStringLiteral("3307"));
+    const QString pass = lee(QStringLiteral("Contraseña WEB"));
+    EXPECT_NE(pass, QStringLiteral("s3creta'"));
+    EXPECT_EQ(Mezcla::desencripta(pass), QStringLiteral("s3creta'"));
+    for (const char* sufijo : {".CampoWEB", ".TablaExterna", ".CampoEnProds", ".CampoEnTablaExt"}) {
+        QFile f(G().ArchivoIni);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(QString::fromUtf8(f.readAll()).contains(QString::fromLatin1(sufijo) + QLatin1Char('=')))
+            << sufijo;
+    }
+    LeerConfiguracion(vista);
+    EXPECT_EQ(Config().ContrasenaWeb, QStringLiteral("s3creta'"));
+    EXPECT_EQ(Config().IntervaloMinutos, 5);
+    EXPECT_TRUE(vista.temporizador);
+}
+
+TEST_F(Ajustes, EmptyPasswordSavedStaysEmpty) {
+    LeerConfiguracion(vista);
+    vista.datos[5].clear();
+    GuardarConfiguracion(vista, {});
+    LeerConfiguracion(vista);
+    EXPECT_EQ(Config().ContrasenaWeb, QString()) << "an empty password must not come back as the placeholder";
+}
+
+TEST_F(Ajustes, CommandLineWritesValidPairsAndRefusesTheRestWhole) {
+    QString out, err;
+    QTextStream salida(&out), errores(&err);
+    EXPECT_EQ(AjustarDesdeLinea({QStringLiteral("Usuario WEB=tienda"), QStringLiteral("Contraseña WEB=x'y"),
+                                 QStringLiteral("Intervalo en minutos para enviar existencias=15"),
+                                 QStringLiteral("Dirección IP=127.0.0.1")},
+                                salida, errores),
+              0);
+    EXPECT_EQ(Mezcla::desencripta(lee(QStringLiteral("Usuario WEB"))), QStringLiteral("tienda"));
+    EXPECT_NE(lee(QStringLiteral("Contraseña WEB")), QStringLiteral("x'y"));
+    EXPECT_EQ(lee(Claves::kIntervalo), QStringLiteral("15"));
+    EXPECT_FALSE(out.contains(QStringLiteral("x'y"))) << "secrets are masked";
+    EXPECT_FALSE(out.contains(QStringLiteral("tienda")));
+    EXPECT_TRUE(out.contains(QStringLiteral("127.0.0.1")));
+
+    const QString antes = lee(QStringLiteral("Usuario WEB"));
+    EXPECT_EQ(AjustarDesdeLinea({QStringLiteral("Usuario WEB=otro"), QStringLiteral("Clave rara=1")}, salida, errores), 2);
+    EXPECT_TRUE(err.contains(QStringLiteral("Clave rara")));
+    EXPECT_EQ(lee(QStringLiteral("Usuario WEB")), antes) << "nothing changes when one pair is refused";
+    for (const char* malo : {"Intervalo en minutos para enviar existencias=10000", "Número de precio a actualizar=6",
+                             "Puerto=abc", "Intervalo en minutos para enviar existencias=-1"}) {
+        err.clear();
+        EXPECT_EQ(AjustarDesdeLinea({QString::fromUtf8(malo)}, salida, errores), 2) << malo;
+        EXPECT_FALSE(err.isEmpty());
+    }
+    EXPECT_EQ(lee(Claves::kIntervalo), QStringLiteral("15"));
+}
+
+}
