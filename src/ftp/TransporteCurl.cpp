@@ -1,0 +1,361 @@
+#include "ftp/TransporteCurl.h"
+
+#include <QUrl>
+#include <curl/curl.h>
+#include <memory>
+#include <utility>
+
+static_assert(CodigoCurl::FalloInicio == CURLE_FAILED_INIT);
+static_assert(CodigoCurl::FormatoUrl == CURLE_URL_MALFORMAT);
+static_assert(CodigoCurl::EscrituraLocal == CURLE_WRITE_ERROR);
+static_assert(CodigoCurl::LecturaLocal == CURLE_READ_ERROR);
+static_assert(CodigoCurl::Interrumpido == CURLE_ABORTED_BY_CALLBACK);
+static_assert(CodigoCurl::ArgumentoInvalido == CURLE_BAD_FUNCTION_ARGUMENT);
+static_assert(CodigoCurl::ArchivoRemotoAusente == CURLE_REMOTE_FILE_NOT_FOUND);
+static_assert(CodigoCurl::LlamadaAnidada == CURLE_RECURSIVE_API_CALL);
+static_assert(CURL_ERROR_SIZE <= 256, "the error buffer in TransporteCurl.h is too small");
+
+namespace {
+
+// Without a timeout a silent server would block the program for good.
+constexpr long kSegundosConexion = 30;
+constexpr long kSegundosRespuesta = 60;
+constexpr long kSegundosSinDatos = 60;
+
+// libcurl is set up once per process and never torn down: other parts of the program may still
+// hold handles while static objects are destroyed.
+void iniciaLibcurl() {
+    static const bool iniciado = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    (void)iniciado;
+}
+
+CURL* h(void* handle) { return static_cast<CURL*>(handle); }
+
+struct Contexto {
+    TransporteCurl* transporte = nullptr;
+    const TransporteCurl::Lector* lector = nullptr;
+    const TransporteCurl::Escritor* escritor = nullptr;
+    const TransporteCurl::Filtro* filtro = nullptr;
+    const TransporteCurl::Receptor* receptor = nullptr;
+};
+
+struct LiberaLista {
+    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+};
+using Lista = std::unique_ptr<curl_slist, LiberaLista>;
+
+// The callbacks below are called from C: no exception may leave them. One that is thrown
+// (by a slot connected to the progress signal, say) stops the transfer and is thrown again
+// to the caller once libcurl has returned.
+
+size_t alRecibirLinea(char* datos, size_t tamano, size_t cuantos, void* usuario) {
+    auto* t = static_cast<TransporteCurl*>(usuario);
+    try {
+        t->recibeLineaServidor(datos, tamano * cuantos);
+        return tamano * cuantos;
+    } catch (...) {
+        t->guardaExcepcion();
+        return 0;
+    }
+}
+
+size_t alLeer(char* destino, size_t tamano, size_t cuantos, void* usuario) {
+    auto* c = static_cast<Contexto*>(usuario);
+    try {
+        if (c->transporte->cierrePendiente()) return CURL_READFUNC_ABORT;
+        const qint64 n = (*c->lector)(destino, static_cast<qint64>(tamano * cuantos));
+        return n < 0 ? CURL_READFUNC_ABORT : static_cast<size_t>(n);
+    } catch (...) {
+        c->transporte->guardaExcepcion();
+        return CURL_READFUNC_ABORT;
+    }
+}
+
+size_t alEscribir(char* datos, size_t tamano, size_t cuantos, void* usuario) {
+    auto* c = static_cast<Contexto*>(usuario);
+    try {
+        if (c->transporte->cierrePendiente()) return CURL_WRITEFUNC_ERROR;
+        return (*c->escritor)(datos, static_cast<qint64>(tamano * cuantos)) ? tamano * cuantos : CURL_WRITEFUNC_ERROR;
+    } catch (...) {
+        c->transporte->guardaExcepcion();
+        return CURL_WRITEFUNC_ERROR;
+    }
+}
+
+size_t descarta(char*, size_t tamano, size_t cuantos, void*) { return tamano * cuantos; }
+
+int alComparar(void* usuario, const char*, const char* nombre) {
+    auto* c = static_cast<Contexto*>(usuario);
+    try {
+        return (*c->filtro)(QString::fromUtf8(nombre)) ? CURL_FNMATCHFUNC_MATCH : CURL_FNMATCHFUNC_NOMATCH;
+    } catch (...) {
+        c->transporte->guardaExcepcion();
+        return CURL_FNMATCHFUNC_FAIL;
+    }
+}
+
+long alEmpezarEntrada(const void* info, void* usuario, int) {
+    auto* c = static_cast<Contexto*>(usuario);
+    try {
+        const auto* f = static_cast<const curl_fileinfo*>(info);
+        EntradaRemota e;
+        e.nombre = QString::fromUtf8(f->filename);
+        e.carpeta = f->filetype == CURLFILETYPE_DIRECTORY;
+        e.permisosConocidos = f->flags & CURLFINFOFLAG_KNOWN_PERM;
+        e.permisos = f->perm;
+        if (f->flags & CURLFINFOFLAG_KNOWN_SIZE) e.tamano = f->size;
+        if (f->strings.time) e.hora = QString::fromUtf8(f->strings.time);
+        (*c->receptor)(e);
+        return CURL_CHUNK_BGN_FUNC_SKIP;  // the entry is listed, never fetched
+    } catch (...) {
+        c->transporte->guardaExcepcion();
+        return CURL_CHUNK_BGN_FUNC_FAIL;
+    }
+}
+
+int codigoDeLinea(const QString& linea) {
+    if (linea.size() < 3) return -1;
+    for (int i = 0; i < 3; ++i)
+        if (!linea[i].isDigit()) return -1;
+    if (linea.size() > 3 && linea[3] != QLatin1Char(' ') && linea[3] != QLatin1Char('-')) return -1;
+    return linea.left(3).toInt();
+}
+
+}
+
+TransporteCurl::TransporteCurl() {
+    iniciaLibcurl();
+}
+
+TransporteCurl::~TransporteCurl() { liberaHandle(); }
+
+ResultadoCurl TransporteCurl::resultado(int codigo) {
+    ResultadoCurl r;
+    r.codigo = codigo;
+    r.texto = QString::fromUtf8(curl_easy_strerror(static_cast<CURLcode>(codigo)));
+    return r;
+}
+
+QByteArray TransporteCurl::urlBase(const QString& servidor) {
+    QString s = servidor.trimmed();
+    if (s.startsWith(QLatin1String("ftp://"), Qt::CaseInsensitive))
+        s = s.mid(6);
+    else if (s.contains(QLatin1String("://")))
+        return {};
+    if (const qsizetype barra = s.indexOf(QLatin1Char('/')); barra >= 0) s.truncate(barra);
+    if (s.isEmpty()) return {};
+    // Only host and port characters: "@", "?", "#" or spaces would change what the URL means.
+    for (const QChar c : s)
+        if (!c.isLetterOrNumber() && !QStringLiteral(".-_:[]").contains(c)) return {};
+    return "ftp://" + s.toUtf8() + '/';
+}
+
+void TransporteCurl::liberaHandle() {
+    if (handle_) curl_easy_cleanup(h(handle_));  // sends QUIT on a live connection
+    handle_ = nullptr;
+    base_.clear();
+}
+
+bool TransporteCurl::abrir() {
+    liberaHandle();
+    handle_ = curl_easy_init();
+    return handle_ != nullptr;
+}
+
+void TransporteCurl::cerrar() {
+    if (ocupado_) {
+        // Closed from a handler while libcurl is busy: the transfer stops at its next callback
+        // and the handle goes once libcurl has returned.
+        cierrePendiente_ = true;
+        return;
+    }
+    liberaHandle();
+}
+
+bool TransporteCurl::disponible(ResultadoCurl& rechazo) const {
+    if (ocupado_) {
+        rechazo = resultado(CodigoCurl::LlamadaAnidada);
+        return false;
+    }
+    if (!handle_ || base_.isEmpty()) {
+        rechazo = resultado(CodigoCurl::FormatoUrl);
+        return false;
+    }
+    return true;
+}
+
+ResultadoCurl TransporteCurl::conectar(const QString& servidor, const QString& usuario, const QString& clave,
+                                       bool pasivo) {
+    if (ocupado_) return resultado(CodigoCurl::LlamadaAnidada);
+    if (!handle_) return resultado(CodigoCurl::FalloInicio);
+    base_ = urlBase(servidor);
+    if (base_.isEmpty()) return resultado(CodigoCurl::FormatoUrl);
+    usuario_ = usuario.toUtf8();
+    clave_ = clave.toUtf8();
+    pasivo_ = pasivo;
+    preparaPeticion(base_);
+    curl_easy_setopt(h(handle_), CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(h(handle_), CURLOPT_FRESH_CONNECT, 1L);
+    ResultadoCurl r = ejecuta();
+    if (!r.ok()) base_.clear();  // later requests fail plainly instead of trying to log in again
+    return r;
+}
+
+void TransporteCurl::preparaPeticion(const QByteArray& url) {
+    CURL* c = h(handle_);
+    curl_easy_reset(c);  // keeps the open connection
+    curl_easy_setopt(c, CURLOPT_URL, url.constData());
+    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "ftp");
+    if (!usuario_.isEmpty()) {  // with no user libcurl logs in anonymously
+        curl_easy_setopt(c, CURLOPT_USERNAME, usuario_.constData());
+        curl_easy_setopt(c, CURLOPT_PASSWORD, clave_.constData());
+    }
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errores_);
+    curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, alRecibirLinea);
+    curl_easy_setopt(c, CURLOPT_HEADERDATA, this);
+    // Asking only for a size, libcurl still writes a few lines of its own as the body.
+    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, descarta);
+    // Every path is absolute, so requests never depend on the server's current folder.
+    curl_easy_setopt(c, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, kSegundosConexion);
+    curl_easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, kSegundosRespuesta);
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, kSegundosSinDatos);
+    if (!pasivo_) curl_easy_setopt(c, CURLOPT_FTPPORT, "-");  // active: the server connects back to us
+}
+
+ResultadoCurl TransporteCurl::ejecuta() {
+    respuestas_.clear();
+    lineasPendientes_.clear();
+    errores_[0] = '\0';
+    excepcion_ = nullptr;
+    ocupado_ = true;
+    const CURLcode rc = curl_easy_perform(h(handle_));
+    ocupado_ = false;
+
+    ResultadoCurl r;
+    r.codigo = rc;
+    r.respuestas = respuestas_;
+    if (rc != CURLE_OK) {
+        r.texto = errores_[0] ? QString::fromUtf8(errores_).trimmed() : QString::fromUtf8(curl_easy_strerror(rc));
+        // Failures of our own side are not the server's answer, whatever it said last.
+        const bool nuestra = rc == CURLE_ABORTED_BY_CALLBACK || rc == CURLE_READ_ERROR || rc == CURLE_WRITE_ERROR;
+        if (!nuestra && !respuestas_.isEmpty() && respuestas_.last().codigo >= 400)
+            r.respuestaError = respuestas_.last().texto;
+    }
+    if (cierrePendiente_) {
+        cierrePendiente_ = false;
+        liberaHandle();
+    }
+    if (excepcion_) std::rethrow_exception(std::exchange(excepcion_, nullptr));
+    return r;
+}
+
+void TransporteCurl::recibeLineaServidor(const char* datos, size_t largo) {
+    QString linea = QString::fromUtf8(datos, static_cast<qsizetype>(largo));
+    while (linea.endsWith(QLatin1Char('\n')) || linea.endsWith(QLatin1Char('\r'))) linea.chop(1);
+    // libcurl also hands over header lines of its own making ("Content-Length: ..."): only the
+    // server's numbered replies are kept.
+    if (lineasPendientes_.isEmpty() && codigoDeLinea(linea) < 0) return;
+    lineasPendientes_ << linea;
+    const QString& primera = lineasPendientes_.first();
+    const int codigo = codigoDeLinea(primera);
+    const bool variasLineas = primera.size() > 3 && primera[3] == QLatin1Char('-');
+    const bool ultima = !variasLineas || (lineasPendientes_.size() > 1 && codigoDeLinea(linea) == codigo &&
+                                          (linea.size() == 3 || linea[3] == QLatin1Char(' ')));
+    if (!ultima) return;
+    respuestas_.append({codigo, lineasPendientes_.join(QLatin1Char('\n'))});
+    lineasPendientes_.clear();
+}
+
+QByteArray TransporteCurl::urlDe(const QString& ruta, bool carpeta) const {
+    // "%2F" makes the path absolute; each name is percent-encoded so spaces and "#" pass.
+    QByteArrayList partes;
+    for (const QString& p : ruta.split(QLatin1Char('/'), Qt::SkipEmptyParts)) partes << QUrl::toPercentEncoding(p);
+    QByteArray url = base_ + "%2F" + partes.join('/');
+    if (carpeta) url += '/';
+    return url;
+}
+
+ResultadoCurl TransporteCurl::ordenes(const QStringList& lineas) {
+    ResultadoCurl rechazo;
+    if (!disponible(rechazo)) return rechazo;
+    Lista lista;
+    for (const QString& l : lineas) {
+        // A line break inside a name would let it carry a command of its own.
+        if (l.contains(QLatin1Char('\r')) || l.contains(QLatin1Char('\n')) || l.contains(QChar(0)))
+            return resultado(CodigoCurl::ArgumentoInvalido);
+        curl_slist* cabeza = curl_slist_append(lista.get(), l.toUtf8().constData());
+        if (!cabeza) return resultado(CURLE_OUT_OF_MEMORY);
+        if (!lista) lista.reset(cabeza);
+    }
+    preparaPeticion(base_);
+    curl_easy_setopt(h(handle_), CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(h(handle_), CURLOPT_QUOTE, lista.get());
+    return ejecuta();
+}
+
+ResultadoCurl TransporteCurl::tamano(const QString& ruta, qint64& bytes) {
+    bytes = -1;
+    ResultadoCurl rechazo;
+    if (!disponible(rechazo)) return rechazo;
+    preparaPeticion(urlDe(ruta, false));
+    curl_easy_setopt(h(handle_), CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(h(handle_), CURLOPT_TRANSFERTEXT, 0L);
+    ResultadoCurl r = ejecuta();
+    curl_off_t largo = -1;
+    if (r.ok() && handle_ && curl_easy_getinfo(h(handle_), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &largo) == CURLE_OK)
+        bytes = largo;
+    return r;
+}
+
+ResultadoCurl TransporteCurl::enviar(const QString& ruta, bool ascii, qint64 largo, const Lector& lector) {
+    ResultadoCurl rechazo;
+    if (!disponible(rechazo)) return rechazo;
+    Contexto c;
+    c.transporte = this;
+    c.lector = &lector;
+    preparaPeticion(urlDe(ruta, false));
+    CURL* e = h(handle_);
+    curl_easy_setopt(e, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(e, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(largo));
+    curl_easy_setopt(e, CURLOPT_TRANSFERTEXT, ascii ? 1L : 0L);
+    curl_easy_setopt(e, CURLOPT_READFUNCTION, alLeer);
+    curl_easy_setopt(e, CURLOPT_READDATA, &c);
+    return ejecuta();
+}
+
+ResultadoCurl TransporteCurl::recibir(const QString& ruta, bool ascii, const Escritor& escritor) {
+    ResultadoCurl rechazo;
+    if (!disponible(rechazo)) return rechazo;
+    Contexto c;
+    c.transporte = this;
+    c.escritor = &escritor;
+    preparaPeticion(urlDe(ruta, false));
+    CURL* e = h(handle_);
+    curl_easy_setopt(e, CURLOPT_TRANSFERTEXT, ascii ? 1L : 0L);
+    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, alEscribir);
+    curl_easy_setopt(e, CURLOPT_WRITEDATA, &c);
+    return ejecuta();
+}
+
+ResultadoCurl TransporteCurl::listar(const QString& carpeta, const Filtro& filtro, const Receptor& receptor) {
+    ResultadoCurl rechazo;
+    if (!disponible(rechazo)) return rechazo;
+    Contexto c;
+    c.transporte = this;
+    c.filtro = &filtro;
+    c.receptor = &receptor;
+    // libcurl's listing parser reads each line of LIST; the names are matched by our own filter
+    // (FNMATCH_FUNCTION), so the "*" in the URL only switches the parser on.
+    preparaPeticion(urlDe(carpeta, true) + '*');
+    CURL* e = h(handle_);
+    curl_easy_setopt(e, CURLOPT_WILDCARDMATCH, 1L);
+    curl_easy_setopt(e, CURLOPT_FNMATCH_FUNCTION, alComparar);
+    curl_easy_setopt(e, CURLOPT_FNMATCH_DATA, &c);
+    curl_easy_setopt(e, CURLOPT_CHUNK_BGN_FUNCTION, alEmpezarEntrada);
+    curl_easy_setopt(e, CURLOPT_CHUNK_DATA, &c);
+    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, descarta);
+    return ejecuta();
+}

@@ -1,0 +1,109 @@
+#pragma once
+// Everything the FTP client asks of libcurl, and nothing else: one easy handle per session, reused
+// so that the control connection stays open between requests. Remote paths given here are always
+// absolute ("/folder/file"); the session resolves relative ones against its own current folder.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <exception>
+#include <functional>
+
+// The libcurl result codes the session tells apart (checked against curl.h in the .cpp).
+namespace CodigoCurl {
+constexpr int FalloInicio = 2;            // CURLE_FAILED_INIT
+constexpr int FormatoUrl = 3;             // CURLE_URL_MALFORMAT: also "no server is open"
+constexpr int EscrituraLocal = 23;        // CURLE_WRITE_ERROR
+constexpr int LecturaLocal = 26;          // CURLE_READ_ERROR
+constexpr int Interrumpido = 42;          // CURLE_ABORTED_BY_CALLBACK
+constexpr int ArgumentoInvalido = 43;     // CURLE_BAD_FUNCTION_ARGUMENT
+constexpr int ArchivoRemotoAusente = 78;  // CURLE_REMOTE_FILE_NOT_FOUND
+constexpr int LlamadaAnidada = 93;        // CURLE_RECURSIVE_API_CALL
+}
+
+struct RespuestaServidor {
+    int codigo = 0;   // the three-digit reply code
+    QString texto;    // the whole reply, its lines joined by "\n"
+};
+
+struct ResultadoCurl {
+    int codigo = 0;                 // CURLcode; 0 is success
+    QString texto;                  // libcurl's description of the failure
+    QString respuestaError;         // the server's 4xx/5xx reply that ended the request, if one did
+    QList<RespuestaServidor> respuestas;  // every reply the server gave during the request
+    bool ok() const { return codigo == 0; }
+};
+
+// One entry of a remote folder as libcurl's listing parser read it.
+struct EntradaRemota {
+    QString nombre;
+    bool carpeta = false;
+    bool permisosConocidos = false;
+    unsigned permisos = 0;     // Unix permission bits, when known
+    qint64 tamano = -1;        // -1 when the listing gave none
+    QString hora;              // the listing's time text, e.g. "Dec 08 05:31" or "Mar 04  2020"
+};
+
+class TransporteCurl {
+public:
+    // Hands out up to `capacidad` bytes; returns how many, 0 at the end, or -1 to stop the transfer.
+    using Lector = std::function<qint64(char* destino, qint64 capacidad)>;
+    // Takes the next bytes received; false stops the transfer.
+    using Escritor = std::function<bool(const char* datos, qint64 largo)>;
+    using Filtro = std::function<bool(const QString& nombre)>;
+    using Receptor = std::function<void(const EntradaRemota&)>;
+
+    TransporteCurl();
+    ~TransporteCurl();
+    TransporteCurl(const TransporteCurl&) = delete;
+    TransporteCurl& operator=(const TransporteCurl&) = delete;
+
+    // A failure with the given code and libcurl's text for it.
+    static ResultadoCurl resultado(int codigo);
+
+    // Accepted server texts: "host", "host:port", "[v6]:port", each optionally after "ftp://";
+    // a path after the host is ignored. Returns the base URL "ftp://host[:port]/", or empty.
+    static QByteArray urlBase(const QString& servidor);
+
+    // Drops any earlier connection (sending QUIT) and takes a new handle; false when libcurl
+    // could not give one.
+    bool abrir();
+    // Logs in on a new control connection, so that a wrong password fails here and not later.
+    ResultadoCurl conectar(const QString& servidor, const QString& usuario, const QString& clave, bool pasivo);
+    // Sends QUIT and forgets the server; later requests fail until the next conectar.
+    void cerrar();
+
+    // Raw commands in order; stops at the first one the server refuses.
+    ResultadoCurl ordenes(const QStringList& lineas);
+    // SIZE of a remote file, always asked in binary type (the byte count; some servers refuse
+    // SIZE in ASCII type). bytes is -1 when the server answered without a size.
+    ResultadoCurl tamano(const QString& ruta, qint64& bytes);
+    ResultadoCurl enviar(const QString& ruta, bool ascii, qint64 largo, const Lector& lector);
+    ResultadoCurl recibir(const QString& ruta, bool ascii, const Escritor& escritor);
+    // Lists the folder and hands over the entries that pass the filter, in the server's order.
+    // A folder with nothing that passes gives code 78 with no error reply.
+    ResultadoCurl listar(const QString& carpeta, const Filtro& filtro, const Receptor& receptor);
+
+    // Called back by libcurl (public only so the C callbacks can reach them).
+    void recibeLineaServidor(const char* datos, size_t largo);
+    void guardaExcepcion() { if (!excepcion_) excepcion_ = std::current_exception(); }
+    bool cierrePendiente() const { return cierrePendiente_; }
+
+private:
+    void preparaPeticion(const QByteArray& url);
+    ResultadoCurl ejecuta();
+    bool disponible(ResultadoCurl& rechazo) const;
+    QByteArray urlDe(const QString& ruta, bool carpeta) const;
+    void liberaHandle();
+
+    void* handle_ = nullptr;  // CURL*, kept opaque so that only the .cpp sees libcurl
+    QByteArray base_;
+    QByteArray usuario_;
+    QByteArray clave_;
+    bool pasivo_ = true;
+    bool ocupado_ = false;
+    bool cierrePendiente_ = false;
+    char errores_[256] = {};
+    QList<RespuestaServidor> respuestas_;
+    QStringList lineasPendientes_;
+    std::exception_ptr excepcion_;
+};

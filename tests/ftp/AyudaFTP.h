@@ -1,0 +1,40 @@
+#pragma once
+// What the FTP tests share: a session logged in to the test server, a folder of the test's own
+// on that server (its files are also read and written directly in the server's root folder),
+// a local temporary folder, and the progress events seen.
+#include "ftp/clsFTP.h"
+#include "support/ServidoresPrueba.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <utility>
+#include <vector>
+
+using Avisos = std::vector<std::pair<int, int>>;
+
+class PruebaFTP : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // "127.0.0.1:<port>" of the test server.
+    QString direccion() const;
+    // The test's folder as the client names it ("/f<unique>") and a file in it.
+    QString remota(const QString& nombre = {}) const;
+    // The same on the server's disk.
+    QString enServidor(const QString& nombre = {}) const;
+    QString local(const QString& nombre) const;
+
+    static QByteArray contenido(qsizetype largo, int semilla = 1);
+    static void escribe(const QString& ruta, const QByteArray& datos);
+    static QByteArray lee(const QString& ruta);
+    static bool existe(const QString& ruta);
+
+    prueba::ServidorFTP servidor_;
+    QString carpeta_;
+    QTemporaryDir dirLocal_;
+    clsFTP ftp_;
+    Avisos avisos_;
+};
