@@ -1,0 +1,58 @@
+#pragma once
+#include "config/Estrucs.h"
+#include "servicelib/BasesDD.h"
+#include "sync/VentanaEnvio.h"
+
+#include <QString>
+#include <cstdint>
+
+class clsFTP;
+
+// What one send run did.
+struct ResultadoEnvio {
+    enum class Fin {
+        Completo,         // every selected product was sent
+        Interrumpido,     // the user stopped it between two products
+        SinBaseDeDatos,   // the point-of-sale or the shop's database could not be opened at the start
+        ConexionPerdida,  // the shop's database could not be opened again before a product
+        Fallo,            // an error ended it (and passed on to the caller)
+    };
+    int enviados = 0;  // products written, in key order from the first
+    int total = 0;     // products the query selected
+    int nuevos = 0;    // of those sent, the ones created in the shop
+    Fin fin = Fin::SinBaseDeDatos;
+    bool completo() const { return fin == Fin::Completo; }
+};
+
+// The send object: lives for one call (reading the settings, reading the product lines, or
+// one send run) and drives the main window through VentanaEnvio.
+class clsProcedimenti {
+public:
+    explicit clsProcedimenti(VentanaEnvio& ventana);
+
+    // The date format of everything written into the shop (classic letters: nn = minutes).
+    QString FormatoFecha = QStringLiteral("yyyy-mm-dd hh:nn:ss");
+
+    void LeerConfiguracion(ColeccionCampos& clnCampos);
+
+    // Copies the point-of-sale products into the shop, one by one in key order, showing each
+    // in the window and stopping between two products when `blInterruptus` becomes true.
+    // A database that cannot be opened ends it quietly (see the result). Any other failure
+    // (a statement refused, the server gone in the middle of a product) first restores the
+    // window (button "Enviar ahora", labels hidden, image box cleared) and closes every
+    // recordset and connection, then the ErrorServicio passes to the caller, which reports it;
+    // Resultado() still tells how far the run got.
+    ResultadoEnvio EnviarProductos(ColeccionCampos& clnCampos, bool& blInterruptus, clsFTP* mFTP);
+
+    void LeerLineas();
+
+    const ResultadoEnvio& Resultado() const { return resultado_; }
+
+private:
+    // One named value of one post (the product-image step writes through it too).
+    void ActualizarMeta(kesa5::BasesDD& web, ConexionPtr& cn, std::int64_t postId, const QString& clave,
+                        const QString& valor);
+
+    VentanaEnvio& ventana_;
+    ResultadoEnvio resultado_;
+};

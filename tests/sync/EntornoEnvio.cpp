@@ -1,0 +1,105 @@
+#include "EntornoEnvio.h"
+
+#include "servicelib/Compartidos.h"
+#include "servicelib/CrearObjeto.h"
+#include "sync/Reloj.h"
+
+#include <QThread>
+
+QString sqlTexto(const QString& texto) {
+    QString t = texto;
+    t.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    t.replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + t + QLatin1Char('\'');
+}
+
+UsuarioPrueba::UsuarioPrueba(prueba::BaseTemporal& base) : nombre(QStringLiteral("u") + base.nombre()), base_(base) {
+    base_.ejecuta(QStringLiteral("CREATE USER '%1'@'%' IDENTIFIED BY '%2';\nGRANT ALL PRIVILEGES ON `%3`.* TO '%1'@'%'")
+                      .arg(nombre, clave, base_.nombre()));
+}
+
+UsuarioPrueba::~UsuarioPrueba() { base_.ejecuta(QStringLiteral("DROP USER IF EXISTS '%1'@'%'").arg(nombre)); }
+
+void UsuarioPrueba::cambiaClave(const QString& nueva) {
+    base_.ejecuta(QStringLiteral("ALTER USER '%1'@'%' IDENTIFIED BY '%2'").arg(nombre, nueva));
+}
+
+QStringList UsuarioPrueba::conexiones() {
+    return base_.filas(QStringLiteral("SELECT ID FROM information_schema.PROCESSLIST WHERE USER='%1'").arg(nombre));
+}
+
+void UsuarioPrueba::cortaConexiones() {
+    for (const QString& id : conexiones()) base_.ejecuta(QStringLiteral("KILL ") + id);
+}
+
+bool UsuarioPrueba::sinConexiones() {
+    for (int i = 0; i < 250; ++i) {
+        if (conexiones().isEmpty()) return true;
+        QThread::msleep(20);
+    }
+    return false;
+}
+
+void EntornoEnvio::SetUp() {
+    ASSERT_TRUE(CrearObjeto(G().libTORVA, QStringLiteral("libTORVA")));
+    ASSERT_TRUE(CrearObjeto(G().BasesDD, QStringLiteral("BasesDD")));
+    const prueba::ServidorBD s = prueba::servidorBD();
+    kesa5::BasesDD& h = *G().BasesDD;
+    h.cRuta = s.host;
+    h.cPuerto = static_cast<std::uint16_t>(s.puerto);
+    h.cUsuario = usuarioHost.nombre;
+    h.cPassword = usuarioHost.clave;
+    h.cMiBase = host.nombre();
+    Configuracion& c = Config();
+    c = Configuracion{};
+    c.DireccionIPWeb = s.host;
+    c.BaseWeb = web.nombre();
+    c.PuertoWeb = static_cast<std::uint16_t>(s.puerto);
+    c.UsuarioWeb = usuarioWeb.nombre;
+    c.ContrasenaWeb = usuarioWeb.clave;
+    c.NumeroPrecio = 1;
+    c.LineasMarcadas = 0;
+    Reloj::fijar([this] { return ahora; });
+}
+
+void EntornoEnvio::TearDown() {
+    Reloj::fijar({});
+    G().liberar();
+    Config() = Configuracion{};
+}
+
+ResultadoEnvio EntornoEnvio::enviar() {
+    clsProcedimenti proc(ventana);
+    return proc.EnviarProductos(campos, blInterruptus, nullptr);
+}
+
+void EntornoEnvio::producto(const QString& clave, const QString& descrip, const QString& precio1,
+                            const QString& existencia, int linea) {
+    host.ejecuta(QStringLiteral("INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) VALUES (%1, %2, %3, %4, %5)")
+                     .arg(sqlTexto(clave), descrip, precio1, existencia, QString::number(linea)));
+}
+
+QString EntornoEnvio::post(const QString& clave) {
+    const QStringList f = web.filas(
+        QStringLiteral("SELECT post_id FROM wp_postmeta WHERE meta_key='_sku' AND BINARY meta_value=%1").arg(sqlTexto(clave)));
+    EXPECT_LE(f.size(), 1) << "more than one SKU row for " << clave.toStdString();
+    return f.value(0);
+}
+
+QStringList EntornoEnvio::claves(const QString& postId) {
+    return web.filas(QStringLiteral("SELECT meta_key FROM wp_postmeta WHERE post_id=%1 ORDER BY meta_id").arg(postId));
+}
+
+QMap<QString, QString> EntornoEnvio::valores(const QString& postId) {
+    QMap<QString, QString> m;
+    for (const QString& fila :
+         web.filas(QStringLiteral("SELECT meta_key, IFNULL(meta_value, 'NULL') FROM wp_postmeta WHERE post_id=%1").arg(postId))) {
+        const qsizetype corte = fila.indexOf(QLatin1Char('|'));
+        m.insert(fila.left(corte), fila.mid(corte + 1));
+    }
+    return m;
+}
+
+int EntornoEnvio::cuenta(const QString& tabla) {
+    return web.valor(QStringLiteral("SELECT COUNT(*) FROM ") + tabla).toInt();
+}

@@ -1,0 +1,60 @@
+#pragma once
+// A point-of-sale database and a shop database of their own for one send-run test, each
+// reached through a MariaDB user of its own (so a test can see, cut or refuse exactly the
+// run's connections), the shared objects and settings pointed at them, and a fixed clock.
+#include "ImprimeQt.h"
+#include "VentanaPrueba.h"
+#include "config/Configuracion.h"
+#include "support/ServidoresPrueba.h"
+#include "sync/clsProcedimenti.h"
+
+#include <QDateTime>
+#include <QMap>
+#include <gtest/gtest.h>
+
+class UsuarioPrueba {
+public:
+    explicit UsuarioPrueba(prueba::BaseTemporal& base);
+    ~UsuarioPrueba();
+    const QString nombre;
+    const QString clave = QStringLiteral("clave-propia");
+    void cambiaClave(const QString& nueva);
+    // Server session ids of the user's open connections.
+    QStringList conexiones();
+    void cortaConexiones();
+    // True once the user has no connection left (a closed one leaves the server's list
+    // shortly after the client lets go of it).
+    bool sinConexiones();
+
+private:
+    prueba::BaseTemporal& base_;
+};
+
+class EntornoEnvio : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    ResultadoEnvio enviar();
+    // One row of `productos`; each value is SQL text ("NULL" allowed).
+    void producto(const QString& clave, const QString& descrip, const QString& precio1, const QString& existencia,
+                  int linea = 1);
+    // The post linked to the key by its "_sku" row ("" when none).
+    QString post(const QString& clave);
+    // The post's meta keys in the order they were added, and key -> value.
+    QStringList claves(const QString& postId);
+    QMap<QString, QString> valores(const QString& postId);
+    int cuenta(const QString& tabla);
+
+    prueba::BaseTemporal host{{QStringLiteral("pos-tables.sql")}};
+    prueba::BaseTemporal web{{QStringLiteral("wordpress-tables.sql")}};
+    UsuarioPrueba usuarioHost{host};
+    UsuarioPrueba usuarioWeb{web};
+    VentanaPrueba ventana;
+    ColeccionCampos campos;
+    bool blInterruptus = false;
+    QDateTime ahora{QDate(2026, 1, 8), QTime(17, 19, 59)};
+};
+
+// Text for a single-quoted SQL literal in the fixture statements.
+QString sqlTexto(const QString& texto);
