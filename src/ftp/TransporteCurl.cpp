@@ -35,8 +35,6 @@ struct Contexto {
     TransporteCurl* transporte = nullptr;
     const TransporteCurl::Lector* lector = nullptr;
     const TransporteCurl::Escritor* escritor = nullptr;
-    const TransporteCurl::Filtro* filtro = nullptr;
-    const TransporteCurl::Receptor* receptor = nullptr;
 };
 
 struct LiberaLista {
@@ -83,35 +81,6 @@ size_t alEscribir(char* datos, size_t tamano, size_t cuantos, void* usuario) {
 }
 
 size_t descarta(char*, size_t tamano, size_t cuantos, void*) { return tamano * cuantos; }
-
-int alComparar(void* usuario, const char*, const char* nombre) {
-    auto* c = static_cast<Contexto*>(usuario);
-    try {
-        return (*c->filtro)(QString::fromUtf8(nombre)) ? CURL_FNMATCHFUNC_MATCH : CURL_FNMATCHFUNC_NOMATCH;
-    } catch (...) {
-        c->transporte->guardaExcepcion();
-        return CURL_FNMATCHFUNC_FAIL;
-    }
-}
-
-long alEmpezarEntrada(const void* info, void* usuario, int) {
-    auto* c = static_cast<Contexto*>(usuario);
-    try {
-        const auto* f = static_cast<const curl_fileinfo*>(info);
-        EntradaRemota e;
-        e.nombre = QString::fromUtf8(f->filename);
-        e.carpeta = f->filetype == CURLFILETYPE_DIRECTORY;
-        e.permisosConocidos = f->flags & CURLFINFOFLAG_KNOWN_PERM;
-        e.permisos = f->perm;
-        if (f->flags & CURLFINFOFLAG_KNOWN_SIZE) e.tamano = f->size;
-        if (f->strings.time) e.hora = QString::fromUtf8(f->strings.time);
-        (*c->receptor)(e);
-        return CURL_CHUNK_BGN_FUNC_SKIP;  // the entry is listed, never fetched
-    } catch (...) {
-        c->transporte->guardaExcepcion();
-        return CURL_CHUNK_BGN_FUNC_FAIL;
-    }
-}
 
 int codigoDeLinea(const QString& linea) {
     if (linea.size() < 3) return -1;
@@ -327,12 +296,16 @@ ResultadoCurl TransporteCurl::enviar(const QString& ruta, bool ascii, qint64 lar
 }
 
 ResultadoCurl TransporteCurl::recibir(const QString& ruta, bool ascii, const Escritor& escritor) {
+    return recibeDe(urlDe(ruta, false), ascii, escritor);
+}
+
+ResultadoCurl TransporteCurl::recibeDe(const QByteArray& url, bool ascii, const Escritor& escritor) {
     ResultadoCurl rechazo;
     if (!disponible(rechazo)) return rechazo;
     Contexto c;
     c.transporte = this;
     c.escritor = &escritor;
-    preparaPeticion(urlDe(ruta, false));
+    preparaPeticion(url);
     CURL* e = h(handle_);
     curl_easy_setopt(e, CURLOPT_TRANSFERTEXT, ascii ? 1L : 0L);
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, alEscribir);
@@ -340,22 +313,9 @@ ResultadoCurl TransporteCurl::recibir(const QString& ruta, bool ascii, const Esc
     return ejecuta();
 }
 
-ResultadoCurl TransporteCurl::listar(const QString& carpeta, const Filtro& filtro, const Receptor& receptor) {
-    ResultadoCurl rechazo;
-    if (!disponible(rechazo)) return rechazo;
-    Contexto c;
-    c.transporte = this;
-    c.filtro = &filtro;
-    c.receptor = &receptor;
-    // libcurl's listing parser reads each line of LIST; the names are matched by our own filter
-    // (FNMATCH_FUNCTION), so the "*" in the URL only switches the parser on.
-    preparaPeticion(urlDe(carpeta, true) + '*');
-    CURL* e = h(handle_);
-    curl_easy_setopt(e, CURLOPT_WILDCARDMATCH, 1L);
-    curl_easy_setopt(e, CURLOPT_FNMATCH_FUNCTION, alComparar);
-    curl_easy_setopt(e, CURLOPT_FNMATCH_DATA, &c);
-    curl_easy_setopt(e, CURLOPT_CHUNK_BGN_FUNCTION, alEmpezarEntrada);
-    curl_easy_setopt(e, CURLOPT_CHUNK_DATA, &c);
-    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, descarta);
-    return ejecuta();
+ResultadoCurl TransporteCurl::listar(const QString& carpeta, const Escritor& escritor) {
+    // The listing is read and parsed by the session rather than through libcurl's wildcard
+    // matching, which (in 7.88) loses memory for every entry when the connection was used before.
+    // A URL ending in "/" names a folder, which libcurl lists (LIST).
+    return recibeDe(urlDe(carpeta, true), false, escritor);
 }

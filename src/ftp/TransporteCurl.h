@@ -33,24 +33,12 @@ struct ResultadoCurl {
     bool ok() const { return codigo == 0; }
 };
 
-// One entry of a remote folder as libcurl's listing parser read it.
-struct EntradaRemota {
-    QString nombre;
-    bool carpeta = false;
-    bool permisosConocidos = false;
-    unsigned permisos = 0;     // Unix permission bits, when known
-    qint64 tamano = -1;        // -1 when the listing gave none
-    QString hora;              // the listing's time text, e.g. "Dec 08 05:31" or "Mar 04  2020"
-};
-
 class TransporteCurl {
 public:
     // Hands out up to `capacidad` bytes; returns how many, 0 at the end, or -1 to stop the transfer.
     using Lector = std::function<qint64(char* destino, qint64 capacidad)>;
     // Takes the next bytes received; false stops the transfer.
     using Escritor = std::function<bool(const char* datos, qint64 largo)>;
-    using Filtro = std::function<bool(const QString& nombre)>;
-    using Receptor = std::function<void(const EntradaRemota&)>;
 
     TransporteCurl();
     ~TransporteCurl();
@@ -79,9 +67,8 @@ public:
     ResultadoCurl tamano(const QString& ruta, qint64& bytes);
     ResultadoCurl enviar(const QString& ruta, bool ascii, qint64 largo, const Lector& lector);
     ResultadoCurl recibir(const QString& ruta, bool ascii, const Escritor& escritor);
-    // Lists the folder and hands over the entries that pass the filter, in the server's order.
-    // A folder with nothing that passes gives code 78 with no error reply.
-    ResultadoCurl listar(const QString& carpeta, const Filtro& filtro, const Receptor& receptor);
+    // The server's LIST answer for the folder, as it comes (see LineaListado).
+    ResultadoCurl listar(const QString& carpeta, const Escritor& escritor);
 
     // Called back by libcurl (public only so the C callbacks can reach them).
     void recibeLineaServidor(const char* datos, size_t largo);
@@ -93,6 +80,7 @@ private:
     ResultadoCurl ejecuta();
     bool disponible(ResultadoCurl& rechazo) const;
     QByteArray urlDe(const QString& ruta, bool carpeta) const;
+    ResultadoCurl recibeDe(const QByteArray& url, bool ascii, const Escritor& escritor);
     void liberaHandle();
 
     void* handle_ = nullptr;  // CURL*, kept opaque so that only the .cpp sees libcurl

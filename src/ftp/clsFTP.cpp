@@ -1,6 +1,7 @@
 #include "ftp/clsFTP.h"
 
 #include "ftp/HoraListado.h"
+#include "ftp/LineaListado.h"
 #include "ftp/RutaRemota.h"
 
 #include <QCoreApplication>
@@ -320,27 +321,37 @@ std::shared_ptr<cDirList> clsFTP::GetDirectoryListing(const QString& sFilter) {
     carpeta = absoluta(carpeta);
     const QRegularExpression coincide(patron.isEmpty() ? QStringLiteral(".*")
                                                        : QRegularExpression::wildcardToRegularExpression(patron));
-    int leidas = 0;
     const QDateTime ahora = QDateTime::currentDateTimeUtc();
-    const ResultadoCurl r = transporte_.listar(
-        carpeta, [&](const QString& nombre) { return coincide.match(nombre).hasMatch(); },
-        [&](const EntradaRemota& e) {
-            int atributos = 0;
-            if (e.carpeta) atributos |= cDirList::AtributoCarpeta;
-            if (e.permisosConocidos && !(e.permisos & 0200)) atributos |= cDirList::AtributoSoloLectura;
-            if (atributos == 0) atributos = cDirList::AtributoNormal;  // a plain file with no other attribute
-            // A listing gives one time; it stands for all three. An unreadable one gives day 0.
-            const QDateTime hora = HoraListado::interpreta(e.hora, ahora);
-            const double dias = hora.isValid() ? HoraListado::diasDesde1899(hora) : 0.0;
-            if (!lista_) lista_ = std::make_shared<cDirList>();
-            lista_->agrega(atributos, dias, dias, dias, a32(e.tamano), e.nombre, true);
-            ++leidas;
-        });
-    if (r.ok()) return lista_;
-    // Nothing matched (an empty folder too): not a failure, and nothing is recorded.
-    if (r.codigo == CodigoCurl::ArchivoRemotoAusente && r.respuestaError.isEmpty()) return nullptr;
-    registra(leidas == 0 ? QStringLiteral("FtpFindFirstFile") : QStringLiteral("InternetFindNextFile"), r);
-    return nullptr;
+    int leidas = 0;
+    const auto agrega = [&](const QByteArray& linea) {
+        const std::optional<EntradaRemota> e = LineaListado::interpreta(QString::fromUtf8(linea));
+        if (!e || !coincide.match(e->nombre).hasMatch()) return;
+        int atributos = 0;
+        if (e->carpeta) atributos |= cDirList::AtributoCarpeta;
+        if (e->soloLectura) atributos |= cDirList::AtributoSoloLectura;
+        if (atributos == 0) atributos = cDirList::AtributoNormal;  // a plain file with no other attribute
+        // A listing gives one time; it stands for all three. An unreadable one gives day 0.
+        const QDateTime hora = HoraListado::interpreta(e->hora, ahora);
+        const double dias = hora.isValid() ? HoraListado::diasDesde1899(hora) : 0.0;
+        if (!lista_) lista_ = std::make_shared<cDirList>();
+        lista_->agrega(atributos, dias, dias, dias, a32(e->tamano), e->nombre, true);
+        ++leidas;
+    };
+    QByteArray pendiente;
+    const ResultadoCurl r = transporte_.listar(carpeta, [&](const char* datos, qint64 largo) {
+        pendiente.append(datos, largo);
+        qsizetype inicio = 0;
+        for (qsizetype fin; (fin = pendiente.indexOf('\n', inicio)) >= 0; inicio = fin + 1)
+            agrega(pendiente.mid(inicio, fin - inicio));
+        pendiente.remove(0, inicio);
+        return true;
+    });
+    if (!r.ok()) {
+        registra(leidas == 0 ? QStringLiteral("FtpFindFirstFile") : QStringLiteral("InternetFindNextFile"), r);
+        return nullptr;
+    }
+    agrega(pendiente);  // a last line without its line break
+    return lista_;  // none when nothing matched (an empty folder too): not a failure, nothing recorded
 }
 
 void clsFTP::SetTransferASCII() { ascii_ = true; }

@@ -2,6 +2,7 @@
 #include "AyudaFTP.h"
 
 #include "ftp/HoraListado.h"
+#include "ftp/LineaListado.h"
 
 #include <QDir>
 #include <QFile>
@@ -159,6 +160,40 @@ TEST(HoraListado, DeduceElAnioYLeeLasFormasDeLosServidores) {
     EXPECT_EQ(HoraListado::interpreta(QStringLiteral("12-31-99  12:05AM"), enero), utc(1999, 12, 31, 0, 5));
     for (const char* malo : {"", "Xyz 01 10:00", "Dec 32 10:00", "13-01-20  10:00AM", "ayer"})
         EXPECT_FALSE(HoraListado::interpreta(QLatin1String(malo), enero).isValid()) << malo;
+}
+
+TEST(LineaListado, LeeLasFormasUnixYDosDeLosServidores) {
+    const auto lee = [](const char* linea) { return LineaListado::interpreta(QLatin1String(linea)); };
+    auto e = lee("-rw-r--r--   1 root     root         1234 Dec 08 05:31 con  dos espacios.txt\r\n");
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->nombre, QStringLiteral("con  dos espacios.txt"));
+    EXPECT_EQ(e->tamano, 1234);
+    EXPECT_EQ(e->hora, QStringLiteral("Dec 08 05:31"));
+    EXPECT_FALSE(e->carpeta || e->soloLectura);
+    e = lee("dr-xr-xr-x+ 3 1000 1000 4096 Mar 04  2020 fotos 2020");  // ACL mark, numeric owner
+    ASSERT_TRUE(e);
+    EXPECT_TRUE(e->carpeta && e->soloLectura);
+    EXPECT_EQ(e->nombre, QStringLiteral("fotos 2020"));
+    EXPECT_EQ(e->hora, QStringLiteral("Mar 04  2020"));
+    e = lee("-r--r--r-- 1 ftp 77 Jan  5 23:59 sin-grupo");
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->tamano, 77);
+    EXPECT_EQ(e->nombre, QStringLiteral("sin-grupo"));
+    e = lee("lrwxrwxrwx 1 u g 9 Jun 30 10:00 enlace -> destino");
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->nombre, QStringLiteral("enlace"));
+    e = lee("03-04-20  10:31PM       <DIR>          Nueva carpeta");
+    ASSERT_TRUE(e);
+    EXPECT_TRUE(e->carpeta);
+    EXPECT_EQ(e->nombre, QStringLiteral("Nueva carpeta"));
+    EXPECT_EQ(e->hora, QStringLiteral("03-04-20  10:31PM"));
+    e = lee("12-31-2019  09:05AM              5120 informe.pdf");
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->tamano, 5120);
+    EXPECT_FALSE(e->carpeta);
+    for (const char* otra : {"total 12", "", "drwxr-xr-x 2 u g 4096 Dec 08 05:31 .", "drwxr-xr-x 2 u g 4096 Dec 08 05:31 ..",
+                             "hola mundo"})
+        EXPECT_FALSE(lee(otra)) << otra;
 }
 
 TEST(ListaDeEntradas, AtributosPosicionesNombresYVaciado) {
