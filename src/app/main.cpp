@@ -1,5 +1,30 @@
+#include "app/Mensajes.h"
+#include "app/ModoConsola.h"
+#include "app/frmInicial.h"
+#include "platform/Registrar.h"
+
 #include <QApplication>
+#include <QSystemTrayIcon>
+
 int main(int argc, char** argv) {
+    QStringList argumentos;
+    for (int i = 0; i < argc; ++i) argumentos << QString::fromLocal8Bit(argv[i]);
+
+    if (ModoConsola::PideAjuste(argumentos) || ModoConsola::PideEnvio(argumentos)) {
+        // No display needed: a plain core application.
+        QCoreApplication app(argc, argv);
+        RegistrarPlataforma();
+        return ModoConsola::PideAjuste(argumentos) ? ModoConsola::Ajustar(argumentos) : ModoConsola::Enviar();
+    }
+
     QApplication app(argc, argv);
-    return 0;
+    app.setQuitOnLastWindowClosed(false);
+    RegistrarPlataforma();
+    frmInicial ventana;
+    InstalarRespondedorVentana(&ventana);
+    if (!ventana.Cargar(argumentos)) return 2;
+    // The window opens minimised, which hides it behind its icon; without a notification
+    // area it stays reachable as an ordinary minimised window.
+    if (!ventana.isVisible() && !QSystemTrayIcon::isSystemTrayAvailable()) ventana.showMinimized();
+    return app.exec();
 }

@@ -1,0 +1,5 @@
+#pragma once
+#include <QIcon>
+
+// The program's icon, drawn here so it needs no image files or icon theme.
+QIcon IconoPrograma();

@@ -1,0 +1,110 @@
+#include "app/Mensajes.h"
+
+#include "servicelib/Compartidos.h"
+#include "servicelib/Dialogos.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QWidget>
+#include <optional>
+
+int Mensaje(const QString& prompt, int botones, const QString& titulo, const QString&, int, int extra) {
+    G().Utilerias->ElMenu = QApplication::activeWindow();
+    return G().Utilerias->MsgBoxSkn(prompt, botones, titulo, extra);
+}
+
+bool Pregunta(const QString& prompt, const QString& titulo, bool segundoBotonPorDefecto) {
+    const int botones = 36 + (segundoBotonPorDefecto ? 256 : 0);
+    return Mensaje(prompt, botones, titulo, QString(), 0, 0) == Dialogos::ResultYes;
+}
+
+void InstalarRespondedorVentana(QWidget* ventana) {
+    Dialogos::instalar([ventana](const QString& prompt, int botones, const QString& titulo) {
+        QMessageBox caja(ventana);
+        caja.setWindowTitle(titulo.isEmpty() ? Dialogos::tituloPrograma() : titulo);
+        QString texto = prompt;
+        caja.setText(texto.replace(QLatin1Char('\r'), QLatin1Char('\n')));
+        switch (botones & 0x70) {
+        case Dialogos::Critical: caja.setIcon(QMessageBox::Critical); break;
+        case Dialogos::Question: caja.setIcon(QMessageBox::Question); break;
+        case Dialogos::Exclamation: caja.setIcon(QMessageBox::Warning); break;
+        case Dialogos::Information: caja.setIcon(QMessageBox::Information); break;
+        default: break;
+        }
+        if ((botones & 7) == Dialogos::YesNo) {
+            caja.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            caja.button(QMessageBox::Yes)->setText(QStringLiteral("Sí"));
+            caja.button(QMessageBox::No)->setText(QStringLiteral("No"));
+            caja.setDefaultButton((botones & Dialogos::DefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
+            return caja.exec() == QMessageBox::Yes ? static_cast<int>(Dialogos::ResultYes) : static_cast<int>(Dialogos::ResultNo);
+        }
+        caja.setStandardButtons(QMessageBox::Ok);
+        caja.exec();
+        return static_cast<int>(Dialogos::ResultOk);
+    });
+}
+
+namespace {
+double dpi(const QWidget* w) {
+    const double d = w ? w->logicalDpiX() : 96.0;
+    return d > 0 ? d : 96.0;
+}
+
+QString seccionDe(const QWidget& w) {
+    const QString tag = w.property("tag").toString().trimmed();
+    return tag.isEmpty() ? w.objectName().trimmed() : tag;
+}
+
+// A value of the settings file as a signed 16-bit number; nothing when it is not one.
+std::optional<int> entero16(const QString& texto) {
+    bool ok = false;
+    const int v = texto.trimmed().toInt(&ok);
+    if (!ok || v < -32768 || v > 32767) return std::nullopt;
+    return v;
+}
+}
+
+int PixelesATwips(int pixeles, const QWidget* w) { return static_cast<int>(pixeles * 1440.0 / dpi(w) + 0.5); }
+int TwipsAPixeles(int twips, const QWidget* w) { return static_cast<int>(twips * dpi(w) / 1440.0 + 0.5); }
+
+void GuardaPosicion(QWidget& ventana, bool conTamano) {
+    const QString seccion = seccionDe(ventana);
+    if (seccion.isEmpty()) return;
+    kesa5::LibTORVA& lib = *G().libTORVA;
+    const QString& ini = G().ArchivoIni;
+    const QRect marco = ventana.geometry();
+    lib.EscribeIni(seccion, QStringLiteral("Ventana"), ventana.windowTitle(), ini);
+    lib.EscribeIni(seccion, QStringLiteral("Linea"), QString::number(PixelesATwips(ventana.y(), &ventana)), ini);
+    lib.EscribeIni(seccion, QStringLiteral("Columna"), QString::number(PixelesATwips(ventana.x(), &ventana)), ini);
+    if (conTamano) {
+        lib.EscribeIni(seccion, QStringLiteral("Ancho"), QString::number(PixelesATwips(marco.width(), &ventana)), ini);
+        lib.EscribeIni(seccion, QStringLiteral("Alto"), QString::number(PixelesATwips(marco.height(), &ventana)), ini);
+    }
+}
+
+void RecuperaPosicion(QWidget& ventana, bool conTamano) {
+    const QString seccion = seccionDe(ventana);
+    int arriba = 0, izquierda = 0;
+    if (!seccion.isEmpty()) {
+        kesa5::LibTORVA& lib = *G().libTORVA;
+        const QString& ini = G().ArchivoIni;
+        const double linea = lib.ksVal(lib.LeeIni(seccion, QStringLiteral("Linea"), ini));
+        const double columna = lib.ksVal(lib.LeeIni(seccion, QStringLiteral("Columna"), ini));
+        const bool enRango = linea >= -32768 && linea <= 32767 && columna >= -32768 && columna <= 32767;
+        arriba = enRango ? static_cast<int>(linea) : 0;
+        izquierda = enRango ? static_cast<int>(columna) : 0;
+        if (conTamano) {
+            const auto ancho = entero16(lib.LeeIni(seccion, QStringLiteral("Ancho"), ini));
+            const auto alto = entero16(lib.LeeIni(seccion, QStringLiteral("Alto"), ini));
+            if (!ancho || !alto) {
+                // A size that is not a number: the place read so far falls back to 0, 0.
+                arriba = izquierda = 0;
+            } else if (*ancho > 0 && *alto > 0) {
+                ventana.resize(TwipsAPixeles(*ancho, &ventana), TwipsAPixeles(*alto, &ventana));
+            }
+        }
+    }
+    ventana.move(TwipsAPixeles(izquierda, &ventana), TwipsAPixeles(arriba, &ventana));
+}

@@ -1,0 +1,16 @@
+#pragma once
+#include <QStringList>
+
+// The program without a window, for servers and scheduled jobs.
+namespace ModoConsola {
+// "-enviar" anywhere in the command line.
+bool PideEnvio(const QStringList& argumentos);
+// "-ajustar" as an argument.
+bool PideAjuste(const QStringList& argumentos);
+
+// One send and out. Exit status: 0 every selected product sent; 1 a database could not be
+// opened, the run ended early or failed; 2 the point-of-sale folder check failed.
+int Enviar();
+// Writes the "Clave=valor" pairs that follow "-ajustar"; 0 written, 2 refused.
+int Ajustar(const QStringList& argumentos);
+}

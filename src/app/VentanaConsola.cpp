@@ -1,0 +1,12 @@
+#include "app/VentanaConsola.h"
+
+void VentanaConsola::setLabel5(const QString& texto) {
+    // "n de m" (without "Producto") is shown once a product is written: print it with the
+    // product it names.
+    if (texto.isEmpty() || texto.startsWith(QStringLiteral("Producto"))) return;
+    QString producto = label3_;
+    producto.replace(QStringLiteral("\r\n"), QStringLiteral("  "));
+    producto.remove(QStringLiteral("Imagen del producto "));
+    salida_ << texto << "  " << producto << "\n";
+    salida_.flush();
+}

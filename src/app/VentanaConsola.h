@@ -1,0 +1,43 @@
+#pragma once
+#include "sync/VentanaEnvio.h"
+
+#include <QList>
+#include <QPair>
+#include <QTextStream>
+#include <array>
+
+// The send's window when there is none (moravi -enviar): the settings and the product lines
+// are kept in memory, and each product written is printed on standard output.
+class VentanaConsola : public VentanaEnvio {
+public:
+    explicit VentanaConsola(QTextStream& salida) : salida_(salida) {}
+
+    QString dato(int indice) const override { return datos_.at(static_cast<size_t>(indice)); }
+    void setDato(int indice, const QString& texto) override { datos_.at(static_cast<size_t>(indice)) = texto; }
+    void setTemporizador(bool) override {}
+    void setInfo(const QString&) override {}
+    void setImagenesVisible(bool) override {}
+    void setImagenesMarcada(bool) override {}
+    int lineasCuenta() const override { return static_cast<int>(lineas_.size()); }
+    QString lineaTexto(int i) const override { return lineas_.at(i).first; }
+    bool lineaMarcada(int i) const override { return lineas_.at(i).second; }
+    void setLineaMarcada(int i, bool marcada) override { lineas_[i].second = marcada; }
+    void agregaLinea(const QString& texto) override { lineas_.append({texto, false}); }
+    void setLabel4(const QString&) override {}
+    QString botonEnvio() const override { return boton_; }
+    void setBotonEnvio(const QString& texto) override { boton_ = texto; }
+    void setLabel3(const QString& texto) override { label3_ = texto; }
+    void setLabel5(const QString& texto) override;
+    void setLabel3Visible(bool) override {}
+    void setLabel5Visible(bool) override {}
+    void setPorcenVisible(bool) override {}
+    QObject* pctPorcen() override { return nullptr; }
+    void procesarEventos() override {}
+
+private:
+    QTextStream& salida_;
+    std::array<QString, 19> datos_;
+    QList<QPair<QString, bool>> lineas_;
+    QString boton_ = QStringLiteral("Enviar ahora");
+    QString label3_;
+};

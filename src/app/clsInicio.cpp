@@ -1,0 +1,104 @@
+#include "app/clsInicio.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QWidget>
+
+namespace {
+QPointer<QSystemTrayIcon>& elIcono() {
+    static QPointer<QSystemTrayIcon> i;
+    return i;
+}
+}
+
+int clsInicio::MensajeDeActivacion(QSystemTrayIcon::ActivationReason razon) {
+    switch (razon) {
+    case QSystemTrayIcon::Trigger: return kSoltarIzquierdo;
+    case QSystemTrayIcon::Context: return kSoltarDerecho;
+    case QSystemTrayIcon::DoubleClick: return 515;
+    case QSystemTrayIcon::MiddleClick: return 520;
+    default: return 512;  // a mere movement
+    }
+}
+
+void clsInicio::MouseMove(QWidget& ventana, int mensaje) {
+    if (mensaje == kSoltarIzquierdo || mensaje == kSoltarDerecho) Restaurar(ventana);
+}
+
+void clsInicio::Restaurar(QWidget& ventana) {
+    ventana.setWindowState((ventana.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    ventana.show();
+    ventana.raise();
+    ventana.activateWindow();
+    if (QWidget* panel = ventana.findChild<QWidget*>(QStringLiteral("Picture1")); panel && panel->isVisible())
+        panel->setFocus();
+}
+
+QSystemTrayIcon* clsInicio::icono() { return elIcono().data(); }
+
+void clsInicio::PonerSystray(QWidget& ventana) {
+    if (!elIcono()) {
+        elIcono() = new QSystemTrayIcon(ventana.windowIcon(), &ventana);
+        QObject::connect(elIcono().data(), &QSystemTrayIcon::activated, &ventana,
+                         [&ventana](QSystemTrayIcon::ActivationReason r) {
+                             clsInicio().MouseMove(ventana, MensajeDeActivacion(r));
+                         });
+    }
+    // The tip is the caption, cut to the 63 characters the icon record holds.
+    elIcono()->setToolTip(ventana.windowTitle().left(63));
+    elIcono()->show();
+}
+
+void clsInicio::RemoverSystray() {
+    if (elIcono()) {
+        elIcono()->hide();
+        delete elIcono().data();
+    }
+}
+
+QString clsInicio::carpetaAutoarranque() {
+    const QString propia = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const QString base = propia.isEmpty() ? QDir::homePath() + QStringLiteral("/.config") : propia;
+    return base + QStringLiteral("/autostart");
+}
+
+void clsInicio::SiRegistrado(const QString& archivo) {
+    const QString deseado = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + archivo);
+#ifdef Q_OS_WIN
+    QSettings run(QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
+                  QSettings::NativeFormat);
+    const QString nombre = archivo.mid(1);
+    if (run.value(nombre).toString() != deseado) run.setValue(nombre, deseado);
+#else
+    // The entry is named after the executable; Exec holds its full path.
+    QString nombre = archivo;
+    nombre.remove(0, 1);
+    if (nombre.endsWith(QStringLiteral(".exe"))) nombre.chop(4);
+    const QString carpeta = carpetaAutoarranque();
+    const QString ruta = carpeta + QLatin1Char('/') + nombre + QStringLiteral(".desktop");
+    QString actual;
+    QFile f(ruta);
+    if (f.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& linea : f.readAll().split('\n'))
+            if (linea.startsWith("Exec=")) actual = QString::fromUtf8(linea.mid(5)).trimmed();
+        f.close();
+    }
+    QString deseadoExec = deseado;
+    if (deseadoExec.contains(QLatin1Char(' '))) deseadoExec = QLatin1Char('"') + deseadoExec + QLatin1Char('"');
+    if (actual == deseadoExec) return;
+    if (!QDir().mkpath(carpeta)) return;
+    QSaveFile salida(ruta);
+    if (!salida.open(QIODevice::WriteOnly)) return;
+    salida.write(QStringLiteral("[Desktop Entry]\nType=Application\nName=Moravi sync\n"
+                                "Comment=Envía los productos del punto de venta a la tienda en línea\n"
+                                "Exec=%1\nX-GNOME-Autostart-enabled=true\n")
+                     .arg(deseadoExec)
+                     .toUtf8());
+    salida.commit();
+#endif
+}

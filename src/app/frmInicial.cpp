@@ -1,0 +1,711 @@
+#include "app/frmInicial.h"
+
+#include "app/Arranque.h"
+#include "app/Icono.h"
+#include "app/Mensajes.h"
+#include "app/clsInicio.h"
+#include "app/frmDescripcion.h"
+#include "config/ClavesConfiguracion.h"
+#include "config/Configuracion.h"
+#include "config/GuardarConfiguracion.h"
+#include "config/Lineas.h"
+#include "ftp/clsFTP.h"
+#include "servicelib/Compartidos.h"
+#include "servicelib/CrearObjeto.h"
+#include "servicelib/Dialogos.h"
+#include "servicelib/Efectos.h"
+#include "servicelib/ErrorServicio.h"
+#include "sync/clsProcedimenti.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace {
+const QString kCaption = QStringLiteral("Actualización de productos en línea «Moravi»");
+const QString kEnviarAhora = QStringLiteral("Enviar ahora");
+const QString kInterrumpir = QStringLiteral("Interrumpir");
+
+// Column defaults of the field-relation grid, in twips, and their headers.
+const int kAnchosReja[6] = {500, 2000, 2000, 2000, 3000, 3000};
+const char* const kEncabezados[6] = {"", "Campo de Sartenal", "Equivalente en web", "Tabla externa",
+                                     "Llave en tabla principal", "Llave en tabla externa"};
+
+// The boxes that show users and passwords, masked unless "Ver encriptados" is ticked.
+const int kCajasOcultas[4] = {3, 5, 14, 15};
+
+QString mascaraDe(int caja) {
+    switch (caja) {
+    case 0: case 2: case 6: case 9: return QStringLiteral("¡");
+    case 1: case 7: case 18: return QStringLiteral("9");
+    default: return QStringLiteral("X");
+    }
+}
+
+QString claveColumna(int i) { return QStringLiteral("Columna ") + QString::number(i); }
+}
+
+frmInicial::frmInicial(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmInicial"));
+    setWindowTitle(kCaption);
+    setWindowIcon(IconoPrograma());
+    auto* central = new QWidget(this);
+    auto* capa = new QVBoxLayout(central);
+    stbTabs = new QTabWidget(central);
+    stbTabs->setObjectName(QStringLiteral("stbTabs"));
+    capa->addWidget(stbTabs);
+    setCentralWidget(central);
+
+    auto* principal = new QWidget;
+    auto* configuracion = new QWidget;
+    auto* relacion = new QWidget;
+    stbTabs->addTab(principal, QStringLiteral("Principal"));
+    stbTabs->addTab(configuracion, QStringLiteral("Configuración"));
+    stbTabs->addTab(relacion, QStringLiteral("Relación de campos"));
+    construyePrincipal(principal);
+    construyeConfiguracion(configuracion);
+    construyeRelacion(relacion);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &frmInicial::Timer1_Timer);
+    connect(stbTabs, &QTabWidget::currentChanged, this, &frmInicial::stbTabs_Click);
+
+    // The window sees F1 and Alt+F4 whichever control has the focus.
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(f1, &QShortcut::activated, this, &frmInicial::MostrarDescripcion);
+    auto* altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
+    connect(altF4, &QShortcut::activated, this, &frmInicial::Descargar);
+    resize(TwipsAPixeles(10200, this), TwipsAPixeles(9400, this));
+}
+
+frmInicial::~frmInicial() = default;
+
+void frmInicial::construyePrincipal(QWidget* pagina) {
+    auto* capa = new QGridLayout(pagina);
+    pctSkin = new QLabel(pagina);
+    pctSkin->setObjectName(QStringLiteral("pctSkin"));
+    pctSkin->setMinimumSize(TwipsAPixeles(4200, this), TwipsAPixeles(2400, this));
+    pctSkin->setAlignment(Qt::AlignCenter);
+    pctSkin->setText(QStringLiteral("<span style='color:white; font-size:18pt; font-weight:bold'>Moravi</span>"
+                                    "<br><span style='color:white'>productos en línea</span>"));
+    capa->addWidget(pctSkin, 0, 0, 4, 1);
+
+    cmdLeerAhora = new QPushButton(kEnviarAhora, pagina);
+    cmdLeerAhora->setObjectName(QStringLiteral("cmdLeerAhora"));
+    cmdMinimizar = new QPushButton(QStringLiteral("Ocultar"), pagina);
+    cmdMinimizar->setObjectName(QStringLiteral("cmdMinimizar"));
+    cmdMinimizar->setToolTip(QStringLiteral("Ocultar ventana, enviándola a la barra de tareas"));
+    cmdTerminar = new QPushButton(QStringLiteral("Terminar"), pagina);
+    cmdTerminar->setObjectName(QStringLiteral("cmdTerminar"));
+    cmdTerminar->setToolTip(QStringLiteral("Cerrar el programa"));
+    cmdConfigurar = new QPushButton(QStringLiteral("Configurar"), pagina);
+    cmdConfigurar->setObjectName(QStringLiteral("cmdConfigurar"));
+    for (QPushButton* b : {cmdLeerAhora, cmdMinimizar, cmdTerminar, cmdConfigurar})
+        b->setMinimumSize(TwipsAPixeles(1695, this), TwipsAPixeles(615, this));
+    capa->addWidget(cmdLeerAhora, 0, 1);
+    capa->addWidget(cmdConfigurar, 1, 1);
+    capa->addWidget(cmdMinimizar, 2, 1);
+    capa->addWidget(cmdTerminar, 3, 1);
+
+    auto* filaInfo = new QHBoxLayout;
+    filaInfo->addWidget(new QLabel(QStringLiteral("Para envío de información faltan:"), pagina));
+    lblInfo = new QLabel(pagina);
+    lblInfo->setObjectName(QStringLiteral("lblInfo"));
+    filaInfo->addWidget(lblInfo, 1);
+    capa->addLayout(filaInfo, 4, 0, 1, 2);
+
+    Label5 = new QLabel(pagina);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    Label3 = new QLabel(pagina);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setWordWrap(true);
+    Label5->setVisible(false);
+    Label3->setVisible(false);
+    capa->addWidget(Label5, 5, 0, 1, 2);
+    capa->addWidget(Label3, 6, 0, 1, 2);
+
+    pctPorcen_ = new QProgressBar(pagina);
+    pctPorcen_->setObjectName(QStringLiteral("pctPorcen"));
+    pctPorcen_->setRange(0, 100);
+    pctPorcen_->setVisible(false);
+    capa->addWidget(pctPorcen_, 7, 0, 1, 2);
+
+    chkImagenes = new QCheckBox(QStringLiteral("Enviar archivos de imágenes"), pagina);
+    chkImagenes->setObjectName(QStringLiteral("chkImagenes"));
+    chkImagenes->setVisible(false);
+    capa->addWidget(chkImagenes, 8, 0, 1, 2);
+
+    lblError = new QLabel(pagina);
+    lblError->setObjectName(QStringLiteral("lblError"));
+    lblError->setWordWrap(true);
+    lblError->setStyleSheet(QStringLiteral("color: #a00000"));
+    lblError->setVisible(false);
+    capa->addWidget(lblError, 9, 0, 1, 2);
+    capa->setRowStretch(10, 1);
+
+    connect(cmdLeerAhora, &QPushButton::clicked, this, &frmInicial::cmdLeerAhora_Click);
+    connect(cmdMinimizar, &QPushButton::clicked, this, &frmInicial::cmdMinimizar_Click);
+    connect(cmdTerminar, &QPushButton::clicked, this, &frmInicial::cmdTerminar_Click);
+    connect(cmdConfigurar, &QPushButton::clicked, this, &frmInicial::cmdConfigurar_Click);
+}
+
+void frmInicial::construyeConfiguracion(QWidget* pagina) {
+    auto* fila = new QHBoxLayout(pagina);
+    auto* panel = new QFrame(pagina);
+    panel->setObjectName(QStringLiteral("Picture1"));
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setFocusPolicy(Qt::StrongFocus);
+    Picture1 = panel;
+    fila->addWidget(panel, 1);
+
+    for (int i = 0; i < 19; ++i) {
+        txtDato[i] = new QLineEdit;
+        txtDato[i]->setObjectName(QStringLiteral("txtDato_%1").arg(i));
+        txtDato[i]->installEventFilter(this);
+    }
+    txtDato[1]->setMaxLength(4);
+    txtDato[18]->setMaxLength(2);
+    for (int i : kCajasOcultas) txtDato[i]->setEchoMode(QLineEdit::Password);
+
+    auto etiqueta = [](const char* texto) { return new QLabel(QString::fromUtf8(texto)); };
+    auto* g = new QGridLayout(panel);
+    int r = 0;
+    chkVerPass = new QCheckBox(QStringLiteral("Ver encriptados"));
+    chkVerPass->setObjectName(QStringLiteral("chkVerPass"));
+    g->addWidget(chkVerPass, r++, 3);
+    Label2 = new QLabel;
+    Label2->setObjectName(QStringLiteral("Label2"));
+    g->addWidget(etiqueta("Nombre del equipo:"), r, 0);
+    g->addWidget(Label2, r++, 1, 1, 3);
+    g->addWidget(etiqueta("Base de datos SRN:"), r, 0);
+    g->addWidget(txtDato[0], r, 1);
+    g->addWidget(etiqueta("Intervalo (minutos):"), r, 2);
+    g->addWidget(txtDato[1], r++, 3);
+    g->addWidget(etiqueta("IP de la base de datos WEB:"), r, 0);
+    g->addWidget(txtDato[4], r++, 1, 1, 2);
+    g->addWidget(etiqueta("Base de datos WEB:"), r, 0);
+    g->addWidget(txtDato[2], r++, 1, 1, 2);
+    g->addWidget(etiqueta("Puerto:"), r, 0);
+    g->addWidget(txtDato[7], r++, 1);
+    g->addWidget(etiqueta("Usuario:"), r, 0);
+    g->addWidget(txtDato[3], r, 1);
+    g->addWidget(etiqueta("Contraseña:"), r, 2);
+    g->addWidget(txtDato[5], r++, 3);
+    g->addWidget(etiqueta("Definir líneas de productos a actualizar (si no desea pasar TODAS):"), r++, 0, 1, 4);
+    lstLineas = new QListWidget;
+    lstLineas->setObjectName(QStringLiteral("lstLineas"));
+    lstLineas->setMinimumHeight(TwipsAPixeles(2220, this));
+    g->addWidget(lstLineas, r++, 0, 1, 4);
+    auto* filaCuenta = new QHBoxLayout;
+    filaCuenta->addWidget(etiqueta("Líneas marcadas:"));
+    Label4 = new QLabel(QStringLiteral("0"));
+    Label4->setObjectName(QStringLiteral("Label4"));
+    filaCuenta->addWidget(Label4);
+    cmdTodas = new QPushButton(QStringLiteral("Marcar todas"));
+    cmdTodas->setObjectName(QStringLiteral("cmdTodas"));
+    cmdNoTodas = new QPushButton(QStringLiteral("Desmarcar todas"));
+    cmdNoTodas->setObjectName(QStringLiteral("cmdNoTodas"));
+    filaCuenta->addStretch(1);
+    filaCuenta->addWidget(cmdTodas);
+    filaCuenta->addWidget(cmdNoTodas);
+    g->addLayout(filaCuenta, r++, 0, 1, 4);
+    g->addWidget(etiqueta("Número de precio [1-?]"), r, 0);
+    g->addWidget(txtDato[18], r++, 1);
+    g->addWidget(etiqueta("Ruta FTP:"), r, 0);
+    g->addWidget(txtDato[12], r++, 1, 1, 3);
+    g->addWidget(etiqueta("Carpeta:"), r, 0);
+    g->addWidget(txtDato[13], r++, 1, 1, 3);
+    g->addWidget(etiqueta("Usuario:"), r, 0);
+    g->addWidget(txtDato[14], r, 1);
+    g->addWidget(etiqueta("Contraseña:"), r, 2);
+    g->addWidget(txtDato[15], r++, 3);
+    g->setRowStretch(r, 1);
+
+    auto* botones = new QVBoxLayout;
+    cmdCancelar = new QPushButton(QStringLiteral("Cancelar"));
+    cmdCancelar->setObjectName(QStringLiteral("cmdCancelar"));
+    cmdGrabar = new QPushButton(QStringLiteral("Grabar"));
+    cmdGrabar->setObjectName(QStringLiteral("cmdGrabar"));
+    cmdProbar = new QPushButton(QStringLiteral("Probar conex."));
+    cmdProbar->setObjectName(QStringLiteral("cmdProbar"));
+    botones->addSpacing(TwipsAPixeles(1800, this));
+    for (QPushButton* b : {cmdCancelar, cmdGrabar, cmdProbar}) {
+        b->setMinimumSize(TwipsAPixeles(1215, this), TwipsAPixeles(615, this));
+        botones->addWidget(b);
+        botones->addSpacing(TwipsAPixeles(300, this));
+    }
+    botones->addStretch(1);
+    fila->addLayout(botones);
+
+    // The Tab key walks the panel in this order; the check box and the two list buttons come last.
+    QWidget* orden[] = {txtDato[0], txtDato[1], txtDato[4], txtDato[2], txtDato[7], txtDato[3], txtDato[5],
+                        lstLineas, txtDato[18], txtDato[12], txtDato[13], txtDato[14], txtDato[15],
+                        chkVerPass, cmdTodas, cmdNoTodas};
+    for (size_t i = 1; i < std::size(orden); ++i) setTabOrder(orden[i - 1], orden[i]);
+
+    connect(chkVerPass, &QCheckBox::clicked, this, &frmInicial::chkVerPass_Click);
+    connect(cmdTodas, &QPushButton::clicked, this, [this] { MarcarLineas(true); });
+    connect(cmdNoTodas, &QPushButton::clicked, this, [this] { MarcarLineas(false); });
+    connect(cmdCancelar, &QPushButton::clicked, this, &frmInicial::cmdCancelar_Click);
+    connect(cmdGrabar, &QPushButton::clicked, this, &frmInicial::cmdGrabar_Click);
+    connect(cmdProbar, &QPushButton::clicked, this, &frmInicial::cmdProbar_Click);
+    connect(lstLineas, &QListWidget::itemChanged, this, [this] { ActualizaCuentaLineas(*this); });
+}
+
+void frmInicial::construyeRelacion(QWidget* pagina) {
+    auto* capa = new QGridLayout(pagina);
+    mhgReja = new QTableWidget(1, 6, pagina);
+    mhgReja->setObjectName(QStringLiteral("mhgReja"));
+    mhgReja->verticalHeader()->setVisible(false);
+    mhgReja->setMinimumHeight(TwipsAPixeles(2655, this));
+    capa->addWidget(mhgReja, 0, 0, 1, 2);
+
+    // Settings kept only in the settings file: filled and saved, never shown.
+    struct Oculta { const char* etiqueta; int caja; };
+    const Oculta ocultas[] = {{"Nombre de la tabla de productos:", 6},  {"Tabla externa:", 9},
+                              {"Campo llave en tabla de prods. web:", 10}, {"Campo llave en tabla externa:", 11},
+                              {"Campo en tabla externa:", 16},           {"Prefijo a concatenar en el campo:", 17},
+                              {"Campo llave en tabla de prods. web:", 8}};
+    int r = 1;
+    for (const Oculta& o : ocultas) {
+        auto* l = new QLabel(QString::fromUtf8(o.etiqueta), pagina);
+        l->setVisible(false);
+        txtDato[o.caja]->setParent(pagina);
+        txtDato[o.caja]->setVisible(false);
+        capa->addWidget(l, r, 0);
+        capa->addWidget(txtDato[o.caja], r++, 1);
+    }
+    capa->setRowStretch(r, 1);
+}
+
+// ---------------------------------------------------------------- start-up and shutdown
+
+bool frmInicial::Cargar(const QStringList& argumentos, const QString& carpeta) {
+    PrimeraVez = true;
+    Segundos = 0;
+    Arranque::PreparaRutas(carpeta);
+    Arranque::CreaObjetosCompartidos();
+    Compartidos& g = G();
+    if (!g.libTORVA || !g.DelRegistro || !g.BasesDD ||
+        !Arranque::PreparaHost(*g.libTORVA, *g.DelRegistro, *g.BasesDD, g.ArchivoIni, true))
+        return false;
+
+    clsProcedimenti proc(*this);
+    proc.LeerConfiguracion(clnCampos);
+
+    setWindowTitle(kCaption.trimmed() + Arranque::TextoVersion());
+    if (g.DeEquipo) Label2->setText(g.DeEquipo->NetName());
+    txtDato[0]->setText(g.BasesDD->cMiBase);
+    txtDato[1]->setText(QString::number(Config().IntervaloMinutos));
+
+    clsInicio inicio;
+    inicio.PonerSystray(*this);
+    inicio.SiRegistrado(QLatin1Char('/') + Arranque::NombreEjecutable());
+    if (Config().IntervaloMinutos == 0) inicio.Restaurar(*this);
+
+    stbTabs->setCurrentIndex(0);
+    preparaReja();
+
+    Config().LineasMarcadas = 0;
+    proc.LeerLineas();
+
+    mFTP = std::make_unique<clsFTP>();
+    mFTP->SetModePassive();
+    mFTP->SetTransferBinary();
+    connect(mFTP.get(), &clsFTP::FileTransferProgress, this, &frmInicial::mFTP_FileTransferProgress);
+
+    if (Arranque::ArranqueVisible(argumentos)) inicio.Restaurar(*this);
+    qApp->setProperty("moravi_principal_viva", true);
+    return true;
+}
+
+void frmInicial::preparaReja() {
+    QStringList encabezados;
+    for (const char* e : kEncabezados) encabezados << QString::fromUtf8(e);
+    mhgReja->setHorizontalHeaderLabels(encabezados);
+    for (int c = 0; c < 6; ++c) {
+        mhgReja->horizontalHeaderItem(c)->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        auto* celda = new QTableWidgetItem;
+        if (c >= 1) celda->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        if (c < 2) {  // the two fixed columns
+            celda->setFlags(Qt::ItemIsEnabled);
+            celda->setBackground(palette().button());
+        }
+        mhgReja->setItem(0, c, celda);
+    }
+    if (G().DeControles) G().DeControles->LaCeldaFG(mhgReja);
+    for (int c = 0; c < 6; ++c) {
+        mhgReja->setColumnWidth(c, TwipsAPixeles(kAnchosReja[c], this));
+        const double guardado =
+            G().libTORVA->ksVal(G().libTORVA->LeeIni(QStringLiteral("Reja"), claveColumna(c), G().ArchivoIni));
+        if (guardado > 0 && guardado <= 32767) mhgReja->setColumnWidth(c, TwipsAPixeles(static_cast<int>(guardado), this));
+    }
+}
+
+void frmInicial::primeraActivacion() {
+    std::shared_ptr<kesa5::Efectos> efectos;
+    CrearObjeto(efectos, QStringLiteral("Efectos"));
+    PrimeraVez = false;
+    if (efectos) efectos->PintarSkin(pctSkin, this, false);
+    ActivarSoloPestana(0);
+}
+
+void frmInicial::Descargar() {
+    if (descargado_) return;
+    descargando_ = true;
+    close();
+}
+
+void frmInicial::closeEvent(QCloseEvent* e) {
+    // A close that the program did not ask for (the title bar, the window menu, the desktop)
+    // only hides the program behind its icon; its own unload and the end of the session go ahead.
+    if (!descargando_ && !qApp->isSavingSession()) {
+        e->ignore();
+        setWindowState(windowState() | Qt::WindowMinimized);
+        return;
+    }
+    if (!descargado_ && G().libTORVA) {
+        for (int c = 0; c < mhgReja->columnCount(); ++c) {
+            const int twips = std::clamp(PixelesATwips(mhgReja->columnWidth(c), this), -32768, 32767);
+            G().libTORVA->EscribeIni(QStringLiteral("Reja"), claveColumna(c), QString::number(twips), G().ArchivoIni);
+        }
+        if (mFTP) mFTP->CloseConnection();
+        mFTP.reset();
+        clsInicio().RemoverSystray();
+    }
+    descargado_ = true;
+    Timer1->stop();
+    e->accept();
+    // The description window lives on by itself (and still saves its place when it closes):
+    // the shared objects are released and the program ends when it is closed too.
+    qApp->setProperty("moravi_principal_viva", false);
+    if (!frmDescripcion::abierta()) {
+        G().liberar();
+        QCoreApplication::quit();
+    }
+}
+
+bool frmInicial::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate && PrimeraVez && !descargado_) primeraActivacion();
+    return QMainWindow::event(e);
+}
+
+void frmInicial::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    if (e->type() != QEvent::WindowStateChange || descargado_) return;
+    if (windowState() & Qt::WindowMinimized) {
+        // Without a notification area a hidden window could not be reached again: stay minimised.
+        if (QSystemTrayIcon::isSystemTrayAvailable()) {
+            QTimer::singleShot(0, this, [this] {
+                if (windowState() & Qt::WindowMinimized) hide();
+            });
+            clsInicio().PonerSystray(*this);
+        }
+    } else if (!(windowState() & Qt::WindowMaximized)) {
+        show();
+    }
+}
+
+void frmInicial::keyPressEvent(QKeyEvent* e) { QMainWindow::keyPressEvent(e); }
+
+void frmInicial::mouseDoubleClickEvent(QMouseEvent*) {
+    if (G().DeArchivos) G().DeArchivos->AbreDocumento(G().ArchivoIni);
+}
+
+void frmInicial::cmdMinimizar_Click() { setWindowState(windowState() | Qt::WindowMinimized); }
+
+void frmInicial::cmdTerminar_Click() {
+    if (Pregunta(QStringLiteral("¿Está seguro de cerrar este programa?"), QStringLiteral("Cerrar conexión"), true))
+        Descargar();
+}
+
+void frmInicial::MostrarDescripcion() { frmDescripcion::Mostrar(); }
+
+// ---------------------------------------------------------------- schedule and send
+
+void frmInicial::TiempoRestante(int& horas, int& minutos, int& segundos) const {
+    // 32-bit arithmetic: intervals above 546 minutes overflow 16 bits. A remaining time
+    // below zero (interval lowered while minutes were counted) shows as 0.
+    const int total = std::max(0, Config().IntervaloMinutos * 60 - (Minutos * 60 + Segundos));
+    horas = total / 3600;
+    minutos = (total - horas * 3600) / 60;
+    segundos = (total - horas * 3600) % 60;
+}
+
+void frmInicial::Timer1_Timer() {
+    if (++Segundos >= 60) {
+        Segundos = 0;
+        ++Minutos;
+    }
+    int h = 0, m = 0, s = 0;
+    TiempoRestante(h, m, s);
+    lblInfo->setText(QStringLiteral("%1 hors. %2 min. %3 segs.").arg(h).arg(m).arg(s));
+    QCoreApplication::processEvents();
+    if (Minutos >= Config().IntervaloMinutos) {
+        Segundos = 0;
+        Minutos = 0;
+        if (enviando_) {
+            // A send is already running (the configuration screen switched the timer back
+            // on): this one starts as soon as the running send ends, never inside it.
+            envioPendiente_ = true;
+            Timer1->stop();
+            return;
+        }
+        IniciarEnvio();
+    }
+}
+
+void frmInicial::IniciarEnvio() {
+    if (enviando_) return;
+    lblInfo->clear();
+    Timer1->stop();
+    Segundos = 0;
+    enviando_ = true;
+    lblError->setVisible(false);
+    do {
+        envioPendiente_ = false;
+        clsProcedimenti proc(*this);
+        try {
+            proc.EnviarProductos(clnCampos, blInterruptus, mFTP.get());
+        } catch (const std::exception& e) {
+            // The run has already put the button and labels back and closed its connections;
+            // say what happened without a dialog that would stop an unattended program.
+            const QString texto = QStringLiteral("El último envío no terminó (%1): %2")
+                                      .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                                           QString::fromUtf8(e.what()));
+            lblError->setText(texto);
+            lblError->setVisible(true);
+            setBotonEnvio(kEnviarAhora);
+            setLabel3Visible(false);
+            setLabel5Visible(false);
+            if (QSystemTrayIcon* icono = clsInicio::icono(); icono && icono->isVisible())
+                icono->showMessage(windowTitle(), texto, QSystemTrayIcon::Warning);
+        }
+    } while (envioPendiente_ && !descargado_);
+    enviando_ = false;
+    if (Config().IntervaloMinutos >= 1 && !descargado_) Timer1->start();
+}
+
+void frmInicial::cmdLeerAhora_Click() {
+    if (cmdLeerAhora->text() == kEnviarAhora) {
+        IniciarEnvio();
+    } else if (Pregunta(QStringLiteral("¿Desea interrumpir el envío de productos?"), QStringLiteral("Interrumpir proceso"),
+                        true)) {
+        blInterruptus = true;
+    }
+}
+
+void frmInicial::mFTP_FileTransferProgress(int lCurrentBytes, int lTotalBytes) {
+    // 64-bit product: files above 20 MiB would overflow 32 bits. An empty file is complete.
+    int porcentaje = 100;
+    if (lTotalBytes > 0)
+        porcentaje = static_cast<int>(std::nearbyint(static_cast<double>(lCurrentBytes) * 100.0 / lTotalBytes));
+    porcentaje = std::clamp(porcentaje, 0, 100);
+    if (lTotalBytes >= lCurrentBytes) {
+        QLocale local = QLocale::system();
+        local.setNumberOptions(local.numberOptions() & ~QLocale::OmitGroupSeparator);
+        Label5->setText(QStringLiteral("Bytes copiados ") + local.toString(lCurrentBytes) + QStringLiteral(" de ") +
+                        local.toString(lTotalBytes));
+        if (G().DeControles) G().DeControles->BarraPorcentaje(pctPorcen_, porcentaje);
+    }
+    QCoreApplication::processEvents();
+}
+
+// ---------------------------------------------------------------- configuration screen
+
+void frmInicial::ActivarSoloPestana(int indice) {
+    stbTabs->setTabEnabled(indice, true);
+    for (int i = 0; i < stbTabs->count(); ++i)
+        if (i != indice) stbTabs->setTabEnabled(i, false);
+    stbTabs->setCurrentIndex(indice);
+}
+
+void frmInicial::cmdConfigurar_Click() {
+    Timer1->stop();
+    ActivarSoloPestana(1);
+    // The field-relation grid is reachable while configuring, so its row can be filled and saved.
+    stbTabs->setTabEnabled(2, true);
+    txtDato[0]->setFocus();
+}
+
+void frmInicial::cmdCancelar_Click() {
+    ActivarSoloPestana(0);
+    if (Config().IntervaloMinutos >= 1 && !enviando_) Timer1->start();
+}
+
+void frmInicial::cmdGrabar_Click() {
+    GuardarConfiguracion(*this, filasReja());
+    cmdCancelar_Click();
+    clsProcedimenti proc(*this);
+    proc.LeerConfiguracion(clnCampos);
+    // The countdown restarted by the saved interval must not start a send inside a running one.
+    if (enviando_) Timer1->stop();
+}
+
+void frmInicial::cmdProbar_Click() {
+    std::shared_ptr<kesa5::BasesDD> prueba;
+    CrearObjeto(prueba, QStringLiteral("BasesDD"));
+    if (!prueba) return;
+    prueba->cRuta = txtDato[4]->text();
+    prueba->cMiBase = txtDato[2]->text();
+    const double puerto = G().libTORVA->ksVal(txtDato[7]->text());
+    prueba->cPuerto = puerto >= 0 && puerto <= 65535 ? static_cast<std::uint16_t>(puerto) : 0;
+    prueba->cUsuario = txtDato[3]->text();
+    prueba->cPassword = txtDato[5]->text();
+    ConexionPtr cn;
+    if (prueba->AbrirBdD(cn, prueba->cMiBase))
+        Dialogos::MsgBox(QStringLiteral("Conexión correcta a la base de datos"), Dialogos::Information,
+                         QStringLiteral("Datos correctos"));
+    else
+        Dialogos::MsgBox(QStringLiteral("No se estableció conexión a la base de datos"), Dialogos::Critical,
+                         QStringLiteral("Datos incorrectos"));
+    prueba->CierraBdD(cn);
+}
+
+void frmInicial::chkVerPass_Click() { actualizaMascaras(); }
+
+void frmInicial::actualizaMascaras() {
+    for (int i : kCajasOcultas)
+        txtDato[i]->setEchoMode(chkVerPass->isChecked() ? QLineEdit::Normal : QLineEdit::Password);
+}
+
+void frmInicial::MarcarLineas(bool bMarcar) {
+    const QSignalBlocker bloqueo(lstLineas);
+    ::MarcarLineas(*this, bMarcar);
+}
+
+void frmInicial::stbTabs_Click() {
+    if (stbTabs->currentIndex() == 2 && mhgReja->rowCount() + 1 == 2) {
+        mhgReja->setCurrentCell(0, 2);
+        mhgReja->setFocus();
+    }
+}
+
+QList<QStringList> frmInicial::filasReja() const {
+    QList<QStringList> filas;
+    for (int r = 0; r < mhgReja->rowCount(); ++r) {
+        QStringList columnas;
+        for (int c = 1; c < mhgReja->columnCount(); ++c) {
+            const QTableWidgetItem* celda = mhgReja->item(r, c);
+            columnas << (celda ? celda->text() : QString());
+        }
+        filas << columnas;
+    }
+    return filas;
+}
+
+int frmInicial::indiceDeCaja(QObject* objeto) const {
+    for (int i = 0; i < 19; ++i)
+        if (txtDato[i] == objeto) return i;
+    return -1;
+}
+
+bool frmInicial::ValidaDato(int indice) {
+    if (indice == 1) {
+        const double v = G().libTORVA->ksVal(txtDato[1]->text());
+        if (v < 0 || v > 9999) {
+            QApplication::beep();
+            return false;
+        }
+    } else if (indice == 18) {
+        double v = G().libTORVA->ksVal(txtDato[18]->text());
+        if (v < 0 || v > 5) v = 1;
+        txtDato[18]->setText(QString::number(static_cast<int>(v)));
+    }
+    return true;
+}
+
+bool frmInicial::eventFilter(QObject* objeto, QEvent* e) {
+    const int caja = indiceDeCaja(objeto);
+    if (caja < 0 || !G().libTORVA) return QMainWindow::eventFilter(objeto, e);
+    kesa5::LibTORVA& lib = *G().libTORVA;
+    switch (e->type()) {
+    case QEvent::FocusIn:
+        lib.Resalta(objeto);
+        break;
+    case QEvent::FocusOut:
+        if (!ValidaDato(caja)) {
+            QLineEdit* box = txtDato[caja];
+            QTimer::singleShot(0, box, [box] { box->setFocus(); });
+        }
+        break;
+    case QEvent::KeyPress: {
+        auto* tecla = static_cast<QKeyEvent*>(e);
+        int codigo = tecla->key();
+        lib.Teclas(codigo);
+        if (codigo == Qt::Key_Tab && tecla->key() != Qt::Key_Tab) {
+            focusNextChild();
+            return true;
+        }
+        if (codigo == 0) return true;
+        const QString texto = tecla->text();
+        if (texto.size() == 1 && !(tecla->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            int caracter = texto[0].unicode();
+            const int original = caracter;
+            lib.Enter(caracter, mascaraDe(caja));
+            if (caracter == 0) return true;
+            if (caracter != original) {
+                txtDato[caja]->insert(QString(QChar(caracter)));
+                return true;
+            }
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(objeto, e);
+}
+
+// ---------------------------------------------------------------- the window's side of the send and settings
+
+QString frmInicial::dato(int indice) const { return txtDato.at(static_cast<size_t>(indice))->text(); }
+void frmInicial::setDato(int indice, const QString& texto) { txtDato.at(static_cast<size_t>(indice))->setText(texto); }
+void frmInicial::setTemporizador(bool activo) {
+    if (activo && !enviando_) Timer1->start();
+    else if (!activo) Timer1->stop();
+}
+void frmInicial::setInfo(const QString& texto) { lblInfo->setText(texto); }
+void frmInicial::setImagenesVisible(bool visible) { chkImagenes->setVisible(visible); }
+void frmInicial::setImagenesMarcada(bool marcada) { chkImagenes->setChecked(marcada); }
+int frmInicial::lineasCuenta() const { return lstLineas->count(); }
+QString frmInicial::lineaTexto(int indice) const { return lstLineas->item(indice)->text(); }
+bool frmInicial::lineaMarcada(int indice) const { return lstLineas->item(indice)->checkState() == Qt::Checked; }
+void frmInicial::setLineaMarcada(int indice, bool marcada) {
+    lstLineas->item(indice)->setCheckState(marcada ? Qt::Checked : Qt::Unchecked);
+}
+void frmInicial::agregaLinea(const QString& texto) {
+    const QSignalBlocker bloqueo(lstLineas);
+    auto* item = new QListWidgetItem(texto, lstLineas);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(Qt::Unchecked);
+}
+void frmInicial::setLabel4(const QString& texto) { Label4->setText(texto); }
+QString frmInicial::botonEnvio() const { return cmdLeerAhora->text(); }
+void frmInicial::setBotonEnvio(const QString& texto) { cmdLeerAhora->setText(texto); }
+void frmInicial::setLabel3(const QString& texto) { Label3->setText(texto); }
+void frmInicial::setLabel5(const QString& texto) { Label5->setText(texto); }
+void frmInicial::setLabel3Visible(bool visible) { Label3->setVisible(visible); }
+void frmInicial::setLabel5Visible(bool visible) { Label5->setVisible(visible); }
+void frmInicial::setPorcenVisible(bool visible) { pctPorcen_->setVisible(visible); }
+QObject* frmInicial::pctPorcen() { return pctPorcen_; }
+void frmInicial::procesarEventos() { QCoreApplication::processEvents(); }

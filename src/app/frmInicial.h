@@ -1,0 +1,137 @@
+#pragma once
+#include "config/Estrucs.h"
+#include "sync/VentanaEnvio.h"
+
+#include <QMainWindow>
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class QTableWidget;
+class QTimer;
+class clsFTP;
+
+// The main window: loading it starts the program, unloading it ends it. It holds the send
+// schedule, the send button, the configuration tabs and the product-line list.
+class frmInicial : public QMainWindow, public VentanaEnvio {
+    Q_OBJECT
+public:
+    explicit frmInicial(QWidget* parent = nullptr);
+    ~frmInicial() override;
+
+    // The start-up steps. False when the program must end at once (no point-of-sale installation).
+    // `carpeta` is the program's folder (the executable's when empty).
+    bool Cargar(const QStringList& argumentos, const QString& carpeta = QString());
+
+    // Main-window state.
+    bool PrimeraVez = true;
+    bool blInterruptus = false;
+    int Segundos = 0;  // seconds within the current minute
+    int Minutos = 0;   // whole minutes counted towards the next automatic send
+    ColeccionCampos clnCampos;
+    std::unique_ptr<clsFTP> mFTP;
+
+    // Controls, named as the program names them.
+    QTabWidget* stbTabs = nullptr;
+    QPushButton* cmdLeerAhora = nullptr;
+    QPushButton* cmdMinimizar = nullptr;
+    QPushButton* cmdTerminar = nullptr;
+    QPushButton* cmdConfigurar = nullptr;
+    QLabel* lblInfo = nullptr;
+    QLabel* lblError = nullptr;  // the last send that failed, shown without a dialog
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* pctSkin = nullptr;
+    QCheckBox* chkImagenes = nullptr;
+    QProgressBar* pctPorcen_ = nullptr;
+    QTimer* Timer1 = nullptr;
+    QWidget* Picture1 = nullptr;
+    std::array<QLineEdit*, 19> txtDato{};
+    QCheckBox* chkVerPass = nullptr;
+    QListWidget* lstLineas = nullptr;
+    QPushButton* cmdTodas = nullptr;
+    QPushButton* cmdNoTodas = nullptr;
+    QPushButton* cmdCancelar = nullptr;
+    QPushButton* cmdGrabar = nullptr;
+    QPushButton* cmdProbar = nullptr;
+    QTableWidget* mhgReja = nullptr;
+
+    // Handlers and routines.
+    void Timer1_Timer();
+    void IniciarEnvio();
+    void TiempoRestante(int& horas, int& minutos, int& segundos) const;
+    void cmdLeerAhora_Click();
+    void cmdMinimizar_Click();
+    void cmdTerminar_Click();
+    void cmdConfigurar_Click();
+    void cmdCancelar_Click();
+    void cmdGrabar_Click();
+    void cmdProbar_Click();
+    void chkVerPass_Click();
+    void ActivarSoloPestana(int indice);
+    void MarcarLineas(bool bMarcar);
+    void stbTabs_Click();
+    void mFTP_FileTransferProgress(int lCurrentBytes, int lTotalBytes);
+    void MostrarDescripcion();
+    // Validation of a settings box as its focus leaves; false keeps the focus there.
+    bool ValidaDato(int indice);
+    // Unloads the window: the shutdown steps, then the program ends.
+    void Descargar();
+
+    // True while a send runs (between the start and the end of IniciarEnvio's run).
+    bool enviando() const { return enviando_; }
+
+    // VentanaEnvio / VistaConfiguracion.
+    QString dato(int indice) const override;
+    void setDato(int indice, const QString& texto) override;
+    void setTemporizador(bool activo) override;
+    void setInfo(const QString& texto) override;
+    void setImagenesVisible(bool visible) override;
+    void setImagenesMarcada(bool marcada) override;
+    int lineasCuenta() const override;
+    QString lineaTexto(int indice) const override;
+    bool lineaMarcada(int indice) const override;
+    void setLineaMarcada(int indice, bool marcada) override;
+    void agregaLinea(const QString& texto) override;
+    void setLabel4(const QString& texto) override;
+    QString botonEnvio() const override;
+    void setBotonEnvio(const QString& texto) override;
+    void setLabel3(const QString& texto) override;
+    void setLabel5(const QString& texto) override;
+    void setLabel3Visible(bool visible) override;
+    void setLabel5Visible(bool visible) override;
+    void setPorcenVisible(bool visible) override;
+    QObject* pctPorcen() override;
+    void procesarEventos() override;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    bool event(QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    bool eventFilter(QObject* objeto, QEvent* e) override;
+
+private:
+    void construyePrincipal(QWidget* pagina);
+    void construyeConfiguracion(QWidget* pagina);
+    void construyeRelacion(QWidget* pagina);
+    void preparaReja();
+    void primeraActivacion();
+    void actualizaMascaras();
+    QList<QStringList> filasReja() const;
+    int indiceDeCaja(QObject* objeto) const;
+
+    bool enviando_ = false;
+    bool envioPendiente_ = false;  // the countdown reached zero while a send was running
+    bool descargando_ = false;
+    bool descargado_ = false;
+};
