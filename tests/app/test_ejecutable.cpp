@@ -1,0 +1,183 @@
+// The real executable, copied into a folder of its own and run as a user or a scheduled job would.
+#include "platform/ArchivoIniTexto.h"
+#include "platform/Mezcla.h"
+#include "support/ServidoresPrueba.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kConf = QStringLiteral("Configuración");
+
+struct Salida {
+    int estado = -1;
+    QString out, err;
+};
+
+class Ejecutable : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QTemporaryDir config;  // XDG_CONFIG_HOME of the runs
+    QString carpeta() const { return dir.filePath(QStringLiteral("programa")); }
+    QString exe() const { return carpeta() + QStringLiteral("/moravi"); }
+    QString ini() const { return carpeta() + QStringLiteral("/moravi.ini"); }
+    QString host() const { return dir.filePath(QStringLiteral("sartenal")); }
+
+    void SetUp() override { instala(carpeta()); }
+
+    void instala(const QString& destino) const {
+        QDir().mkpath(destino);
+        ASSERT_TRUE(QFile::copy(QStringLiteral(MORAVI_BIN_DIR "/moravi"), destino + QStringLiteral("/moravi")));
+    }
+
+    QProcessEnvironment entorno() const {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        return e;
+    }
+
+    Salida corre(const QStringList& args, const QString& programa = QString()) const {
+        QProcess p;
+        p.setProcessEnvironment(entorno());
+        p.start(programa.isEmpty() ? exe() : programa, args);
+        p.waitForFinished(120000);
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    void creaHost(const prueba::ServidorBD& s, const QString& base) const {
+        QDir().mkpath(host());
+        QFile f(host() + QStringLiteral("/S0W.ini"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("[S0W]\nMySQLServer=%1\nMySQLPuerto=%2\nMySQLUsuario=%3\nMySQLPassword=%4\n")
+                    .arg(s.host)
+                    .arg(s.puerto)
+                    .arg(Mezcla::encripta(s.usuario), Mezcla::encripta(s.clave))
+                    .toUtf8());
+        f.close();
+        ArchivoIniTexto::escribe(ini(), kConf, QStringLiteral("Ruta de Sartenal Premium"), host());
+        ArchivoIniTexto::escribe(ini(), kConf, QStringLiteral("Base de datos principal"), base);
+    }
+};
+
+TEST_F(Ejecutable, HeadlessFirstStartWithoutInstallationSaysWhyAndExits2) {
+    const Salida s = corre({QStringLiteral("-enviar")});
+    EXPECT_EQ(s.estado, 2);
+    EXPECT_TRUE(s.err.contains(QStringLiteral("debe indicarse la ruta correcta de Sartenal Premium.")));
+    EXPECT_TRUE(s.err.contains(QStringLiteral("Ruta indicada e incorrecta: \n\nC:\\sartenalpremium")));
+    EXPECT_TRUE(s.err.contains(QStringLiteral("¿Desea editar el archivo de configuración?")));
+    EXPECT_EQ(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Ruta de Sartenal Premium")),
+              QStringLiteral("C:\\sartenalpremium"));
+    EXPECT_FALSE(s.out.contains(QStringLiteral("Productos enviados")));
+}
+
+TEST_F(Ejecutable, AjustarWritesKeysAndRefusesBadOnes) {
+    Salida s = corre({QStringLiteral("-ajustar"), QStringLiteral("Contraseña WEB=clave'1"), QStringLiteral("Puerto=3310")});
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    EXPECT_EQ(Mezcla::desencripta(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Contraseña WEB"))),
+              QStringLiteral("clave'1"));
+    EXPECT_EQ(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Puerto")), QStringLiteral("3310"));
+    EXPECT_FALSE(s.out.contains(QStringLiteral("clave'1")));
+    s = corre({QStringLiteral("-ajustar"), QStringLiteral("Número de precio a actualizar=9")});
+    EXPECT_EQ(s.estado, 2);
+    EXPECT_TRUE(s.err.contains(QStringLiteral("Número de precio a actualizar")));
+    EXPECT_TRUE(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Número de precio a actualizar")).isEmpty());
+}
+
+TEST_F(Ejecutable, HeadlessSendEndToEnd) {
+    const prueba::ServidorBD srv = prueba::servidorBD();
+    prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
+    prueba::BaseTemporal web({QStringLiteral("wordpress-tables.sql")});
+    pos.ejecuta(QStringLiteral(
+        "INSERT INTO productos (Clave, Descrip, Precio1, Precio2, Existencia, Linea) VALUES "
+        "('A1', 'Café Ñandú', 12.50, 11, 3, 1), ('B2', 'Taza O''Neil', 10.00, 9, 0, 2), "
+        "('XFDD1', 'no va', 1, 1, 1, 1), ('XFCT9', 'tampoco', 1, 1, 1, 2);"
+        "INSERT INTO lineas VALUES (1, 'Bebidas'), (2, 'Loza');"));
+    creaHost(srv, pos.nombre());
+    Salida s = corre({QStringLiteral("-ajustar"), QStringLiteral("Dirección IP=") + srv.host,
+                      QStringLiteral("Puerto=") + QString::number(srv.puerto), QStringLiteral("Usuario WEB=") + srv.usuario,
+                      QStringLiteral("Contraseña WEB=") + srv.clave, QStringLiteral("Base de datos WEB=") + web.nombre()});
+    ASSERT_EQ(s.estado, 0) << s.err.toStdString();
+
+    s = corre({QStringLiteral("-enviar")});
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    const QStringList lineas = s.out.trimmed().split(QLatin1Char('\n'));
+    ASSERT_FALSE(lineas.isEmpty());
+    EXPECT_EQ(lineas.last(), QStringLiteral("Productos enviados: 2 de 2 (nuevos: 2)"));
+    EXPECT_EQ(web.filas(QStringLiteral("SELECT meta_value FROM wp_postmeta WHERE meta_key='_sku' ORDER BY meta_value")),
+              (QStringList{QStringLiteral("A1"), QStringLiteral("B2")}));
+    EXPECT_EQ(web.valor(QStringLiteral("SELECT post_title FROM wp_posts p JOIN wp_postmeta m ON m.post_id=p.ID "
+                                       "WHERE m.meta_key='_sku' AND m.meta_value='B2'")),
+              QStringLiteral("Taza O'Neil"));
+
+    // Marked lines are read from the selection file: only line 2 now, and nothing new.
+    ArchivoIniTexto::escribe(carpeta() + QStringLiteral("/LineasAenviar.ini"), QStringLiteral("Líneas a pasar"),
+                             QStringLiteral("Linea 2"), QStringLiteral("1"));
+    s = corre({QStringLiteral("-enviar")});
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    EXPECT_TRUE(s.out.trimmed().endsWith(QStringLiteral("\nProductos enviados: 1 de 1 (nuevos: 0)")))
+        << s.out.toStdString();
+
+    // The shop's database refuses the password: exit 1, nothing more written.
+    ASSERT_EQ(corre({QStringLiteral("-ajustar"), QStringLiteral("Contraseña WEB=equivocada")}).estado, 0);
+    s = corre({QStringLiteral("-enviar")});
+    EXPECT_EQ(s.estado, 1);
+    EXPECT_TRUE(s.out.trimmed().endsWith(QStringLiteral("Productos enviados: 0 de 0 (nuevos: 0)")));
+    EXPECT_EQ(web.valor(QStringLiteral("SELECT COUNT(*) FROM wp_posts")), QStringLiteral("2"));
+}
+
+TEST_F(Ejecutable, WindowStartRegistersAutostartOnceAndAgainWhenMoved) {
+    const prueba::ServidorBD srv = prueba::servidorBD();
+    prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
+    creaHost(srv, pos.nombre());
+    const QString entrada = config.filePath(QStringLiteral("autostart/moravi.desktop"));
+    auto arranca = [&](const QString& programa) {
+        QProcess p;
+        p.setProcessEnvironment(entorno());
+        p.start(programa, {});
+        EXPECT_TRUE(p.waitForStarted());
+        // The window program runs until it is closed: wait for its start-up to have written
+        // the settings file, then end it.
+        for (int i = 0; i < 200 && ArchivoIniTexto::lee(QFileInfo(programa).path() + QStringLiteral("/moravi.ini"), kConf,
+                                                        QStringLiteral("Número de precio a actualizar"))
+                                       .isEmpty();
+             ++i)
+            QThread::msleep(50);
+        for (int i = 0; i < 100 && !QFile::exists(entrada); ++i) QThread::msleep(50);
+        QThread::msleep(300);
+        EXPECT_EQ(p.state(), QProcess::Running) << "the program keeps running behind its window";
+        p.kill();
+        p.waitForFinished();
+    };
+    auto leeEntrada = [&] {
+        QFile f(entrada);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    };
+    arranca(exe());
+    const QString primera = leeEntrada();
+    EXPECT_TRUE(primera.contains(QStringLiteral("Exec=") + exe())) << primera.toStdString();
+    // Written only when it differs: a second start from the same folder leaves it as it is.
+    {
+        QFile f(entrada);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("# marca\n");
+    }
+    arranca(exe());
+    EXPECT_TRUE(leeEntrada().contains(QStringLiteral("# marca")));
+    // From another folder it is rewritten with the new path.
+    const QString otra = dir.filePath(QStringLiteral("otra"));
+    instala(otra);
+    QFile::copy(ini(), otra + QStringLiteral("/moravi.ini"));
+    arranca(otra + QStringLiteral("/moravi"));
+    const QString nueva = leeEntrada();
+    EXPECT_TRUE(nueva.contains(QStringLiteral("Exec=") + otra + QStringLiteral("/moravi"))) << nueva.toStdString();
+    EXPECT_FALSE(nueva.contains(QStringLiteral("# marca")));
+}
+
+}
