@@ -21,6 +21,7 @@ namespace {
 constexpr long kSegundosConexion = 30;
 constexpr long kSegundosRespuesta = 60;
 constexpr long kSegundosSinDatos = 60;
+constexpr int kMilisegundosEspera = 20;
 
 // libcurl is set up once per process and never torn down: other parts of the program may still
 // hold handles while static objects are destroyed.
@@ -120,24 +121,35 @@ QByteArray TransporteCurl::urlBase(const QString& servidor) {
 }
 
 void TransporteCurl::liberaHandle() {
-    if (handle_) curl_easy_cleanup(h(handle_));  // sends QUIT on a live connection
+    if (multi_) curl_multi_cleanup(static_cast<CURLM*>(multi_));  // closes the connection, sending QUIT
+    if (handle_) curl_easy_cleanup(h(handle_));
+    multi_ = nullptr;
     handle_ = nullptr;
     base_.clear();
 }
 
 bool TransporteCurl::abrir() {
+    if (ocupado_) return true;  // asked from inside a transfer: the handle stays, and conectar refuses
     liberaHandle();
     handle_ = curl_easy_init();
+    multi_ = curl_multi_init();
+    if (!handle_ || !multi_) liberaHandle();
     return handle_ != nullptr;
 }
 
 void TransporteCurl::cerrar() {
     if (ocupado_) {
-        // Closed from a handler while libcurl is busy: the transfer stops at its next callback
-        // and the handle goes once libcurl has returned.
+        // Closed from a handler while libcurl is busy: the transfer stops at its next callback,
+        // and the connection goes when the session calls cierraSiPendiente, once it has cleaned up.
         cierrePendiente_ = true;
         return;
     }
+    liberaHandle();
+}
+
+void TransporteCurl::cierraSiPendiente() {
+    if (!cierrePendiente_ || ocupado_) return;
+    cierrePendiente_ = false;
     liberaHandle();
 }
 
@@ -194,13 +206,35 @@ void TransporteCurl::preparaPeticion(const QByteArray& url) {
     if (!pasivo_) curl_easy_setopt(c, CURLOPT_FTPPORT, "-");  // active: the server connects back to us
 }
 
+int TransporteCurl::realiza() {
+    // The request runs on a multi handle of our own, which also keeps the open connection between
+    // requests. curl_easy_perform waits up to a second at a time for socket activity, and libcurl
+    // 7.88 sometimes has none to wait for while it opens a passive data connection: a capped wait
+    // keeps that from costing a whole second per transfer.
+    auto* m = static_cast<CURLM*>(multi_);
+    CURL* e = h(handle_);
+    if (curl_multi_add_handle(m, e) != CURLM_OK) return CURLE_FAILED_INIT;
+    int enCurso = 1;
+    CURLMcode mc = CURLM_OK;
+    while (enCurso && mc == CURLM_OK) {
+        mc = curl_multi_perform(m, &enCurso);
+        if (mc == CURLM_OK && enCurso) mc = curl_multi_poll(m, nullptr, 0, kMilisegundosEspera, nullptr);
+    }
+    CURLcode rc = mc == CURLM_OK ? CURLE_OK : CURLE_FAILED_INIT;
+    int quedan = 0;
+    while (CURLMsg* msg = curl_multi_info_read(m, &quedan))
+        if (msg->msg == CURLMSG_DONE && msg->easy_handle == e) rc = msg->data.result;
+    curl_multi_remove_handle(m, e);
+    return rc;
+}
+
 ResultadoCurl TransporteCurl::ejecuta() {
     respuestas_.clear();
     lineasPendientes_.clear();
     errores_[0] = '\0';
     excepcion_ = nullptr;
     ocupado_ = true;
-    const CURLcode rc = curl_easy_perform(h(handle_));
+    const auto rc = static_cast<CURLcode>(realiza());
     ocupado_ = false;
 
     ResultadoCurl r;
@@ -212,10 +246,6 @@ ResultadoCurl TransporteCurl::ejecuta() {
         const bool nuestra = rc == CURLE_ABORTED_BY_CALLBACK || rc == CURLE_READ_ERROR || rc == CURLE_WRITE_ERROR;
         if (!nuestra && !respuestas_.isEmpty() && respuestas_.last().codigo >= 400)
             r.respuestaError = respuestas_.last().texto;
-    }
-    if (cierrePendiente_) {
-        cierrePendiente_ = false;
-        liberaHandle();
     }
     if (excepcion_) std::rethrow_exception(std::exchange(excepcion_, nullptr));
     return r;

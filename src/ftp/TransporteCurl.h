@@ -1,6 +1,6 @@
 #pragma once
-// Everything the FTP client asks of libcurl, and nothing else: one easy handle per session, reused
-// so that the control connection stays open between requests. Remote paths given here are always
+// Everything the FTP client asks of libcurl, and nothing else: one easy handle (on a multi handle
+// of its own) per session, reused so that the control connection stays open between requests. Remote paths given here are always
 // absolute ("/folder/file"); the session resolves relative ones against its own current folder.
 #include <QByteArray>
 #include <QString>
@@ -57,8 +57,10 @@ public:
     bool abrir();
     // Logs in on a new control connection, so that a wrong password fails here and not later.
     ResultadoCurl conectar(const QString& servidor, const QString& usuario, const QString& clave, bool pasivo);
-    // Sends QUIT and forgets the server; later requests fail until the next conectar.
+    // Sends QUIT and forgets the server; later requests fail until the next conectar. Called
+    // during a transfer, it stops the transfer and waits for cierraSiPendiente.
     void cerrar();
+    void cierraSiPendiente();
 
     // Raw commands in order; stops at the first one the server refuses.
     ResultadoCurl ordenes(const QStringList& lineas);
@@ -78,12 +80,15 @@ public:
 private:
     void preparaPeticion(const QByteArray& url);
     ResultadoCurl ejecuta();
+    int realiza();  // CURLcode
     bool disponible(ResultadoCurl& rechazo) const;
     QByteArray urlDe(const QString& ruta, bool carpeta) const;
     ResultadoCurl recibeDe(const QByteArray& url, bool ascii, const Escritor& escritor);
     void liberaHandle();
 
-    void* handle_ = nullptr;  // CURL*, kept opaque so that only the .cpp sees libcurl
+    // CURL* and CURLM*, kept opaque so that only the .cpp sees libcurl.
+    void* handle_ = nullptr;
+    void* multi_ = nullptr;
     QByteArray base_;
     QByteArray usuario_;
     QByteArray clave_;

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <algorithm>
 #include <limits>
 
@@ -157,6 +158,8 @@ bool clsFTP::FTPUploadFile(const QString& sLocal, const QString& sRemote) {
         return false;
     }
     const QString ruta = absoluta(remoto);
+    // A handler of the progress event may close the connection: that happens once this is done.
+    const auto alTerminar = qScopeGuard([this] { transporte_.cierraSiPendiente(); });
     qint64 enviados = 0;
     bool empezado = false, enResto = false, detenido = false, falloLocal = false;
     const ResultadoCurl r = transporte_.enviar(ruta, ascii_, total, [&](char* destino, qint64 capacidad) -> qint64 {
@@ -209,6 +212,7 @@ bool clsFTP::FTPDownloadFile(const QString& sLocal, const QString& sRemote) {
     archivo.setDirectWriteFallback(true);
     if (!abreLocal(archivo, QIODevice::WriteOnly, QStringLiteral("FtpOpenFile:GetFile"), CodigoCurl::EscrituraLocal))
         return false;
+    const auto alTerminar = qScopeGuard([this] { transporte_.cierraSiPendiente(); });
     const qint64 completos = total / kTrozo * kTrozo;
     QByteArray pendiente;
     qint64 guardados = 0;

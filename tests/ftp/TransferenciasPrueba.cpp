@@ -159,6 +159,21 @@ TEST_F(Transferencias, OtraOperacionDesdeElAvisoDeProgresoSeRechazaSinRomperLaTr
     EXPECT_TRUE(ftp_.GetLastErrorMessage().startsWith(QStringLiteral("FtpFindFirstFile error code: 93 Message: ")))
         << ftp_.GetLastErrorMessage().toStdString();
     EXPECT_EQ(lee(enServidor(QStringLiteral("p.bin"))), contenido(700));
+
+    // Opening again from inside is refused; closing stops the transfer, which cleans up first.
+    bool reabierta = true;
+    const auto cierre = QObject::connect(&ftp_, &clsFTP::FileTransferProgress, [&] {
+        reabierta = ftp_.OpenConnection(direccion(), servidor_.usuario, servidor_.clave);
+        ftp_.CloseConnection();
+    });
+    EXPECT_FALSE(ftp_.FTPUploadFile(local(QStringLiteral("p.bin")), remota(QStringLiteral("q.bin"))));
+    QObject::disconnect(cierre);
+    EXPECT_FALSE(reabierta);
+    EXPECT_FALSE(existe(enServidor(QStringLiteral("q.bin"))));
+    EXPECT_FALSE(ftp_.FTPDownloadFile(local(QStringLiteral("q.bin")), remota(QStringLiteral("p.bin"))));
+    EXPECT_TRUE(ftp_.GetLastErrorMessage().startsWith(QStringLiteral("FtpFindFirstFile error code: 3 Message: ")));
+    ASSERT_TRUE(ftp_.OpenConnection(direccion(), servidor_.usuario, servidor_.clave));
+    EXPECT_TRUE(ftp_.FTPDownloadFile(local(QStringLiteral("q.bin")), remota(QStringLiteral("p.bin"))));
 }
 
 TEST_F(Transferencias, EnvioYRecepcionSimplesReemplazanLoQueHabia) {
