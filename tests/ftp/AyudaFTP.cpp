@@ -62,3 +62,9 @@ QByteArray PruebaFTP::lee(const QString& ruta) {
 }
 
 bool PruebaFTP::existe(const QString& ruta) { return QFileInfo::exists(ruta); }
+
+::testing::AssertionResult mensajeEmpiezaCon(const clsFTP& ftp, const char* inicio) {
+    const QString m = ftp.GetLastErrorMessage();
+    if (m.startsWith(QString::fromUtf8(inicio))) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "last error \"" << m.toStdString() << "\" does not begin with \"" << inicio << '"';
+}

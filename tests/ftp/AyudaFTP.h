@@ -14,6 +14,9 @@
 
 using Avisos = std::vector<std::pair<int, int>>;
 
+// Whether the session's last error message begins with `inicio` (showing it when not).
+::testing::AssertionResult mensajeEmpiezaCon(const clsFTP& ftp, const char* inicio);
+
 class PruebaFTP : public ::testing::Test {
 protected:
     void SetUp() override;

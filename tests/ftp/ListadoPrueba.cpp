@@ -80,7 +80,7 @@ TEST_F(Listado, SinCoincidenciasNoDevuelveNadaNiRegistraPeroUnaCarpetaAusenteSi)
     EXPECT_EQ(ftp_.GetLastErrorMessage(), anterior);
 
     EXPECT_EQ(ftp_.GetDirectoryListing(remota(QStringLiteral("no-existe/"))), nullptr);
-    EXPECT_TRUE(ftp_.GetLastErrorMessage().startsWith(QStringLiteral("550 "))) << ftp_.GetLastErrorMessage().toStdString();
+    EXPECT_TRUE(mensajeEmpiezaCon(ftp_, "550 "));
 }
 
 TEST_F(Listado, ElFiltroNombraCarpetaYPatron) {

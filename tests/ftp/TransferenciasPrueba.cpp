@@ -89,19 +89,18 @@ TEST_F(Transferencias, RutasSeRecortanYUnaRutaVaciaDevuelveFalsoSinMensaje) {
 
 TEST_F(Transferencias, ArchivoLocalQueNoSeAbreDaFalsoConMensajeSinTocarElServidor) {
     EXPECT_FALSE(ftp_.FTPUploadFile(local(QStringLiteral("no-existe.bin")), remota(QStringLiteral("n.bin"))));
-    EXPECT_TRUE(ftp_.GetLastErrorMessage().startsWith(QStringLiteral("FtpOpenFile:PutFile error code: 26 Message: ")))
-        << ftp_.GetLastErrorMessage().toStdString();
+    EXPECT_TRUE(mensajeEmpiezaCon(ftp_, "FtpOpenFile:PutFile error code: 26 Message: "));
     EXPECT_FALSE(existe(enServidor(QStringLiteral("n.bin"))));
 
     EXPECT_FALSE(ftp_.FTPUploadFile(dirLocal_.path(), remota(QStringLiteral("carpeta.bin"))));  // a folder, not a file
+    EXPECT_TRUE(mensajeEmpiezaCon(ftp_, "FtpOpenFile:PutFile error code: 26 Message: "));
     EXPECT_FALSE(existe(enServidor(QStringLiteral("carpeta.bin"))));
 
     escribe(enServidor(QStringLiteral("d.bin")), contenido(400));
     EXPECT_FALSE(ftp_.FTPDownloadFile(local(QStringLiteral("falta/d.bin")), remota(QStringLiteral("d.bin"))));
-    EXPECT_TRUE(ftp_.GetLastErrorMessage().startsWith(QStringLiteral("FtpOpenFile:GetFile error code: 23 Message: ")))
-        << ftp_.GetLastErrorMessage().toStdString();
+    EXPECT_TRUE(mensajeEmpiezaCon(ftp_, "FtpOpenFile:GetFile error code: 23 Message: "));
     EXPECT_FALSE(ftp_.SimpleFTPPutFile(local(QStringLiteral("no-existe.bin")), remota(QStringLiteral("n.bin"))));
-    EXPECT_TRUE(ftp_.GetLastErrorMessage().startsWith(QStringLiteral("SimpleFtpPutFile error code: 26 Message: ")));
+    EXPECT_TRUE(mensajeEmpiezaCon(ftp_, "SimpleFtpPutFile error code: 26 Message: "));
     EXPECT_FALSE(existe(enServidor(QStringLiteral("n.bin"))));
     EXPECT_TRUE(avisos_.empty());
 }
@@ -115,8 +114,7 @@ TEST_F(Transferencias, BanderaDeContinuarApagadaDetieneLaSubidaConFalsoYSinArchi
     EXPECT_FALSE(ftp_.FTPUploadFile(local(QStringLiteral("grande.bin")), remota(QStringLiteral("grande.bin"))));
     QObject::disconnect(conexion);
     EXPECT_EQ(avisos_, (Avisos{{255, 2000}}));
-    EXPECT_TRUE(ftp_.GetLastErrorMessage().startsWith(QStringLiteral("FTPUploadFile error code: 42 Message: ")))
-        << ftp_.GetLastErrorMessage().toStdString();
+    EXPECT_TRUE(mensajeEmpiezaCon(ftp_, "FTPUploadFile error code: 42 Message: "));
     EXPECT_FALSE(existe(enServidor(QStringLiteral("grande.bin"))));
 
     // Still off: nothing is sent, nothing created; an empty file has nothing left to stop.
@@ -156,8 +154,7 @@ TEST_F(Transferencias, OtraOperacionDesdeElAvisoDeProgresoSeRechazaSinRomperLaTr
     EXPECT_TRUE(ftp_.FTPUploadFile(local(QStringLiteral("p.bin")), remota(QStringLiteral("p.bin"))));
     QObject::disconnect(conexion);
     EXPECT_EQ(tamano, -2);
-    EXPECT_TRUE(ftp_.GetLastErrorMessage().startsWith(QStringLiteral("FtpFindFirstFile error code: 93 Message: ")))
-        << ftp_.GetLastErrorMessage().toStdString();
+    EXPECT_TRUE(mensajeEmpiezaCon(ftp_, "FtpFindFirstFile error code: 93 Message: "));
     EXPECT_EQ(lee(enServidor(QStringLiteral("p.bin"))), contenido(700));
 
     // Opening again from inside is refused; closing stops the transfer, which cleans up first.
@@ -171,7 +168,7 @@ TEST_F(Transferencias, OtraOperacionDesdeElAvisoDeProgresoSeRechazaSinRomperLaTr
     EXPECT_FALSE(reabierta);
     EXPECT_FALSE(existe(enServidor(QStringLiteral("q.bin"))));
     EXPECT_FALSE(ftp_.FTPDownloadFile(local(QStringLiteral("q.bin")), remota(QStringLiteral("p.bin"))));
-    EXPECT_TRUE(ftp_.GetLastErrorMessage().startsWith(QStringLiteral("FtpFindFirstFile error code: 3 Message: ")));
+    EXPECT_TRUE(mensajeEmpiezaCon(ftp_, "FtpFindFirstFile error code: 3 Message: "));
     ASSERT_TRUE(ftp_.OpenConnection(direccion(), servidor_.usuario, servidor_.clave));
     EXPECT_TRUE(ftp_.FTPDownloadFile(local(QStringLiteral("q.bin")), remota(QStringLiteral("p.bin"))));
 }
@@ -194,7 +191,7 @@ TEST_F(Transferencias, EnvioYRecepcionSimplesReemplazanLoQueHabia) {
     // A failed fetch leaves the local file as it was.
     escribe(local(QStringLiteral("t.bin")), QByteArray(10, 'l'));
     EXPECT_FALSE(ftp_.SimpleFTPGetFile(local(QStringLiteral("t.bin")), remota(QStringLiteral("falta.bin"))));
-    EXPECT_TRUE(ftp_.GetLastErrorMessage().startsWith(QStringLiteral("550 "))) << ftp_.GetLastErrorMessage().toStdString();
+    EXPECT_TRUE(mensajeEmpiezaCon(ftp_, "550 "));
     EXPECT_EQ(lee(local(QStringLiteral("t.bin"))), QByteArray(10, 'l'));
 }
 
