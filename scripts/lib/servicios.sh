@@ -54,11 +54,11 @@ moravi_iniciar_ftp() {
 
 moravi_parar_servicios() {
     if [ -n "${MORAVI_DB_PID:-}" ]; then
-        kill -TERM "$MORAVI_DB_PID" 2>/dev/null; wait "$MORAVI_DB_PID" 2>/dev/null
+        kill -TERM "$MORAVI_DB_PID" 2>/dev/null || true; wait "$MORAVI_DB_PID" 2>/dev/null || true
         MORAVI_DB_PID=
     fi
     if [ -n "${MORAVI_FTP_PID:-}" ]; then
-        kill -TERM "$MORAVI_FTP_PID" 2>/dev/null; wait "$MORAVI_FTP_PID" 2>/dev/null
+        kill -TERM "$MORAVI_FTP_PID" 2>/dev/null || true; wait "$MORAVI_FTP_PID" 2>/dev/null || true
         MORAVI_FTP_PID=
     fi
     if [ -z "${MORAVI_CONSERVAR:-}" ]; then
