@@ -72,48 +72,37 @@ QString EscrituraWeb::slugUnico(const QString& base) {
 }
 
 std::int64_t EscrituraWeb::CrearProducto(const QString& clave, const QString& titulo) {
-    abierta(cn_)->BeginTrans();
-    try {
-        web_.AbrirTabla(rsPost_, cn_, QStringLiteral("wp_posts LIMIT 0"));
-        const QString slug = SlugWordPress::sanitiza(titulo);
-        rsPost_->AddNew();
-        rsPost_->Asigna(QStringLiteral("post_author"), 333);
-        rsPost_->Asigna(QStringLiteral("post_status"), QStringLiteral("publish"));
-        rsPost_->Asigna(QStringLiteral("comment_status"), QStringLiteral("closed"));
-        rsPost_->Asigna(QStringLiteral("ping_status"), QStringLiteral("closed"));
-        rsPost_->Asigna(QStringLiteral("post_title"), titulo);
-        rsPost_->Asigna(QStringLiteral("post_date"), ahora());
-        rsPost_->Asigna(QStringLiteral("post_date_gmt"), ahora(kHorasGmt));
-        rsPost_->Asigna(QStringLiteral("post_type"), QStringLiteral("product"));
-        for (const char* vacia : {"post_content", "post_excerpt", "to_ping", "pinged", "post_content_filtered"})
-            rsPost_->Asigna(L(vacia), QString());
-        if (!slug.isEmpty()) rsPost_->Asigna(QStringLiteral("post_name"), slugUnico(slug));
-        rsPost_->Update();
-        const std::int64_t postId = web_.LastId(cn_, QStringLiteral("wp_posts"), QStringLiteral("ID"));
-        if (slug.isEmpty()) {
-            // Like WordPress, a title that leaves nothing to name the post by is named by its ID.
-            cn_->Execute(QStringLiteral("UPDATE wp_posts SET post_name='%1' WHERE ID=%2")
-                             .arg(cn_->Escapa(slugUnico(QString::number(postId))), QString::number(postId)));
-        }
-
-        if (!rsSku_) throw ErrorServicio(91, QStringLiteral("Falta el recordset de la búsqueda por SKU"));
-        rsSku_->AddNew();
-        rsSku_->Asigna(QStringLiteral("post_id"), qlonglong(postId));
-        rsSku_->Asigna(QStringLiteral("meta_key"), QStringLiteral("_sku"));
-        rsSku_->Asigna(QStringLiteral("meta_value"), clave);
-        rsSku_->Update();
-
-        for (const ValorInicial& v : kValoresIniciales) ActualizarMeta(web_, cn_, postId, L(v.clave), L(v.valor));
-        cn_->CommitTrans();
-        return postId;
-    } catch (...) {
-        try {
-            if (cn_) cn_->RollbackTrans();
-        } catch (...) {
-            // The connection is gone; the server drops the unfinished transaction itself.
-        }
-        throw;
+    web_.AbrirTabla(rsPost_, abierta(cn_), QStringLiteral("wp_posts LIMIT 0"));
+    const QString slug = SlugWordPress::sanitiza(titulo);
+    rsPost_->AddNew();
+    rsPost_->Asigna(QStringLiteral("post_author"), 333);
+    rsPost_->Asigna(QStringLiteral("post_status"), QStringLiteral("publish"));
+    rsPost_->Asigna(QStringLiteral("comment_status"), QStringLiteral("closed"));
+    rsPost_->Asigna(QStringLiteral("ping_status"), QStringLiteral("closed"));
+    rsPost_->Asigna(QStringLiteral("post_title"), titulo);
+    rsPost_->Asigna(QStringLiteral("post_date"), ahora());
+    rsPost_->Asigna(QStringLiteral("post_date_gmt"), ahora(kHorasGmt));
+    rsPost_->Asigna(QStringLiteral("post_type"), QStringLiteral("product"));
+    for (const char* vacia : {"post_content", "post_excerpt", "to_ping", "pinged", "post_content_filtered"})
+        rsPost_->Asigna(L(vacia), QString());
+    if (!slug.isEmpty()) rsPost_->Asigna(QStringLiteral("post_name"), slugUnico(slug));
+    rsPost_->Update();
+    const std::int64_t postId = web_.LastId(cn_, QStringLiteral("wp_posts"), QStringLiteral("ID"));
+    if (slug.isEmpty()) {
+        // Like WordPress, a title that leaves nothing to name the post by is named by its ID.
+        cn_->Execute(QStringLiteral("UPDATE wp_posts SET post_name='%1' WHERE ID=%2")
+                         .arg(cn_->Escapa(slugUnico(QString::number(postId))), QString::number(postId)));
     }
+
+    if (!rsSku_) throw ErrorServicio(91, QStringLiteral("Falta el recordset de la búsqueda por SKU"));
+    rsSku_->AddNew();
+    rsSku_->Asigna(QStringLiteral("post_id"), qlonglong(postId));
+    rsSku_->Asigna(QStringLiteral("meta_key"), QStringLiteral("_sku"));
+    rsSku_->Asigna(QStringLiteral("meta_value"), clave);
+    rsSku_->Update();
+
+    for (const ValorInicial& v : kValoresIniciales) ActualizarMeta(web_, cn_, postId, L(v.clave), L(v.valor));
+    return postId;
 }
 
 void EscrituraWeb::TocarPost(std::int64_t postId) {

@@ -20,9 +20,9 @@ public:
     std::optional<std::int64_t> BuscarProducto(const QString& clave);
 
     // Adds the product's post (13 columns and its unique post_name), its "_sku" row and the
-    // 25 default values as one transaction: a lost connection or a failure on the way leaves
-    // none of them, so the next run creates the product once instead of a post without SKU
-    // (which a later run would duplicate). Returns the new post's ID.
+    // 25 default values; returns the new post's ID. Called inside a transaction (the run makes
+    // each product one), so a lost connection or a failure on the way leaves none of them:
+    // never a post without its SKU row, which the next run would create a second time.
     std::int64_t CrearProducto(const QString& clave, const QString& titulo);
 
     // post_modified and post_modified_gmt become now.

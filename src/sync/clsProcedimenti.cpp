@@ -9,6 +9,7 @@
 #include "sync/ConsultaProductos.h"
 #include "sync/EscrituraWeb.h"
 #include "sync/TextoDecimal.h"
+#include "sync/Transaccion.h"
 
 namespace {
 const QString kEnviarAhora = QStringLiteral("Enviar ahora");
@@ -117,14 +118,18 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
                 resultado_.fin = ResultadoEnvio::Fin::ConexionPerdida;
                 break;
             }
+            // Each product is one transaction: written whole or, when anything fails on the way,
+            // not at all. It also makes one log flush on the server per product instead of one
+            // per statement.
+            Transaccion unidad(cnWeb);
             EscrituraWeb tienda(*web, cnWeb, rsSku, rsPost, FormatoFecha);
             std::optional<std::int64_t> postId = tienda.BuscarProducto(clave);
-            if (!postId) {
-                postId = tienda.CrearProducto(clave, Titulo(clave, descrip));
-                ++resultado_.nuevos;
-            }
+            const bool nuevo = !postId;
+            if (nuevo) postId = tienda.CrearProducto(clave, Titulo(clave, descrip));
             tienda.TocarPost(*postId);
             tienda.ValoresProducto(*postId, precio, existencia);
+            unidad.Confirma();
+            if (nuevo) ++resultado_.nuevos;
             resultado_.enviados = n;
 
             ventana_.setLabel3(QStringLiteral("Imagen del producto ") + clave + lineaDescrip);

@@ -2,7 +2,6 @@
 // A point-of-sale database and a shop database of their own for one send-run test, each
 // reached through a MariaDB user of its own (so a test can see, cut or refuse exactly the
 // run's connections), the shared objects and settings pointed at them, and a fixed clock.
-#include "ImprimeQt.h"
 #include "VentanaPrueba.h"
 #include "config/Configuracion.h"
 #include "support/ServidoresPrueba.h"

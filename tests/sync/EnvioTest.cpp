@@ -441,6 +441,23 @@ TEST_F(Envio, ANewProductIsWrittenWholeOrNotAtAll) {
     EXPECT_EQ(claves(post(QStringLiteral("B2"))), kClavesNuevo);
 }
 
+TEST_F(Envio, AnExistingProductKeepsAllItsOldValuesWhenOneWriteFails) {
+    producto(QStringLiteral("A1"), QStringLiteral("'Uno'"), QStringLiteral("1"), QStringLiteral("1"));
+    enviar();
+    const QString id = post(QStringLiteral("A1"));
+    const QStringList antes = web.filas(QStringLiteral("SELECT CONCAT_WS('|', meta_key, meta_value) FROM wp_postmeta ORDER BY meta_id"));
+    host.ejecuta(QStringLiteral("UPDATE productos SET Precio1=2, Existencia=0"));
+    ahora = ahora.addDays(1);
+    // The last of the four values is refused: the touch and the first three are undone too.
+    web.ejecuta(QStringLiteral(
+        "CREATE TRIGGER rechaza BEFORE UPDATE ON wp_postmeta FOR EACH ROW "
+        "IF NEW.meta_key = '_price' THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'rechazado'; END IF"));
+    EXPECT_THROW(enviar(), ErrorServicio);
+    EXPECT_EQ(web.filas(QStringLiteral("SELECT CONCAT_WS('|', meta_key, meta_value) FROM wp_postmeta ORDER BY meta_id")), antes);
+    EXPECT_EQ(web.valor(QStringLiteral("SELECT post_modified FROM wp_posts WHERE ID=") + id),
+              QStringLiteral("2026-01-08 17:19:59"));
+}
+
 TEST_F(Envio, QuotesBackslashesAndAccentsAreStoredIntact) {
     const QString clave = QStringLiteral("O'R\\ñ-%2");
     const QString descrip = QStringLiteral("Café \"Ñandú\" 1/2 l. O'Brien \\ 100%2");

@@ -6,7 +6,6 @@
 #include "sync/Reloj.h"
 #include "sync/SlugWordPress.h"
 #include "sync/TextoDecimal.h"
-#include "ImprimeQt.h"
 #include "VentanaPrueba.h"
 
 #include <QTimeZone>
