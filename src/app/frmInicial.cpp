@@ -553,6 +553,12 @@ void frmInicial::cmdCancelar_Click() {
 }
 
 void frmInicial::cmdGrabar_Click() {
+    // A click reaches the button even while box 1 keeps the focus back: an interval
+    // outside 0 to 9999 is never saved.
+    if (!ValidaDato(1)) {
+        txtDato[1]->setFocus();
+        return;
+    }
     GuardarConfiguracion(*this, filasReja());
     cmdCancelar_Click();
     clsProcedimenti proc(*this);
