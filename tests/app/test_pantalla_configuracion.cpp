@@ -1,0 +1,297 @@
+// The configuration tab and the product-line list of the real main window, offscreen, with the
+// point-of-sale database on the test MariaDB.
+#include "VentanaReal.h"
+#include "platform/ArchivoIniTexto.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStyleOptionViewItem>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+class Pantalla : public prueba::VentanaReal {
+protected:
+    QString archivoLineas() const { return carpeta.ruta() + QStringLiteral("/LineasAenviar.ini"); }
+    void marcaEnArchivo(int id, const QString& valor) const {
+        ArchivoIniTexto::escribe(archivoLineas(), QStringLiteral("Líneas a pasar"), QStringLiteral("Linea %1").arg(id), valor);
+    }
+    // Moves the focus to `caja` as a click would; a box that refuses takes it back at once.
+    void enfoca(QWidget* caja) {
+        caja->setFocus(Qt::MouseFocusReason);
+        QApplication::processEvents();
+    }
+    // The Ids of the listed lines, all or only the marked ones.
+    QStringList lineas(bool soloMarcadas) const {
+        QStringList s;
+        for (int i = 0; i < w->lstLineas->count(); ++i)
+            if (!soloMarcadas || w->lstLineas->item(i)->checkState() == Qt::Checked)
+                s << w->lstLineas->item(i)->text().right(10).trimmed();
+        return s;
+    }
+    // Which tabs can be chosen, e.g. "100".
+    QString pestanas() const {
+        QString s;
+        for (int i = 0; i < w->stbTabs->count(); ++i) s += w->stbTabs->isTabEnabled(i) ? u'1' : u'0';
+        return s;
+    }
+    static QString textoDe(const QString& archivo) {
+        QFile f(archivo);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+};
+
+// A mouse click on the check box of one item, where the style draws it.
+void clicEnCasilla(QListWidget& lista, int fila) {
+    QStyleOptionViewItem op;
+    op.initFrom(&lista);
+    op.rect = lista.visualItemRect(lista.item(fila));
+    op.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+    op.text = lista.item(fila)->text();
+    const QRect casilla = lista.style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &op, &lista);
+    QTest::mouseClick(lista.viewport(), Qt::LeftButton, {}, casilla.center());
+}
+
+TEST_F(Pantalla, LinesInNameOrderMarkedOnlyByValueOne) {
+    pos.ejecuta(QStringLiteral("INSERT INTO lineas VALUES (12, 'Bebidas'), (7, 'Loza'), (5, 'Abarrotes'), (9, 'Cuchillería')"));
+    marcaEnArchivo(12, QStringLiteral("1"));
+    marcaEnArchivo(7, QStringLiteral("0"));
+    marcaEnArchivo(5, QStringLiteral("2"));
+    frmInicial& v = arranca();
+    EXPECT_EQ(lineas(false), (QStringList{u"5"_qs, u"12"_qs, u"9"_qs, u"7"_qs}));
+    EXPECT_EQ(v.lstLineas->item(2)->text(), QString(5, u' ') + u"Cuchillería"_qs + QString(200, u' ') + u"9"_qs);
+    EXPECT_EQ(lineas(true), QStringList{u"12"_qs});
+    EXPECT_EQ(v.Label4->text(), QStringLiteral("1"));
+    EXPECT_EQ(Config().LineasMarcadas, 1);
+}
+
+TEST_F(Pantalla, MarkAllUnmarkAllAndOneClickKeepTheCount) {
+    QStringList filas;
+    for (int i = 1; i <= 15; ++i) filas << QStringLiteral("(%1, 'Linea %2')").arg(i).arg(i, 2, 10, QLatin1Char('0'));
+    pos.ejecuta(QStringLiteral("INSERT INTO lineas VALUES ") + filas.join(QLatin1Char(',')));
+    frmInicial& v = arranca(0, true);
+    v.cmdConfigurar->click();
+    ASSERT_EQ(v.lstLineas->count(), 15);
+    v.cmdTodas->click();
+    EXPECT_EQ(v.Label4->text(), QStringLiteral("15"));
+    EXPECT_EQ(lineas(true).size(), 15);
+    v.cmdNoTodas->click();
+    EXPECT_EQ(v.Label4->text(), QStringLiteral("0"));
+    EXPECT_EQ(lineas(true), QStringList{});
+    clicEnCasilla(*v.lstLineas, 3);
+    EXPECT_EQ(lineas(true), QStringList{u"4"_qs});
+    EXPECT_EQ(v.Label4->text(), QStringLiteral("1"));
+    EXPECT_EQ(Config().LineasMarcadas, 1);
+}
+
+TEST_F(Pantalla, SavedSelectionHoldsExactlyTheMarkedLinesAndNoneLeavesNoFile) {
+    pos.ejecuta(QStringLiteral("INSERT INTO lineas VALUES (7, 'Loza'), (12, 'Bebidas'), (20, 'Ropa')"));
+    marcaEnArchivo(20, QStringLiteral("1"));
+    marcaEnArchivo(99, QStringLiteral("1"));  // a line the table no longer has
+    frmInicial& v = arranca();
+    for (int i = 0; i < 3; ++i) {
+        const bool quiero = !v.lstLineas->item(i)->text().endsWith(QStringLiteral("20"));
+        v.lstLineas->item(i)->setCheckState(quiero ? Qt::Checked : Qt::Unchecked);
+    }
+    v.cmdConfigurar->click();
+    v.cmdGrabar->click();
+    QStringList guardado = textoDe(archivoLineas()).split(u'\n', Qt::SkipEmptyParts);
+    guardado.sort();
+    EXPECT_EQ(guardado, (QStringList{u"Linea 12=1"_qs, u"Linea 7=1"_qs, u"[Líneas a pasar]"_qs}));
+
+    v.cmdConfigurar->click();
+    v.cmdNoTodas->click();
+    v.cmdGrabar->click();
+    EXPECT_FALSE(QFile::exists(archivoLineas()));
+    w->Descargar();
+    frmInicial& otra = arranca();
+    EXPECT_EQ(lineas(false).size(), 3);
+    EXPECT_EQ(lineas(true), QStringList{});
+    EXPECT_EQ(otra.Label4->text(), QStringLiteral("0"));
+}
+
+TEST_F(Pantalla, UnreachableHostLeavesTheListEmptyAndTheProgramRunning) {
+    carpeta.creaHost(QStringLiteral("MySQLServer=127.0.0.1\nMySQLPuerto=1\n"));
+    frmInicial& v = arranca();
+    EXPECT_EQ(v.lstLineas->count(), 0);
+    EXPECT_EQ(v.Label4->text(), QStringLiteral("0"));
+    EXPECT_NE(G().libTORVA, nullptr);
+}
+
+TEST_F(Pantalla, ConfigureCancelAndTheTabsOfEachMode) {
+    frmInicial& v = arranca(3, true);
+    ASSERT_TRUE(v.Timer1->isActive());
+    v.Minutos = 2;
+    v.Segundos = 40;
+    v.cmdConfigurar->click();
+    EXPECT_FALSE(v.Timer1->isActive());
+    EXPECT_EQ(v.stbTabs->currentIndex(), 1);
+    EXPECT_EQ(pestanas(), QStringLiteral("011")) << "the grid is reachable while configuring";
+    EXPECT_EQ(QApplication::focusWidget(), v.txtDato[0]);
+
+    // Tab 2 with its one data row: the grid takes the focus on that row.
+    v.stbTabs->setCurrentIndex(2);
+    EXPECT_EQ(v.mhgReja->currentRow(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), v.mhgReja);
+    v.stbTabs->setCurrentIndex(1);
+
+    v.txtDato[12]->setText(QStringLiteral("ftp.tienda"));
+    v.cmdCancelar->click();
+    EXPECT_TRUE(v.Timer1->isActive());
+    EXPECT_EQ(v.Minutos * 60 + v.Segundos, 160) << "the counted time is kept";
+    EXPECT_EQ(v.txtDato[12]->text(), QStringLiteral("ftp.tienda")) << "nothing typed is undone";
+    EXPECT_EQ(pestanas(), QStringLiteral("100"));
+
+    Config().IntervaloMinutos = 0;
+    v.cmdConfigurar->click();
+    v.cmdCancelar->click();
+    EXPECT_FALSE(v.Timer1->isActive());
+}
+
+TEST_F(Pantalla, TabOrderOfThePanel) {
+    frmInicial& v = arranca(0, true);
+    v.cmdConfigurar->click();
+    const QList<QWidget*> esperado{v.txtDato[0],  v.txtDato[1],  v.txtDato[4],  v.txtDato[2], v.txtDato[7],
+                                   v.txtDato[3],  v.txtDato[5],  v.lstLineas,   v.txtDato[18], v.txtDato[12],
+                                   v.txtDato[13], v.txtDato[14], v.txtDato[15], v.chkVerPass, v.cmdTodas,
+                                   v.cmdNoTodas};
+    QList<QWidget*> visto{QApplication::focusWidget()};
+    while (visto.size() < esperado.size()) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visto << QApplication::focusWidget();
+    }
+    EXPECT_EQ(visto, esperado);
+}
+
+TEST_F(Pantalla, BoxChecksMasksAndLengths) {
+    frmInicial& v = arranca(0, true);
+    v.cmdConfigurar->click();
+    QLineEdit* intervalo = v.txtDato[1];
+    QLineEdit* precio = v.txtDato[18];
+
+    enfoca(intervalo);
+    intervalo->clear();
+    QTest::keyClicks(intervalo, QStringLiteral("9a9b999"));
+    EXPECT_EQ(intervalo->text(), QStringLiteral("9999")) << "letters are left out, and a fifth digit";
+    enfoca(v.txtDato[4]);
+    EXPECT_EQ(QApplication::focusWidget(), v.txtDato[4]);
+
+    enfoca(intervalo);
+    intervalo->setText(QStringLiteral("-5"));
+    enfoca(v.txtDato[4]);
+    EXPECT_EQ(QApplication::focusWidget(), intervalo) << "a negative interval keeps the focus";
+    EXPECT_EQ(intervalo->text(), QStringLiteral("-5"));
+    // Nor does a click on "Grabar" get past it: nothing is saved while the box is refused.
+    const QString kIntervalo = QStringLiteral("Intervalo en minutos para enviar existencias");
+    QTest::mouseClick(v.cmdGrabar, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(carpeta.lee(kConf, kIntervalo), QStringLiteral("0"));
+    EXPECT_EQ(v.stbTabs->currentIndex(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), intervalo);
+    intervalo->setText(QStringLiteral("0"));
+
+    for (const auto& [tecleado, queda] : {std::pair{"7", "1"}, {"05", "5"}, {"0", "0"}, {"6", "1"}}) {
+        enfoca(precio);
+        precio->clear();
+        QTest::keyClicks(precio, QString::fromLatin1(tecleado));
+        enfoca(v.txtDato[12]);
+        EXPECT_EQ(precio->text(), QString::fromLatin1(queda)) << tecleado;
+        EXPECT_EQ(QApplication::focusWidget(), v.txtDato[12]);
+    }
+    // The focus leaves for the button before its click acts: the corrected number is saved.
+    enfoca(precio);
+    QTest::keyClick(precio, Qt::Key_Backspace);
+    QTest::keyClick(precio, Qt::Key_9);
+    QTest::mouseClick(v.cmdGrabar, Qt::LeftButton);
+    EXPECT_EQ(carpeta.lee(kConf, QStringLiteral("Número de precio a actualizar")), QStringLiteral("1"));
+    v.cmdConfigurar->click();
+
+    // Enter moves on as Tab does; names of databases take no blanks.
+    enfoca(v.txtDato[0]);
+    v.txtDato[0]->clear();
+    QTest::keyClicks(v.txtDato[0], QStringLiteral("mi base"));
+    EXPECT_EQ(v.txtDato[0]->text(), QStringLiteral("mibase"));
+    QTest::keyClick(v.txtDato[0], Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), v.txtDato[1]);
+}
+
+TEST_F(Pantalla, SaveWritesEveryFormAndTheNewIntervalActsAtOnce) {
+    frmInicial& v = arranca();
+    ASSERT_FALSE(v.Timer1->isActive());
+    v.Minutos = 2;
+    v.Segundos = 17;
+    v.cmdConfigurar->click();
+    v.txtDato[0]->setText(QStringLiteral("datos2"));
+    v.txtDato[1]->setText(QStringLiteral("5"));
+    v.txtDato[5]->setText(QStringLiteral("s3creta"));
+    v.txtDato[6]->setText(QStringLiteral("articulos"));  // a box of tab 2 that is never shown
+    v.txtDato[18]->setText(QStringLiteral("3"));
+    v.cmdGrabar->click();
+
+    EXPECT_EQ(carpeta.lee(kConf, QStringLiteral("Base de datos principal")), QStringLiteral("datos2"));
+    EXPECT_EQ(carpeta.lee(kConf, QStringLiteral("Número de precio a actualizar")), QStringLiteral("3"));
+    const QString clave = carpeta.lee(kConf, QStringLiteral("Contraseña WEB"));
+    EXPECT_NE(clave, QStringLiteral("s3creta"));
+    EXPECT_EQ(Mezcla::desencripta(clave), QStringLiteral("s3creta"));
+    EXPECT_EQ(Mezcla::desencripta(carpeta.lee(kConf, QStringLiteral("Nombre de la tabla"))), QStringLiteral("articulos"));
+    const QString ini = textoDe(carpeta.ini());
+    for (const char* clave : {".CampoWEB=\n", ".TablaExterna=\n", ".CampoEnProds=\n", ".CampoEnTablaExt=\n"})
+        EXPECT_TRUE(ini.contains(QStringLiteral("\n") + QString::fromLatin1(clave))) << clave;
+
+    EXPECT_EQ(pestanas(), QStringLiteral("100"));
+    EXPECT_EQ(Config().NumeroPrecio, 3);
+    EXPECT_TRUE(v.Timer1->isActive());
+    EXPECT_EQ(v.Minutos * 60 + v.Segundos, 137);
+    v.Timer1_Timer();
+    EXPECT_EQ(v.lblInfo->text(), QStringLiteral("0 hors. 2 min. 42 segs."));
+}
+
+TEST_F(Pantalla, ConnectionTestUsesTheBoxesAndChangesNothing) {
+    frmInicial& v = arranca();
+    const QString iniAntes = textoDe(carpeta.ini());
+    v.cmdConfigurar->click();
+    v.txtDato[4]->setText(srv.host);
+    v.txtDato[2]->setText(web.nombre());
+    v.txtDato[7]->setText(QString::number(srv.puerto));
+    v.txtDato[3]->setText(srv.usuario);
+    v.txtDato[5]->setText(srv.clave);
+    prueba::Respuestas r;
+    v.cmdProbar->click();
+    v.txtDato[5]->setText(srv.clave + QStringLiteral("x"));
+    v.cmdProbar->click();
+    QStringList vistos;
+    for (const prueba::MensajeVisto& m : r.vistos) vistos << QStringLiteral("%1|%2|%3").arg(m.titulo, m.prompt).arg(m.botones);
+    EXPECT_EQ(vistos, (QStringList{u"Datos correctos|Conexión correcta a la base de datos|64"_qs,
+                                   u"Datos incorrectos|No se estableció conexión a la base de datos|16"_qs}));
+    EXPECT_EQ(textoDe(carpeta.ini()), iniAntes) << "the test saves nothing";
+    const kesa5::BasesDD& host = *G().BasesDD;
+    EXPECT_EQ((QStringList{host.cMiBase, host.cUsuario, host.cPassword}), (QStringList{pos.nombre(), srv.usuario, srv.clave}));
+}
+
+TEST_F(Pantalla, SeeScrambledShowsTheFourBoxesAndMasksThemAgain) {
+    frmInicial& v = arranca();
+    v.cmdConfigurar->click();
+    for (int i : {3, 5, 14, 15}) v.txtDato[i]->setText(QStringLiteral("secreto%1").arg(i));
+    auto claras = [&] {
+        QList<int> s;
+        for (int i = 0; i < 19; ++i)
+            if (v.txtDato[i]->displayText() == v.txtDato[i]->text() && !v.txtDato[i]->text().isEmpty()) s << i;
+        return s;
+    };
+    const QList<int> siempre = {0, 1, 2, 4, 6, 7, 8, 9, 10, 11, 12, 13, 16, 17, 18};
+    EXPECT_EQ(claras(), siempre);
+    QTest::mouseClick(v.chkVerPass, Qt::LeftButton);
+    EXPECT_EQ(claras().size(), 19);
+    QTest::mouseClick(v.chkVerPass, Qt::LeftButton);
+    EXPECT_EQ(claras(), siempre);
+    EXPECT_EQ(v.txtDato[5]->text(), QStringLiteral("secreto5")) << "the box still holds clear text";
+}
+
+}

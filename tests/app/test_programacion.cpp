@@ -1,0 +1,186 @@
+// The send schedule, the send button and the notification-area icon of the real main window,
+// offscreen, sending to a shop database on the test MariaDB. The countdown is driven tick by
+// tick through its handler: no test waits for the clock.
+#include "VentanaReal.h"
+#include "app/clsInicio.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+class Programa : public prueba::VentanaReal {
+protected:
+    void productos(const QStringList& claves) {
+        for (const QString& c : claves)
+            pos.ejecuta(QStringLiteral("INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) "
+                                       "VALUES ('%1', 'Producto %1', 10, 1, 1)").arg(c));
+    }
+    QStringList enTienda() {
+        return web.filas(QStringLiteral("SELECT meta_value FROM wp_postmeta WHERE meta_key='_sku' ORDER BY meta_value"));
+    }
+};
+
+TEST_F(Programa, CountdownShowsTheTimeLeftAndSendsOnTheTickThatReachesTheInterval) {
+    productos({QStringLiteral("A1")});
+    frmInicial& v = arranca(1);
+    ASSERT_TRUE(v.Timer1->isActive());
+    QStringList vistas;
+    for (int i = 0; i < 59; ++i) {
+        v.Timer1_Timer();
+        vistas << v.lblInfo->text();
+    }
+    EXPECT_EQ(vistas.first(), QStringLiteral("0 hors. 0 min. 59 segs."));
+    EXPECT_EQ(vistas[29], QStringLiteral("0 hors. 0 min. 30 segs."));
+    EXPECT_EQ(vistas.last(), QStringLiteral("0 hors. 0 min. 1 segs."));
+    EXPECT_TRUE(enTienda().isEmpty());
+
+    QString alCero;
+    alProcesar([] { return true; }, [&] { alCero = v.lblInfo->text(); });
+    v.Timer1_Timer();
+    EXPECT_EQ(alCero, QStringLiteral("0 hors. 0 min. 0 segs.")) << "shown before the send starts";
+    EXPECT_EQ(enTienda(), QStringList{QStringLiteral("A1")});
+    EXPECT_EQ(v.Minutos, 0);
+    EXPECT_EQ(v.Segundos, 0);
+    EXPECT_TRUE(v.Timer1->isActive());
+
+    Config().IntervaloMinutos = 90;
+    v.Timer1_Timer();
+    EXPECT_EQ(v.lblInfo->text(), QStringLiteral("1 hors. 29 min. 59 segs."));
+    Config().IntervaloMinutos = 600;  // more seconds than 16 bits hold
+    v.Timer1_Timer();
+    EXPECT_EQ(v.lblInfo->text(), QStringLiteral("9 hors. 59 min. 58 segs."));
+
+    // The interval lowered below the minutes already counted: no negative time, and the send starts.
+    pos.ejecuta(QStringLiteral("UPDATE productos SET Existencia = 7"));
+    v.Minutos = 5;
+    Config().IntervaloMinutos = 2;
+    alProcesar([] { return true; }, [&] { alCero = v.lblInfo->text(); });
+    v.Timer1_Timer();
+    EXPECT_EQ(alCero, QStringLiteral("0 hors. 0 min. 0 segs."));
+    EXPECT_EQ(web.valor(QStringLiteral("SELECT meta_value FROM wp_postmeta WHERE meta_key='_stock'")), QStringLiteral("7"));
+    EXPECT_EQ(v.Minutos, 0);
+}
+
+TEST_F(Programa, SendNowKeepsTheMinutesCountedTowardsTheNextSend) {
+    productos({QStringLiteral("A1")});
+    frmInicial& v = arranca(10);
+    for (int i = 0; i < 200; ++i) v.Timer1_Timer();
+    EXPECT_EQ(v.lblInfo->text(), QStringLiteral("0 hors. 6 min. 40 segs."));
+    v.cmdLeerAhora->click();
+    EXPECT_EQ(enTienda(), QStringList{QStringLiteral("A1")});
+    EXPECT_EQ(v.Minutos, 3);
+    EXPECT_EQ(v.Segundos, 0);
+    EXPECT_TRUE(v.lblInfo->text().isEmpty());
+    EXPECT_TRUE(v.Timer1->isActive());
+    v.Timer1_Timer();
+    EXPECT_EQ(v.lblInfo->text(), QStringLiteral("0 hors. 6 min. 59 segs."));
+}
+
+TEST_F(Programa, InterruptionYesStopsBeforeTheNextProductNoLetsTheSendFinish) {
+    productos({QStringLiteral("A1"), QStringLiteral("B2"), QStringLiteral("C3"), QStringLiteral("D4")});
+    frmInicial& v = arranca(5);
+    prueba::Respuestas r;
+    QString boton;
+    auto enElSegundo = [&] { return v.Label5->text() == QStringLiteral("Producto 2 de 4"); };
+    auto pulsa = [&] {
+        boton = v.cmdLeerAhora->text();
+        v.cmdLeerAhora->click();
+    };
+
+    r.siguientes = {Dialogos::ResultYes};
+    alProcesar(enElSegundo, pulsa);
+    v.cmdLeerAhora->click();
+    EXPECT_EQ(boton, QStringLiteral("Interrumpir"));
+    ASSERT_EQ(r.vistos.size(), 1);
+    EXPECT_EQ(r.vistos[0].prompt, QStringLiteral("¿Desea interrumpir el envío de productos?"));
+    EXPECT_EQ(r.vistos[0].titulo, QStringLiteral("Interrumpir proceso"));
+    EXPECT_EQ(r.vistos[0].botones, Dialogos::Question | Dialogos::YesNo | Dialogos::DefaultButton2);
+    EXPECT_EQ(enTienda(), (QStringList{QStringLiteral("A1"), QStringLiteral("B2")}));
+    EXPECT_EQ(v.cmdLeerAhora->text(), QStringLiteral("Enviar ahora"));
+    EXPECT_TRUE(v.Timer1->isActive());
+
+    r.siguientes = {Dialogos::ResultNo};
+    boton.clear();
+    alProcesar(enElSegundo, pulsa);
+    v.cmdLeerAhora->click();
+    EXPECT_EQ(boton, QStringLiteral("Interrumpir"));
+    EXPECT_EQ(r.vistos.size(), 2);
+    EXPECT_EQ(enTienda().size(), 4);
+}
+
+TEST_F(Programa, ATickReachingZeroDuringASendStartsTheNextOneOnlyAfterIt) {
+    productos({QStringLiteral("A1"), QStringLiteral("B2")});
+    frmInicial& v = arranca(1);
+    QStringList durante{QStringLiteral("sin tic")};
+    alProcesar([&] { return v.Label5->text() == QStringLiteral("Producto 1 de 2"); },
+               [&] {
+                   productos({QStringLiteral("C3")});  // only a later send can see it
+                   v.Minutos = 0;
+                   v.Segundos = 59;
+                   v.Timer1_Timer();
+                   durante = enTienda();
+               });
+    v.cmdLeerAhora->click();
+    EXPECT_EQ(durante, QStringList{}) << "the due send did not run inside the running one";
+    EXPECT_EQ(enTienda(), (QStringList{QStringLiteral("A1"), QStringLiteral("B2"), QStringLiteral("C3")}))
+        << "it ran right after";
+    EXPECT_FALSE(v.enviando());
+    EXPECT_TRUE(v.Timer1->isActive());
+}
+
+TEST_F(Programa, AnErrorThatEndsTheSendIsShownAndTheScheduleGoesOn) {
+    productos({QStringLiteral("A1")});
+    web.ejecuta(QStringLiteral("RENAME TABLE wp_postmeta TO apartada"));
+    frmInicial& v = arranca(5);
+    v.cmdLeerAhora->click();  // no message box may block an unattended program
+    EXPECT_FALSE(v.lblError->isHidden());
+    EXPECT_TRUE(v.lblError->text().startsWith(QStringLiteral("El último envío no terminó"))) << v.lblError->text().toStdString();
+    EXPECT_TRUE(v.lblError->text().contains(QStringLiteral("wp_postmeta"))) << v.lblError->text().toStdString();
+    EXPECT_EQ(v.cmdLeerAhora->text(), QStringLiteral("Enviar ahora"));
+    EXPECT_TRUE(v.Label5->isHidden());
+    EXPECT_TRUE(v.Timer1->isActive());
+    v.Timer1_Timer();
+    EXPECT_EQ(v.lblInfo->text(), QStringLiteral("0 hors. 4 min. 59 segs."));
+
+    web.ejecuta(QStringLiteral("RENAME TABLE apartada TO wp_postmeta"));
+    v.cmdLeerAhora->click();
+    EXPECT_TRUE(v.lblError->isHidden());
+    EXPECT_EQ(enTienda(), QStringList{QStringLiteral("A1")});
+}
+
+TEST_F(Programa, IconClickAndRightClickRestoreTheWindowMovementDoesNothing) {
+    frmInicial& v = arranca(5);
+    ASSERT_FALSE(v.isVisible()) << "with a schedule the program starts behind its icon";
+    QSystemTrayIcon* icono = clsInicio::icono();
+    ASSERT_NE(icono, nullptr);
+    EXPECT_EQ(icono->toolTip(), v.windowTitle());
+
+    clsInicio().MouseMove(v, clsInicio::MensajeDeActivacion(QSystemTrayIcon::Unknown));
+    EXPECT_FALSE(v.isVisible());
+    emit icono->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(v.isVisible());
+    EXPECT_FALSE(v.isMinimized());
+
+    v.cmdMinimizar->click();
+    QApplication::processEvents();
+    EXPECT_TRUE(v.isMinimized());
+    // Hidden behind the icon where there is a notification area; an ordinary minimised
+    // window where there is none (so it can still be reached).
+    EXPECT_EQ(v.isVisible(), !QSystemTrayIcon::isSystemTrayAvailable());
+    for (int mensaje : {512, 513, 515, 516}) clsInicio().MouseMove(v, mensaje);
+    EXPECT_TRUE(v.isMinimized()) << "movement, presses and double clicks leave it";
+    emit icono->activated(QSystemTrayIcon::Context);
+    EXPECT_TRUE(v.isVisible());
+    EXPECT_FALSE(v.isMinimized());
+
+    // Restored while configuring, the settings panel has the focus.
+    v.cmdConfigurar->click();
+    v.setWindowState(Qt::WindowMinimized);
+    emit icono->activated(QSystemTrayIcon::Trigger);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), v.Picture1);
+}
+
+}
