@@ -10,6 +10,21 @@
 #include <QWidget>
 
 namespace {
+// A path as one argument of a desktop entry's Exec key: quoted, with the characters the
+// format reserves escaped, and "%" doubled.
+QString ArgumentoExec(const QString& ruta) {
+    QString r;
+    for (QChar c : ruta) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+            r += QLatin1Char('\\');
+        if (c == QLatin1Char('%')) r += QLatin1Char('%');
+        r += c;
+    }
+    // A desktop entry reads "\\" in a value as one backslash, so the escapes are doubled once more.
+    r.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    return QLatin1Char('"') + r + QLatin1Char('"');
+}
+
 QPointer<QSystemTrayIcon>& elIcono() {
     static QPointer<QSystemTrayIcon> i;
     return i;
@@ -88,8 +103,7 @@ void clsInicio::SiRegistrado(const QString& archivo) {
             if (linea.startsWith("Exec=")) actual = QString::fromUtf8(linea.mid(5)).trimmed();
         f.close();
     }
-    QString deseadoExec = deseado;
-    if (deseadoExec.contains(QLatin1Char(' '))) deseadoExec = QLatin1Char('"') + deseadoExec + QLatin1Char('"');
+    const QString deseadoExec = ArgumentoExec(deseado);
     if (actual == deseadoExec) return;
     if (!QDir().mkpath(carpeta)) return;
     QSaveFile salida(ruta);

@@ -184,7 +184,10 @@ void frmInicial::construyeConfiguracion(QWidget* pagina) {
     }
     txtDato[1]->setMaxLength(4);
     txtDato[18]->setMaxLength(2);
-    for (int i : kCajasOcultas) txtDato[i]->setEchoMode(QLineEdit::Password);
+    for (int i : kCajasOcultas) {
+        txtDato[i]->setEchoMode(QLineEdit::Password);
+        txtDato[i]->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // "*"
+    }
 
     auto etiqueta = [](const char* texto) { return new QLabel(QString::fromUtf8(texto)); };
     auto* g = new QGridLayout(panel);
@@ -214,6 +217,8 @@ void frmInicial::construyeConfiguracion(QWidget* pagina) {
     lstLineas = new QListWidget;
     lstLineas->setObjectName(QStringLiteral("lstLineas"));
     lstLineas->setMinimumHeight(TwipsAPixeles(2220, this));
+    // Each item ends with its line's Id behind two hundred blanks, out of sight.
+    lstLineas->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     g->addWidget(lstLineas, r++, 0, 1, 4);
     auto* filaCuenta = new QHBoxLayout;
     filaCuenta->addWidget(etiqueta("Líneas marcadas:"));
@@ -320,7 +325,8 @@ bool frmInicial::Cargar(const QStringList& argumentos, const QString& carpeta) {
     clsInicio inicio;
     inicio.PonerSystray(*this);
     inicio.SiRegistrado(QLatin1Char('/') + Arranque::NombreEjecutable());
-    if (Config().IntervaloMinutos == 0) inicio.Restaurar(*this);
+    // Below 1 nothing is scheduled (a negative interval too): the window shows itself.
+    if (Config().IntervaloMinutos < 1) inicio.Restaurar(*this);
 
     stbTabs->setCurrentIndex(0);
     preparaReja();
@@ -372,6 +378,8 @@ void frmInicial::primeraActivacion() {
 void frmInicial::Descargar() {
     if (descargado_) return;
     descargando_ = true;
+    // A send under way stops before its next product instead of running on after the window.
+    blInterruptus = true;
     close();
 }
 

@@ -122,6 +122,13 @@ TEST_F(Arranque_, WindowShowsItselfOnlyWithoutScheduleOrWithTheSwitch) {
         EXPECT_FALSE(w.isMinimized());
         w.Descargar();
     }
+    carpeta.escribe(kConf, QStringLiteral("Intervalo en minutos para enviar existencias"), QStringLiteral("-1"));
+    {
+        frmInicial w;
+        ASSERT_TRUE(w.Cargar({QStringLiteral("moravi")}, carpeta.ruta()));
+        EXPECT_TRUE(w.isVisible()) << "a negative interval schedules nothing either";
+        w.Descargar();
+    }
     EXPECT_FALSE(Arranque::ArranqueVisible({QStringLiteral("moravi"), QStringLiteral("-TORVA")}));
 }
 

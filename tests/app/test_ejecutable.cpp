@@ -161,7 +161,7 @@ TEST_F(Ejecutable, WindowStartRegistersAutostartOnceAndAgainWhenMoved) {
     };
     arranca(exe());
     const QString primera = leeEntrada();
-    EXPECT_TRUE(primera.contains(QStringLiteral("Exec=") + exe())) << primera.toStdString();
+    EXPECT_TRUE(primera.contains(QStringLiteral("Exec=\"") + exe() + QLatin1Char('"'))) << primera.toStdString();
     // Written only when it differs: a second start from the same folder leaves it as it is.
     {
         QFile f(entrada);
@@ -170,13 +170,14 @@ TEST_F(Ejecutable, WindowStartRegistersAutostartOnceAndAgainWhenMoved) {
     }
     arranca(exe());
     EXPECT_TRUE(leeEntrada().contains(QStringLiteral("# marca")));
-    // From another folder it is rewritten with the new path.
-    const QString otra = dir.filePath(QStringLiteral("otra"));
+    // From another folder it is rewritten with the new path, escaped as the entry's format wants.
+    const QString otra = dir.filePath(QStringLiteral("otra $x%"));
     instala(otra);
     QFile::copy(ini(), otra + QStringLiteral("/moravi.ini"));
     arranca(otra + QStringLiteral("/moravi"));
     const QString nueva = leeEntrada();
-    EXPECT_TRUE(nueva.contains(QStringLiteral("Exec=") + otra + QStringLiteral("/moravi"))) << nueva.toStdString();
+    EXPECT_TRUE(nueva.contains(QStringLiteral("Exec=\"") + dir.path() + QStringLiteral("/otra \\\\$x%%/moravi\"")))
+        << nueva.toStdString();
     EXPECT_FALSE(nueva.contains(QStringLiteral("# marca")));
 }
 

@@ -110,6 +110,16 @@ TEST_F(Programa, InterruptionYesStopsBeforeTheNextProductNoLetsTheSendFinish) {
     EXPECT_EQ(enTienda().size(), 4);
 }
 
+TEST_F(Programa, ClosingTheProgramDuringASendStopsItBeforeTheNextProduct) {
+    productos({QStringLiteral("A1"), QStringLiteral("B2"), QStringLiteral("C3")});
+    frmInicial& v = arranca(5);
+    prueba::Respuestas r;
+    alProcesar([&] { return v.Label5->text() == QStringLiteral("Producto 2 de 3"); }, [&] { v.Descargar(); });
+    v.cmdLeerAhora->click();
+    EXPECT_EQ(enTienda(), (QStringList{QStringLiteral("A1"), QStringLiteral("B2")}));
+    EXPECT_FALSE(v.Timer1->isActive()) << "no countdown after the program was closed";
+}
+
 TEST_F(Programa, ATickReachingZeroDuringASendStartsTheNextOneOnlyAfterIt) {
     productos({QStringLiteral("A1"), QStringLiteral("B2")});
     frmInicial& v = arranca(1);
