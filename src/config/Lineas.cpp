@@ -8,8 +8,9 @@ const QString kSeccionLineas = QStringLiteral("Líneas a pasar");
 QString claveLinea(qint64 id) { return QStringLiteral("Linea ") + QString::number(id); }
 }
 
-int IdDeLinea(const QString& textoItem) {
-    return static_cast<int>(G().libTORVA->ksVal(textoItem.right(10)));
+qint64 IdDeLinea(const QString& textoItem) {
+    // Ten characters hold at most 9999999999, beyond 32 bits: keep 64.
+    return static_cast<qint64>(G().libTORVA->ksVal(textoItem.right(10)));
 }
 
 void ActualizaCuentaLineas(VistaConfiguracion& vista) {
@@ -55,7 +56,7 @@ void MarcarLineas(VistaConfiguracion& vista, bool bMarcar) {
 void GuardarLineas(const VistaConfiguracion& vista) {
     G().DeArchivos->BorraArchivo(G().ArchivoLineas);
     for (int i = 0; i < vista.lineasCuenta(); ++i) {
-        const qint64 id = static_cast<qint64>(G().libTORVA->ksVal(vista.lineaTexto(i).right(10)));
+        const qint64 id = IdDeLinea(vista.lineaTexto(i));
         if (vista.lineaMarcada(i)) G().libTORVA->EscribeIni(kSeccionLineas, claveLinea(id), QStringLiteral("1"), G().ArchivoLineas);
     }
 }

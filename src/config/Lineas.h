@@ -11,4 +11,4 @@ void ActualizaCuentaLineas(VistaConfiguracion& vista);
 // Rewrites LineasAenviar.ini with one key per marked line.
 void GuardarLineas(const VistaConfiguracion& vista);
 // The line Id held in the last ten characters of an item's text.
-int IdDeLinea(const QString& textoItem);
+qint64 IdDeLinea(const QString& textoItem);
