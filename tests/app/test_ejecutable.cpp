@@ -43,9 +43,12 @@ protected:
         return e;
     }
 
+    // A run without a window: no display and no Qt platform at all, as under cron.
     Salida corre(const QStringList& args, const QString& programa = QString()) const {
         QProcess p;
-        p.setProcessEnvironment(entorno());
+        QProcessEnvironment e = entorno();
+        for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) e.remove(QString::fromLatin1(v));
+        p.setProcessEnvironment(e);
         p.start(programa.isEmpty() ? exe() : programa, args);
         p.waitForFinished(120000);
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
