@@ -77,6 +77,8 @@ TEST_F(Arranque_, HostSettingsAreCompletedAndFillTheDatabaseObject) {
     EXPECT_EQ(G().BasesDD->cPassword, QString());
     EXPECT_EQ(G().BasesDD->cPuerto, 1);
     EXPECT_EQ(G().BasesDD->cMiBase, QStringLiteral("datos1"));
+    EXPECT_EQ(carpeta.lee(kConf, QStringLiteral("Base de datos principal")), QStringLiteral("datos1"));
+    EXPECT_FALSE(carpeta.lee(kConf, QStringLiteral("Usuario WEB")).isEmpty()) << "the send settings were read";
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Actualización de productos en línea «Moravi»   v 1.0.0"));
     EXPECT_EQ(w.txtDato[0]->text(), QStringLiteral("datos1"));
     EXPECT_EQ(w.txtDato[1]->text(), QStringLiteral("0"));
