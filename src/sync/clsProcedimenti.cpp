@@ -8,6 +8,7 @@
 #include "servicelib/ErrorServicio.h"
 #include "sync/ConsultaProductos.h"
 #include "sync/EscrituraWeb.h"
+#include "sync/ImagenProducto.h"
 #include "sync/TextoDecimal.h"
 #include "sync/Transaccion.h"
 
@@ -33,6 +34,11 @@ void clsProcedimenti::LeerLineas() { ::LeerLineas(ventana_); }
 void clsProcedimenti::ActualizarMeta(kesa5::BasesDD& web, ConexionPtr& cn, std::int64_t postId, const QString& clave,
                                      const QString& valor) {
     EscrituraWeb::ActualizarMeta(web, cn, postId, clave, valor);
+}
+
+void clsProcedimenti::EnviarImagen(Recordset& rsProducto, clsFTP& mFTP, ConexionPtr& cnWeb, kesa5::BasesDD& web,
+                                   std::int64_t postId) {
+    ImagenProducto::Enviar(ventana_, FormatoFecha, rsProducto, mFTP, cnWeb, web, postId);
 }
 
 ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterruptus, clsFTP*) {

@@ -52,6 +52,12 @@ private:
     // One named value of one post (the product-image step writes through it too).
     void ActualizarMeta(kesa5::BasesDD& web, ConexionPtr& cn, std::int64_t postId, const QString& clave,
                         const QString& valor);
+    // The product's picture as an attachment of post `postId`, uploaded through `mFTP`
+    // (see ImagenProducto.h). Switched off: nothing calls it yet.
+    void EnviarImagen(Recordset& rsProducto, clsFTP& mFTP, ConexionPtr& cnWeb, kesa5::BasesDD& web,
+                      std::int64_t postId);
+    // The tests reach the switched-off image step through this accessor only.
+    friend class PruebaEnviarImagen;
 
     VentanaEnvio& ventana_;
     ResultadoEnvio resultado_;
