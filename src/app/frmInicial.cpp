@@ -529,7 +529,8 @@ void frmInicial::mFTP_FileTransferProgress(int lCurrentBytes, int lTotalBytes) {
         porcentaje = static_cast<int>(std::nearbyint(static_cast<double>(lCurrentBytes) * 100.0 / lTotalBytes));
     porcentaje = std::clamp(porcentaje, 0, 100);
     if (lTotalBytes >= lCurrentBytes) {
-        QLocale local = QLocale::system();
+        // The default locale: the system's, unless the program sets another.
+        QLocale local;
         local.setNumberOptions(local.numberOptions() & ~QLocale::OmitGroupSeparator);
         Label5->setText(QStringLiteral("Bytes copiados ") + local.toString(lCurrentBytes) + QStringLiteral(" de ") +
                         local.toString(lTotalBytes));
