@@ -5,6 +5,7 @@
 #include "config/AjustarDesdeLinea.h"
 #include "config/Configuracion.h"
 #include "servicelib/Compartidos.h"
+#include "sync/MotivoDeFin.h"
 #include "sync/clsProcedimenti.h"
 
 #include <QTextStream>
@@ -58,10 +59,7 @@ int Enviar() {
     try {
         proc.EnviarProductos(campos, interrumpir, nullptr);
         const ResultadoEnvio& r = proc.Resultado();
-        if (r.fin == ResultadoEnvio::Fin::SinBaseDeDatos)
-            errores << "No se pudo abrir la base de datos del punto de venta o la de la tienda.\n";
-        else if (r.fin == ResultadoEnvio::Fin::ConexionPerdida)
-            errores << "Se perdió la conexión con la base de datos de la tienda; el envío terminó antes.\n";
+        if (const QString motivo = MotivoDeFin(r.fin); !motivo.isEmpty()) errores << "Aviso: " << motivo << "\n";
         estado = r.completo() ? 0 : 1;
     } catch (const std::exception& e) {
         errores << "El envío terminó por un error: " << QString::fromUtf8(e.what()) << "\n";

@@ -15,6 +15,7 @@
 #include "servicelib/Dialogos.h"
 #include "servicelib/Efectos.h"
 #include "servicelib/ErrorServicio.h"
+#include "sync/MotivoDeFin.h"
 #include "sync/clsProcedimenti.h"
 
 #include <QApplication>
@@ -491,26 +492,34 @@ void frmInicial::IniciarEnvio() {
     lblError->setVisible(false);
     do {
         envioPendiente_ = false;
+        // Lines that could not be read at start-up (the point-of-sale server was not up yet)
+        // are read now: an empty list would send every line.
+        if (lstLineas->count() == 0) clsProcedimenti(*this).LeerLineas();
         clsProcedimenti proc(*this);
         try {
             proc.EnviarProductos(clnCampos, blInterruptus, mFTP.get());
+            // A send that could not reach a database writes nothing; say so where the user looks,
+            // without a dialog that would stop an unattended program.
+            if (const QString motivo = MotivoDeFin(proc.Resultado().fin); !motivo.isEmpty()) avisaFallo(motivo);
         } catch (const std::exception& e) {
-            // The run has already put the button and labels back and closed its connections;
-            // say what happened without a dialog that would stop an unattended program.
-            const QString texto = QStringLiteral("El último envío no terminó (%1): %2")
-                                      .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                                           QString::fromUtf8(e.what()));
-            lblError->setText(texto);
-            lblError->setVisible(true);
+            // The run has already put the button and labels back and closed its connections.
             setBotonEnvio(kEnviarAhora);
             setLabel3Visible(false);
             setLabel5Visible(false);
-            if (QSystemTrayIcon* icono = clsInicio::icono(); icono && icono->isVisible())
-                icono->showMessage(windowTitle(), texto, QSystemTrayIcon::Warning);
+            avisaFallo(QStringLiteral("el envío no terminó: ") + QString::fromUtf8(e.what()));
         }
     } while (envioPendiente_ && !descargado_);
     enviando_ = false;
     if (Config().IntervaloMinutos >= 1 && !descargado_) Timer1->start();
+}
+
+void frmInicial::avisaFallo(const QString& motivo) {
+    const QString texto = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
+                          QStringLiteral(": ") + motivo;
+    lblError->setText(texto);
+    lblError->setVisible(true);
+    if (QSystemTrayIcon* icono = clsInicio::icono(); icono && icono->isVisible())
+        icono->showMessage(windowTitle(), texto, QSystemTrayIcon::Warning);
 }
 
 void frmInicial::cmdLeerAhora_Click() {

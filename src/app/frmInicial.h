@@ -126,6 +126,8 @@ private:
     void construyeRelacion(QWidget* pagina);
     void preparaReja();
     void primeraActivacion();
+    // Shows why the last send did not reach the shop, on the main tab and as an icon message.
+    void avisaFallo(const QString& motivo);
     void actualizaMascaras();
     QList<QStringList> filasReja() const;
     int indiceDeCaja(QObject* objeto) const;

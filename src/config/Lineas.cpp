@@ -54,6 +54,9 @@ void MarcarLineas(VistaConfiguracion& vista, bool bMarcar) {
 }
 
 void GuardarLineas(const VistaConfiguracion& vista) {
+    // An empty list means the lines could not be read from the point-of-sale database: the
+    // saved selection is kept rather than wiped.
+    if (vista.lineasCuenta() == 0) return;
     G().DeArchivos->BorraArchivo(G().ArchivoLineas);
     for (int i = 0; i < vista.lineasCuenta(); ++i) {
         const qint64 id = IdDeLinea(vista.lineaTexto(i));

@@ -162,6 +162,13 @@ void ConexionMySQL::BeginTrans() { Execute(QStringLiteral("START TRANSACTION"));
 void ConexionMySQL::CommitTrans() { Execute(QStringLiteral("COMMIT")); }
 void ConexionMySQL::RollbackTrans() { Execute(QStringLiteral("ROLLBACK")); }
 
+bool ConexionMySQL::TomaCandado(const QString& nombre, int segundos) {
+    // GET_LOCK names are at most 64 characters.
+    const TablaLeida t = Consulta(QStringLiteral("SELECT GET_LOCK('") + Escapa(nombre.left(64)) + QStringLiteral("', ") +
+                                  QString::number(segundos) + QLatin1Char(')'));
+    return !t.filas.empty() && !t.filas.front().isEmpty() && t.filas.front().front().toLongLong() == 1;
+}
+
 unsigned long ConexionMySQL::idSesion() const { return mysql_thread_id(abierta()); }
 
 void ConexionMySQL::Cierra() { mysql_.reset(); }

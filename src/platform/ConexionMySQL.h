@@ -53,6 +53,7 @@ public:
     void BeginTrans() override;
     void CommitTrans() override;
     void RollbackTrans() override;
+    bool TomaCandado(const QString& nombre, int segundos) override;
 
     TablaLeida Consulta(const QString& sql);
     const AjustesConexion& ajustes() const { return ajustes_; }

@@ -22,4 +22,7 @@ public:
     virtual void BeginTrans() = 0;
     virtual void CommitTrans() = 0;
     virtual void RollbackTrans() = 0;
+    // Takes the server-wide named lock `nombre` for this session, waiting at most `segundos`;
+    // false when another session holds it. It is let go when the connection closes.
+    virtual bool TomaCandado(const QString& nombre, int segundos) = 0;
 };

@@ -17,6 +17,11 @@ const QString kEnviarAhora = QStringLiteral("Enviar ahora");
 const QString kInterrumpir = QStringLiteral("Interrumpir");
 const QString kSalto = QStringLiteral("\r\n");
 
+// The lock that keeps sends to one shop database one at a time, and how long a send waits for
+// it (the window does not answer while it waits).
+QString NombreCandado(const QString& base) { return QStringLiteral("moravi-envio:") + base; }
+constexpr int kEsperaCandado = 5;
+
 // The shop needs a title to show and to name the product's page by: a product without a
 // description (NULL or only blanks) is titled with its key.
 QString Titulo(const QString& clave, const QVariant& descrip) {
@@ -90,6 +95,13 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
             cierre();
             return resultado_;
         }
+        // Two sends to one shop at once (the window's schedule and a scheduled "-enviar", two
+        // computers) would both miss a new product's SKU and create it twice.
+        if (!cnWeb->TomaCandado(NombreCandado(cfg.BaseWeb), kEsperaCandado)) {
+            resultado_.fin = ResultadoEnvio::Fin::OtroEnvio;
+            cierre();
+            return resultado_;
+        }
 
         ventana_.setBotonEnvio(kInterrumpir);
         enPantalla = true;
@@ -108,20 +120,25 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         const QString deM = QStringLiteral(" de ") + QString::number(m);
 
         for (int n = 1; !rsProductos->EOF_() && !blInterruptus; ++n) {
-            // Every field is read before anything is written, so a missing column stops the
-            // run before it touches this product.
             const QString clave = rsProductos->Texto(QStringLiteral("Clave"));
             const QVariant descrip = rsProductos->Campo(QStringLiteral("Descrip"));
-            const std::optional<QString> precio = TextoDecimal(rsProductos->Campo(campoPrecio));
-            const std::optional<QString> existencia = TextoDecimal(rsProductos->Campo(QStringLiteral("Existencia")));
             const QString lineaDescrip = kSalto + QStringLiteral("Descripción: ") + descrip.toString();
-
             ventana_.setLabel3(QStringLiteral("Clave: ") + clave + lineaDescrip);
             ventana_.setLabel5(QStringLiteral("Producto ") + QString::number(n) + deM);
+            // Every field is read before anything is written, so a missing column stops the
+            // run before it touches this product.
+            const std::optional<QString> precio = TextoDecimal(rsProductos->Campo(campoPrecio));
+            const std::optional<QString> existencia = TextoDecimal(rsProductos->Campo(QStringLiteral("Existencia")));
             ventana_.procesarEventos();
 
+            const Conexion* antes = cnWeb.get();
             if (!web->AbrirBdD(cnWeb, web->cMiBase)) {
                 resultado_.fin = ResultadoEnvio::Fin::ConexionPerdida;
+                break;
+            }
+            // A redialled connection is a new session, which holds no lock yet.
+            if (cnWeb.get() != antes && !cnWeb->TomaCandado(NombreCandado(cfg.BaseWeb), kEsperaCandado)) {
+                resultado_.fin = ResultadoEnvio::Fin::OtroEnvio;
                 break;
             }
             // Each product is one transaction: written whole or, when anything fails on the way,

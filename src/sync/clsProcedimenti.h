@@ -15,6 +15,7 @@ struct ResultadoEnvio {
         Interrumpido,     // the user stopped it between two products
         SinBaseDeDatos,   // the point-of-sale or the shop's database could not be opened at the start
         ConexionPerdida,  // the shop's database could not be opened again before a product
+        OtroEnvio,        // another send to the same shop was under way: this one wrote nothing
         Fallo,            // an error ended it (and passed on to the caller)
     };
     int enviados = 0;  // products written, in key order from the first

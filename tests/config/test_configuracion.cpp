@@ -148,6 +148,18 @@ TEST_F(Ajustes, SaveWritesScrambledAndClearFormsAndTheGridRow) {
     EXPECT_TRUE(vista.temporizador);
 }
 
+TEST_F(Ajustes, SaveKeepsTheLineSelectionWhenTheLinesCouldNotBeRead) {
+    G().libTORVA->EscribeIni(QStringLiteral("Líneas a pasar"), QStringLiteral("Linea 7"), QStringLiteral("1"),
+                             G().ArchivoLineas);
+    LeerConfiguracion(vista);
+    GuardarConfiguracion(vista, {});  // an empty list: the point-of-sale database was not reachable
+    EXPECT_EQ(G().libTORVA->LeeIni(QStringLiteral("Líneas a pasar"), QStringLiteral("Linea 7"), G().ArchivoLineas),
+              QStringLiteral("1"));
+    vista.agregaLinea(QStringLiteral("     Loza") + QString(200, QLatin1Char(' ')) + QStringLiteral("12"));
+    GuardarConfiguracion(vista, {});  // lines shown, none marked: the selection file goes
+    EXPECT_FALSE(QFile::exists(G().ArchivoLineas));
+}
+
 TEST_F(Ajustes, EmptyPasswordSavedStaysEmpty) {
     LeerConfiguracion(vista);
     vista.datos[5].clear();

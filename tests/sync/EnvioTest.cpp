@@ -1,6 +1,7 @@
 // The send run against real MariaDB databases: the point-of-sale tables and WordPress's own
 // wp_posts and wp_postmeta.
 #include "EntornoEnvio.h"
+#include "servicelib/CrearObjeto.h"
 
 #include "config/Configuracion.h"
 #include "servicelib/ErrorServicio.h"
@@ -318,6 +319,28 @@ TEST_F(Envio, HostDatabaseDownChangesNothingButTheImageBox) {
     EXPECT_EQ(ventana.boton, QStringLiteral("Enviar ahora"));
     EXPECT_EQ(cuenta(QStringLiteral("wp_posts")) + cuenta(QStringLiteral("wp_postmeta")), 0);
     EXPECT_TRUE(usuarioWeb.sinConexiones());
+}
+
+TEST_F(Envio, ASecondSendToTheSameShopWaitsItsTurnAndWritesNothing) {
+    producto(QStringLiteral("A1"), QStringLiteral("'Mesa'"), QStringLiteral("1"), QStringLiteral("1"));
+    // Another program's send to the same shop holds the shop's lock on its own connection.
+    std::shared_ptr<kesa5::BasesDD> otro;
+    ASSERT_TRUE(CrearObjeto(otro, QStringLiteral("BasesDD")));
+    otro->cRuta = Config().DireccionIPWeb;
+    otro->cPuerto = Config().PuertoWeb;
+    otro->cUsuario = Config().UsuarioWeb;
+    otro->cPassword = Config().ContrasenaWeb;
+    ConexionPtr suya;
+    ASSERT_TRUE(otro->AbrirBdD(suya, Config().BaseWeb));
+    ASSERT_TRUE(suya->TomaCandado(QStringLiteral("moravi-envio:") + Config().BaseWeb, 0));
+    const ResultadoEnvio r = enviar();
+    EXPECT_EQ(r.fin, ResultadoEnvio::Fin::OtroEnvio);
+    EXPECT_EQ(ventana.toma(), QStringList{QStringLiteral("imagenes=0")});
+    EXPECT_EQ(cuenta(QStringLiteral("wp_posts")) + cuenta(QStringLiteral("wp_postmeta")), 0);
+    // Once the other send is over, this one goes ahead.
+    otro->CierraBdD(suya);
+    EXPECT_EQ(enviar().fin, ResultadoEnvio::Fin::Completo);
+    EXPECT_EQ(cuenta(QStringLiteral("wp_posts")), 1);
 }
 
 TEST_F(Envio, WebDatabaseDownAtTheStartStillRefreshesTheImageFolder) {
