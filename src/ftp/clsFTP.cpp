@@ -312,8 +312,9 @@ int clsFTP::GetFTPFileSize(const QString& sFile) {
 // The filter names a folder and a pattern for the names in it, relative to the current folder
 // unless it starts with "/": "" or "sub/" list every entry of the current folder or of "sub";
 // "*.png", "sub/a?.txt" or "/x/[ab]*" list the entries whose names match ("*" any run of
-// characters, "?" one, "[...]" one of a set; case counts, as on most servers); a plain name
-// such as "sub" gives that one entry. "." and ".." name folders.
+// characters, "?" one, "[...]" one of a set; case counts, as on most servers). A plain name is
+// what the server's LIST makes of it: a folder gives the entries in it, a file that one entry.
+// "." and ".." name folders.
 std::shared_ptr<cDirList> clsFTP::GetDirectoryListing(const QString& sFilter) {
     lista_.reset();
     const qsizetype barra = sFilter.lastIndexOf(QLatin1Char('/'));
@@ -322,14 +323,37 @@ std::shared_ptr<cDirList> clsFTP::GetDirectoryListing(const QString& sFilter) {
         carpeta = sFilter;
         patron.clear();
     }
-    carpeta = absoluta(carpeta);
+    const bool comodin = patron.contains(QLatin1Char('*')) || patron.contains(QLatin1Char('?')) ||
+                         patron.contains(QLatin1Char('['));
+    int leidas = 0;
+    if (!patron.isEmpty() && !comodin) {
+        // A folder of that name is listed; when there is none the name is looked for below.
+        const ResultadoCurl r = lista(absoluta(sFilter), QString(), leidas);
+        if (r.ok()) return lista_;
+        if (leidas > 0) {
+            registra(QStringLiteral("InternetFindNextFile"), r);
+            return nullptr;
+        }
+        lista_.reset();
+    }
+    const ResultadoCurl r = lista(absoluta(carpeta), patron, leidas);
+    if (!r.ok()) {
+        registra(leidas == 0 ? QStringLiteral("FtpFindFirstFile") : QStringLiteral("InternetFindNextFile"), r);
+        return nullptr;
+    }
+    return lista_;  // none when nothing matched (an empty folder too): not a failure, nothing recorded
+}
+
+ResultadoCurl clsFTP::lista(const QString& carpeta, const QString& patron, int& leidas) {
     const QRegularExpression coincide(patron.isEmpty() ? QStringLiteral(".*")
                                                        : QRegularExpression::wildcardToRegularExpression(patron));
     const QDateTime ahora = QDateTime::currentDateTimeUtc();
-    int leidas = 0;
     const auto agrega = [&](const QByteArray& linea) {
         const std::optional<EntradaRemota> e = LineaListado::interpreta(QString::fromUtf8(linea));
-        if (!e || !coincide.match(e->nombre).hasMatch()) return;
+        if (!e) return;
+        // Every entry the server sent counts as read, matched or not (for the failure's label).
+        ++leidas;
+        if (!coincide.match(e->nombre).hasMatch()) return;
         int atributos = 0;
         if (e->carpeta) atributos |= cDirList::AtributoCarpeta;
         if (e->soloLectura) atributos |= cDirList::AtributoSoloLectura;
@@ -339,7 +363,6 @@ std::shared_ptr<cDirList> clsFTP::GetDirectoryListing(const QString& sFilter) {
         const double dias = hora.isValid() ? HoraListado::diasDesde1899(hora) : 0.0;
         if (!lista_) lista_ = std::make_shared<cDirList>();
         lista_->agrega(atributos, dias, dias, dias, a32(e->tamano), e->nombre, true);
-        ++leidas;
     };
     QByteArray pendiente;
     const ResultadoCurl r = transporte_.listar(carpeta, [&](const char* datos, qint64 largo) {
@@ -350,12 +373,8 @@ std::shared_ptr<cDirList> clsFTP::GetDirectoryListing(const QString& sFilter) {
         pendiente.remove(0, inicio);
         return true;
     });
-    if (!r.ok()) {
-        registra(leidas == 0 ? QStringLiteral("FtpFindFirstFile") : QStringLiteral("InternetFindNextFile"), r);
-        return nullptr;
-    }
-    agrega(pendiente);  // a last line without its line break
-    return lista_;  // none when nothing matched (an empty folder too): not a failure, nothing recorded
+    if (r.ok()) agrega(pendiente);  // a last line without its line break
+    return r;
 }
 
 void clsFTP::SetTransferASCII() { ascii_ = true; }

@@ -78,6 +78,9 @@ private:
     bool ordena(const QString& etiqueta, const QStringList& lineas);
     void borraIncompleto(const QString& ruta);
     void emiteProgreso(qint64 actual, qint64 total);
+    // Lists `carpeta` into the session's list, keeping the names that match `patron` (all when
+    // empty); `leidas` counts the entries the server sent.
+    ResultadoCurl lista(const QString& carpeta, const QString& patron, int& leidas);
 
     bool continuar_ = true;
     bool ascii_ = true;     // ASCII transfers until SetTransferBinary

@@ -105,10 +105,14 @@ TEST_F(Listado, ElFiltroNombraCarpetaYPatron) {
     lista = ftp_.GetDirectoryListing(QStringLiteral("sub/"));
     ASSERT_TRUE(lista);
     EXPECT_EQ(nombres(*lista), (QStringList{QStringLiteral("dentro"), QStringLiteral("s.txt")}));
-    lista = ftp_.GetDirectoryListing(QStringLiteral("sub"));  // a plain name: that entry itself
+    lista = ftp_.GetDirectoryListing(QStringLiteral("sub"));  // a folder's name: what is in it, as LIST gives
+    ASSERT_TRUE(lista);
+    EXPECT_EQ(nombres(*lista), (QStringList{QStringLiteral("dentro"), QStringLiteral("s.txt")}));
+    lista = ftp_.GetDirectoryListing(QStringLiteral("sub/s.txt"));  // a file's name: that entry
     ASSERT_TRUE(lista);
     ASSERT_EQ(lista->Count(), 1);
-    EXPECT_TRUE(lista->Item(1).Directory);
+    EXPECT_FALSE(lista->Item(1).Directory);
+    EXPECT_EQ(lista->Item(1).FileSize, 1);
     ASSERT_TRUE(ftp_.SetFTPDirectory(QStringLiteral("sub")));
     lista = ftp_.GetDirectoryListing(QStringLiteral(".."));
     ASSERT_TRUE(lista);
