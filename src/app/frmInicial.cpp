@@ -220,6 +220,7 @@ void frmInicial::construyeConfiguracion(QWidget* pagina) {
     lstLineas->setMinimumHeight(TwipsAPixeles(2220, this));
     // Each item ends with its line's Id behind two hundred blanks, out of sight.
     lstLineas->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lstLineas->setTextElideMode(Qt::ElideNone);
     g->addWidget(lstLineas, r++, 0, 1, 4);
     auto* filaCuenta = new QHBoxLayout;
     filaCuenta->addWidget(etiqueta("Líneas marcadas:"));
