@@ -1,5 +1,6 @@
 #include "app/Mensajes.h"
 
+#include "platform/ValorNumerico.h"
 #include "servicelib/Compartidos.h"
 #include "servicelib/Dialogos.h"
 
@@ -8,7 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QWidget>
-#include <optional>
+#include <cmath>
 
 int Mensaje(const QString& prompt, int botones, const QString& titulo, const QString&, int, int extra) {
     G().Utilerias->ElMenu = QApplication::activeWindow();
@@ -57,17 +58,10 @@ QString seccionDe(const QWidget& w) {
     return tag.isEmpty() ? w.objectName().trimmed() : tag;
 }
 
-// A value of the settings file as a signed 16-bit number; nothing when it is not one.
-std::optional<int> entero16(const QString& texto) {
-    bool ok = false;
-    const int v = texto.trimmed().toInt(&ok);
-    if (!ok || v < -32768 || v > 32767) return std::nullopt;
-    return v;
-}
 }
 
-int PixelesATwips(int pixeles, const QWidget* w) { return static_cast<int>(pixeles * 1440.0 / dpi(w) + 0.5); }
-int TwipsAPixeles(int twips, const QWidget* w) { return static_cast<int>(twips * dpi(w) / 1440.0 + 0.5); }
+int PixelesATwips(int pixeles, const QWidget* w) { return static_cast<int>(std::lround(pixeles * 1440.0 / dpi(w))); }
+int TwipsAPixeles(int twips, const QWidget* w) { return static_cast<int>(std::lround(twips * dpi(w) / 1440.0)); }
 
 void GuardaPosicion(QWidget& ventana, bool conTamano) {
     const QString seccion = seccionDe(ventana);
@@ -96,8 +90,8 @@ void RecuperaPosicion(QWidget& ventana, bool conTamano) {
         arriba = enRango ? static_cast<int>(linea) : 0;
         izquierda = enRango ? static_cast<int>(columna) : 0;
         if (conTamano) {
-            const auto ancho = entero16(lib.LeeIni(seccion, QStringLiteral("Ancho"), ini));
-            const auto alto = entero16(lib.LeeIni(seccion, QStringLiteral("Alto"), ini));
+            const auto ancho = ValorNumerico::entero16(lib.LeeIni(seccion, QStringLiteral("Ancho"), ini));
+            const auto alto = ValorNumerico::entero16(lib.LeeIni(seccion, QStringLiteral("Alto"), ini));
             if (!ancho || !alto) {
                 // A size that is not a number: the place read so far falls back to 0, 0.
                 arriba = izquierda = 0;

@@ -435,8 +435,6 @@ void frmInicial::changeEvent(QEvent* e) {
     }
 }
 
-void frmInicial::keyPressEvent(QKeyEvent* e) { QMainWindow::keyPressEvent(e); }
-
 void frmInicial::mouseDoubleClickEvent(QMouseEvent*) {
     if (G().DeArchivos) G().DeArchivos->AbreDocumento(G().ArchivoIni);
 }

@@ -116,7 +116,6 @@ protected:
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
     bool event(QEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     bool eventFilter(QObject* objeto, QEvent* e) override;
 
