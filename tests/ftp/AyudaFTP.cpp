@@ -11,7 +11,7 @@ void PruebaFTP::SetUp() {
     ASSERT_NE(servidor_.puerto, 0);
     ASSERT_TRUE(dirLocal_.isValid());
     // Other test programs use the same server at the same time: every test works in a folder of its own.
-    carpeta_ = QStringLiteral("f%1_%2").arg(QCoreApplication::applicationPid()).arg(QRandomGenerator::global()->generate());
+    carpeta_ = u"f%1_%2"_s.arg(QCoreApplication::applicationPid()).arg(QRandomGenerator::global()->generate());
     ASSERT_TRUE(QDir(servidor_.raiz).mkdir(carpeta_));
     QObject::connect(&ftp_, &clsFTP::FileTransferProgress, [this](int actual, int total) { avisos_.emplace_back(actual, total); });
     ftp_.SetModePassive();
@@ -24,7 +24,7 @@ void PruebaFTP::TearDown() {
     if (!carpeta_.isEmpty()) QDir(enServidor()).removeRecursively();
 }
 
-QString PruebaFTP::direccion() const { return QStringLiteral("127.0.0.1:%1").arg(servidor_.puerto); }
+QString PruebaFTP::direccion() const { return u"127.0.0.1:%1"_s.arg(servidor_.puerto); }
 
 QString PruebaFTP::remota(const QString& nombre) const {
     return QLatin1Char('/') + carpeta_ + (nombre.isEmpty() ? QString() : QLatin1Char('/') + nombre);
@@ -33,6 +33,12 @@ QString PruebaFTP::remota(const QString& nombre) const {
 QString PruebaFTP::enServidor(const QString& nombre) const { return servidor_.raiz + remota(nombre); }
 
 QString PruebaFTP::local(const QString& nombre) const { return dirLocal_.filePath(nombre); }
+
+QString PruebaFTP::mensajePrevio() {
+    EXPECT_FALSE(ftp_.DeleteFTPFile(remota(u"falta-antes"_s)));
+    EXPECT_FALSE(ftp_.GetLastErrorMessage().isEmpty());
+    return ftp_.GetLastErrorMessage();
+}
 
 QByteArray PruebaFTP::contenido(qsizetype largo, int semilla) {
     QByteArray b(largo, '\0');

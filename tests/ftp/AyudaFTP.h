@@ -9,9 +9,12 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <utility>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+inline std::ostream& operator<<(std::ostream& os, const QString& s) { return os << s.toStdString(); }
 using Avisos = std::vector<std::pair<int, int>>;
 
 // Whether the session's last error message begins with `inicio` (showing it when not).
@@ -29,6 +32,9 @@ protected:
     // The same on the server's disk.
     QString enServidor(const QString& nombre = {}) const;
     QString local(const QString& nombre) const;
+    // Makes a command fail (a missing file deleted) and gives the message it left, for tests
+    // that show a later call does not replace it.
+    QString mensajePrevio();
 
     static QByteArray contenido(qsizetype largo, int semilla = 1);
     static void escribe(const QString& ruta, const QByteArray& datos);
