@@ -16,7 +16,7 @@ public:
     explicit UsuarioPrueba(prueba::BaseTemporal& base);
     ~UsuarioPrueba();
     const QString nombre;
-    const QString clave = QStringLiteral("clave-propia");
+    const QString clave = u"clave-propia"_s;
     void cambiaClave(const QString& nueva);
     // Server session ids of the user's open connections.
     QStringList conexiones();
@@ -35,18 +35,24 @@ protected:
     void TearDown() override;
 
     ResultadoEnvio enviar();
-    // One row of `productos`; each value is SQL text ("NULL" allowed).
-    void producto(const QString& clave, const QString& descrip, const QString& precio1, const QString& existencia,
-                  int linea = 1);
+    // One row of `productos`; each value but the key is SQL text ("NULL" allowed).
+    void producto(const QString& clave, const QString& descrip, const QString& precio1 = u"1"_s,
+                  const QString& existencia = u"1"_s, int linea = 1);
+    // Products P1 .. Pn, described "Producto 1" .. "Producto n".
+    void productos(int n);
+    // The keys in the shop's "_sku" rows, in the order their posts were made.
+    QStringList skus();
     // The post linked to the key by its "_sku" row ("" when none).
     QString post(const QString& clave);
     // The post's meta keys in the order they were added, and key -> value.
     QStringList claves(const QString& postId);
     QMap<QString, QString> valores(const QString& postId);
     int cuenta(const QString& tabla);
+    // A database object of the test's own, pointed at the shop's database as the settings name it.
+    std::shared_ptr<kesa5::BasesDD> baseWeb();
 
-    prueba::BaseTemporal host{{QStringLiteral("pos-tables.sql")}};
-    prueba::BaseTemporal web{{QStringLiteral("wordpress-tables.sql")}};
+    prueba::BaseTemporal host{{u"pos-tables.sql"_s}};
+    prueba::BaseTemporal web{{u"wordpress-tables.sql"_s}};
     UsuarioPrueba usuarioHost{host};
     UsuarioPrueba usuarioWeb{web};
     VentanaPrueba ventana;

@@ -15,98 +15,77 @@
 
 namespace {
 
-QString decimal(const QVariant& v) { return TextoDecimal(v).value_or(QStringLiteral("<nada>")); }
+QString decimal(const QVariant& v) { return TextoDecimal(v).value_or(u"<nada>"_s); }
 
 TEST(TextoDecimal, PlainDecimalTextWithoutTrailingZeros) {
-    EXPECT_EQ(decimal(QStringLiteral("12.50")), QStringLiteral("12.5"));
-    EXPECT_EQ(decimal(QStringLiteral("10.00")), QStringLiteral("10"));
-    EXPECT_EQ(decimal(QStringLiteral("-3.000")), QStringLiteral("-3"));
-    EXPECT_EQ(decimal(QStringLiteral("0.000")), QStringLiteral("0"));
-    EXPECT_EQ(decimal(QStringLiteral("-0.000")), QStringLiteral("0"));
-    EXPECT_EQ(decimal(QStringLiteral("-0.50")), QStringLiteral("-0.5"));
-    EXPECT_EQ(decimal(QStringLiteral("007.10")), QStringLiteral("7.1"));
-    EXPECT_EQ(decimal(QStringLiteral(".5")), QStringLiteral("0.5"));
-    EXPECT_EQ(decimal(QStringLiteral(" 1500 ")), QStringLiteral("1500"));
-    // Every digit of a wide DECIMAL survives (a double would round the last ones).
-    EXPECT_EQ(decimal(QStringLiteral("12345678901234567.89")), QStringLiteral("12345678901234567.89"));
-    EXPECT_EQ(decimal(QStringLiteral("1.5e3")), QStringLiteral("1500"));
+    // A wide DECIMAL keeps every digit (a double would round the last ones).
+    for (const auto& [texto, esperado] :
+         {std::pair{"12.50", "12.5"}, {"10.00", "10"}, {"-3.000", "-3"}, {"0.000", "0"}, {"-0.000", "0"}, {"-0.50", "-0.5"},
+          {"007.10", "7.1"}, {".5", "0.5"}, {" 1500 ", "1500"}, {"12345678901234567.89", "12345678901234567.89"},
+          {"1.5e3", "1500"}, {"", "<nada>"}, {"abc", "<nada>"}, {"-", "<nada>"}})
+        EXPECT_EQ(decimal(QString::fromLatin1(texto)), QString::fromLatin1(esperado)) << texto;
 }
 
 TEST(TextoDecimal, NumbersOfOtherKinds) {
-    EXPECT_EQ(decimal(12.5), QStringLiteral("12.5"));
-    EXPECT_EQ(decimal(0.1), QStringLiteral("0.1"));
-    EXPECT_EQ(decimal(-3.0), QStringLiteral("-3"));
-    EXPECT_EQ(decimal(-0.0), QStringLiteral("0"));
-    EXPECT_EQ(decimal(1e20), QStringLiteral("100000000000000000000"));
-    EXPECT_EQ(decimal(qlonglong(-7)), QStringLiteral("-7"));
-    EXPECT_EQ(decimal(QVariant()), QStringLiteral("<nada>"));
-    EXPECT_EQ(decimal(QString()), QStringLiteral("<nada>"));
-    EXPECT_EQ(decimal(QStringLiteral("abc")), QStringLiteral("<nada>"));
-    EXPECT_EQ(decimal(QStringLiteral("-")), QStringLiteral("<nada>"));
-    EXPECT_EQ(decimal(std::numeric_limits<double>::quiet_NaN()), QStringLiteral("<nada>"));
-    EXPECT_EQ(decimal(std::numeric_limits<double>::infinity()), QStringLiteral("<nada>"));
+    EXPECT_EQ(decimal(12.5), u"12.5"_s);
+    EXPECT_EQ(decimal(0.1), u"0.1"_s);
+    EXPECT_EQ(decimal(-3.0), u"-3"_s);
+    EXPECT_EQ(decimal(-0.0), u"0"_s);
+    EXPECT_EQ(decimal(1e20), u"100000000000000000000"_s);
+    EXPECT_EQ(decimal(qlonglong(-7)), u"-7"_s);
+    EXPECT_EQ(decimal(QVariant()), u"<nada>"_s);
+    EXPECT_EQ(decimal(QString()), u"<nada>"_s);
+    EXPECT_EQ(decimal(std::numeric_limits<double>::quiet_NaN()), u"<nada>"_s);
+    EXPECT_EQ(decimal(std::numeric_limits<double>::infinity()), u"<nada>"_s);
 }
 
 TEST(TextoDecimal, AboveZero) {
-    EXPECT_TRUE(MayorQueCero(QStringLiteral("0.5")));
-    EXPECT_TRUE(MayorQueCero(QStringLiteral("3")));
-    EXPECT_TRUE(MayorQueCero(QStringLiteral("0.0000000000000000000001")));
-    EXPECT_FALSE(MayorQueCero(QStringLiteral("0")));
-    EXPECT_FALSE(MayorQueCero(QStringLiteral("-3")));
-    EXPECT_FALSE(MayorQueCero(QStringLiteral("-0.5")));
+    for (const char* mayor : {"0.5", "3", "0.0000000000000000000001"}) EXPECT_TRUE(MayorQueCero(QLatin1String(mayor))) << mayor;
+    for (const char* otro : {"0", "-3", "-0.5"}) EXPECT_FALSE(MayorQueCero(QLatin1String(otro))) << otro;
 }
 
 TEST(SlugWordPress, TitleToPostName) {
-    using SlugWordPress::sanitiza;
-    EXPECT_EQ(sanitiza(QStringLiteral("Mesa de Pino")), QStringLiteral("mesa-de-pino"));
-    EXPECT_EQ(sanitiza(QStringLiteral("Café Ñandú 500 g.")), QStringLiteral("cafe-nandu-500-g"));
-    EXPECT_EQ(sanitiza(QStringLiteral("Straße Æon Œuvre Øre Łódź")), QStringLiteral("strasse-aeon-oeuvre-ore-lodz"));
-    EXPECT_EQ(sanitiza(QStringLiteral("  A  --  B  ")), QStringLiteral("a-b"));
-    EXPECT_EQ(sanitiza(QStringLiteral("Aceite 1/2 l – 3×4")), QStringLiteral("aceite-1-2-l-3x4"));
-    EXPECT_EQ(sanitiza(QStringLiteral("O'Brien \"Extra\" 100% ¡Nuevo!")), QStringLiteral("obrien-extra-100-nuevo"));
-    EXPECT_EQ(sanitiza(QStringLiteral("<b>Negrita</b> &amp; fina")), QStringLiteral("negrita-fina"));
-    EXPECT_EQ(sanitiza(QStringLiteral("snake_case\tTab")), QStringLiteral("snake_casetab"));
-    EXPECT_EQ(sanitiza(QStringLiteral("¡¿?!")), QString());
-    EXPECT_EQ(sanitiza(QStringLiteral("漢字")), QString());
-    EXPECT_EQ(sanitiza(QString(300, QLatin1Char('a'))).size(), 200);
+    for (const auto& [titulo, slug] :
+         {std::pair{"Mesa de Pino", "mesa-de-pino"}, {"Café Ñandú 500 g.", "cafe-nandu-500-g"},
+          {"Straße Æon Œuvre Øre Łódź", "strasse-aeon-oeuvre-ore-lodz"}, {"  A  --  B  ", "a-b"},
+          {"Aceite 1/2 l – 3×4", "aceite-1-2-l-3x4"}, {"O'Brien \"Extra\" 100% ¡Nuevo!", "obrien-extra-100-nuevo"},
+          {"<b>Negrita</b> &amp; fina", "negrita-fina"}, {"snake_case\tTab", "snake_casetab"}, {"¡¿?!", ""}, {"漢字", ""}})
+        EXPECT_EQ(SlugWordPress::sanitiza(QString::fromUtf8(titulo)), QString::fromUtf8(slug)) << titulo;
+    EXPECT_EQ(SlugWordPress::sanitiza(QString(300, u'a')).size(), 200);
 }
 
 TEST(SlugWordPress, FirstFreeSuffix) {
     using SlugWordPress::unico;
-    EXPECT_EQ(unico(QStringLiteral("mesa"), {}), QStringLiteral("mesa"));
-    EXPECT_EQ(unico(QStringLiteral("mesa"), {QStringLiteral("mesa")}), QStringLiteral("mesa-2"));
-    EXPECT_EQ(unico(QStringLiteral("mesa"), {QStringLiteral("mesa"), QStringLiteral("mesa-2"), QStringLiteral("mesa-4")}),
-              QStringLiteral("mesa-3"));
-    EXPECT_EQ(unico(QStringLiteral("mesa"), {QStringLiteral("mesa-2")}), QStringLiteral("mesa"));
-    EXPECT_EQ(unico(QStringLiteral("feed"), {}), QStringLiteral("feed-2"));
-    EXPECT_EQ(unico(QStringLiteral("embed"), {}), QStringLiteral("embed-2"));
-    const QString largo = QString(199, QLatin1Char('b')) + QLatin1Char('c');
-    const QString libre = unico(largo, {largo});
-    EXPECT_EQ(libre, QString(198, QLatin1Char('b')) + QStringLiteral("-2"));
+    EXPECT_EQ(unico(u"mesa"_s, {}), u"mesa"_s);
+    EXPECT_EQ(unico(u"mesa"_s, {u"mesa"_s}), u"mesa-2"_s);
+    EXPECT_EQ(unico(u"mesa"_s, {u"mesa"_s, u"mesa-2"_s, u"mesa-4"_s}), u"mesa-3"_s);
+    EXPECT_EQ(unico(u"mesa"_s, {u"mesa-2"_s}), u"mesa"_s);
+    EXPECT_EQ(unico(u"feed"_s, {}), u"feed-2"_s);
+    EXPECT_EQ(unico(u"embed"_s, {}), u"embed-2"_s);
+    const QString largo = QString(199, u'b') + u'c';
+    EXPECT_EQ(unico(largo, {largo}), QString(198, u'b') + u"-2"_s);
 }
 
 class RelojFijo : public ::testing::Test {
 protected:
-    void fija(const QDateTime& t) {
-        Reloj::fijar([t] { return t; });
-    }
+    void fija(const QDateTime& t) { Reloj::fijar([t] { return t; }); }
     void TearDown() override { Reloj::fijar({}); }
-    const QString formato = QStringLiteral("yyyy-mm-dd hh:nn:ss");
+    const QString formato = u"yyyy-mm-dd hh:nn:ss"_s;
 };
 
 TEST_F(RelojFijo, ClassicFormatAndSixHoursAhead) {
     fija(QDateTime(QDate(2026, 1, 8), QTime(7, 5, 9)));
-    EXPECT_EQ(Reloj::texto(formato), QStringLiteral("2026-01-08 07:05:09"));
-    EXPECT_EQ(Reloj::texto(formato, 6), QStringLiteral("2026-01-08 13:05:09"));
+    EXPECT_EQ(Reloj::texto(formato), u"2026-01-08 07:05:09"_s);
+    EXPECT_EQ(Reloj::texto(formato, 6), u"2026-01-08 13:05:09"_s);
     fija(QDateTime(QDate(2026, 12, 31), QTime(20, 0, 0)));
-    EXPECT_EQ(Reloj::texto(formato, 6), QStringLiteral("2027-01-01 02:00:00"));
+    EXPECT_EQ(Reloj::texto(formato, 6), u"2027-01-01 02:00:00"_s);
 }
 
 TEST_F(RelojFijo, SixHoursAreAddedToTheReadingWhateverTheZone) {
     // 01:30 on the night Madrid springs forward: the hour 02:00-03:00 does not exist there,
     // but the shop's gmt columns still get the reading plus exactly 6 hours.
     fija(QDateTime(QDate(2026, 3, 29), QTime(1, 30, 0), QTimeZone("Europe/Madrid")));
-    EXPECT_EQ(Reloj::texto(formato, 6), QStringLiteral("2026-03-29 07:30:00"));
+    EXPECT_EQ(Reloj::texto(formato, 6), u"2026-03-29 07:30:00"_s);
 }
 
 TEST_F(RelojFijo, SystemClockWhenNoneIsSet) {
@@ -117,36 +96,36 @@ TEST_F(RelojFijo, SystemClockWhenNoneIsSet) {
 
 class Consulta : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(CrearObjeto(G().libTORVA, QStringLiteral("libTORVA"))); }
+    void SetUp() override { ASSERT_TRUE(CrearObjeto(G().libTORVA, u"libTORVA"_s)); }
     void TearDown() override { G().libTORVA.reset(); }
     VentanaPrueba ventana;
-    const QString inicio = QStringLiteral("productos WHERE Clave NOT LIKE 'XFDD%' AND Clave NOT LIKE 'XFCT%'");
+    const QString inicio = u"productos WHERE Clave NOT LIKE 'XFDD%' AND Clave NOT LIKE 'XFCT%'"_s;
 };
 
 TEST_F(Consulta, LinesThreeAndSevenMarked) {
-    ventana.agregaLineaMarcada(3, QStringLiteral("Abarrotes"), true);
-    ventana.agregaLineaMarcada(5, QStringLiteral("Bebidas"), false);
-    ventana.agregaLineaMarcada(7, QStringLiteral("Cremería"), true);
-    EXPECT_EQ(ConsultaProductos(ventana, 2), inicio + QStringLiteral(" AND (Linea=3 OR Linea=7) ORDER BY Clave"));
+    ventana.agregaLineaMarcada(3, u"Abarrotes"_s, true);
+    ventana.agregaLineaMarcada(5, u"Bebidas"_s, false);
+    ventana.agregaLineaMarcada(7, u"Cremería"_s, true);
+    EXPECT_EQ(ConsultaProductos(ventana, 2), inicio + u" AND (Linea=3 OR Linea=7) ORDER BY Clave"_s);
 }
 
 TEST_F(Consulta, OneLineHasNoOr) {
-    ventana.agregaLineaMarcada(1234567890, QStringLiteral("Larga"), false);
-    ventana.agregaLineaMarcada(12, QStringLiteral("Doce"), true);
-    EXPECT_EQ(ConsultaProductos(ventana, 1), inicio + QStringLiteral(" AND (Linea=12) ORDER BY Clave"));
+    ventana.agregaLineaMarcada(1234567890, u"Larga"_s, false);
+    ventana.agregaLineaMarcada(12, u"Doce"_s, true);
+    EXPECT_EQ(ConsultaProductos(ventana, 1), inicio + u" AND (Linea=12) ORDER BY Clave"_s);
 }
 
 TEST_F(Consulta, NoCountMeansEveryLine) {
-    ventana.agregaLineaMarcada(3, QStringLiteral("Abarrotes"), true);
-    EXPECT_EQ(ConsultaProductos(ventana, 0), inicio + QStringLiteral(" ORDER BY Clave"));
-    EXPECT_EQ(ConsultaProductos(ventana, -1), inicio + QStringLiteral(" ORDER BY Clave"));
+    ventana.agregaLineaMarcada(3, u"Abarrotes"_s, true);
+    EXPECT_EQ(ConsultaProductos(ventana, 0), inicio + u" ORDER BY Clave"_s);
+    EXPECT_EQ(ConsultaProductos(ventana, -1), inicio + u" ORDER BY Clave"_s);
 }
 
 TEST_F(Consulta, CountThatDisagreesWithTheListStillMakesAStatement) {
-    ventana.agregaLineaMarcada(3, QStringLiteral("Abarrotes"), true);
-    ventana.agregaLineaMarcada(7, QStringLiteral("Cremería"), true);
-    EXPECT_EQ(FiltroLineas(ventana, 5), QStringLiteral(" AND (Linea=3 OR Linea=7)"));
-    EXPECT_EQ(FiltroLineas(ventana, 1), QStringLiteral(" AND (Linea=3 OR Linea=7)"));
+    ventana.agregaLineaMarcada(3, u"Abarrotes"_s, true);
+    ventana.agregaLineaMarcada(7, u"Cremería"_s, true);
+    EXPECT_EQ(FiltroLineas(ventana, 5), u" AND (Linea=3 OR Linea=7)"_s);
+    EXPECT_EQ(FiltroLineas(ventana, 1), u" AND (Linea=3 OR Linea=7)"_s);
     ventana.lineas[0].marcada = ventana.lineas[1].marcada = false;
     EXPECT_EQ(FiltroLineas(ventana, 2), QString());
 }
