@@ -28,6 +28,7 @@ protected:
     void SetUp() override {
         EntornoEnvio::SetUp();
         ASSERT_NE(ftp.puerto, 0);
+        ASSERT_FALSE(ftp.raiz.isEmpty());  // never a folder of the working directory
         ASSERT_TRUE(CrearObjeto(G().DeArchivos, u"DeArchivos"_s));
         webDD = baseWeb();
         ASSERT_TRUE(webDD);
