@@ -1,5 +1,7 @@
 #include "platform/RecordsetMySQL.h"
 
+#include "servicelib/ValorEntero.h"
+
 #include "servicelib/ErrorServicio.h"
 
 #include <QLocale>
@@ -62,18 +64,10 @@ void RecordsetMySQL::Asigna(const QString& nombre, const QVariant& valor) {
 
 QString RecordsetMySQL::literal(const QVariant& valor) const {
     if (valor.isNull()) return QStringLiteral("NULL");
+    if (EsEntero(valor)) return valor.toString();
     switch (valor.typeId()) {
     case QMetaType::Bool:
         return valor.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return valor.toString();
     case QMetaType::Double:
     case QMetaType::Float: {
         const double d = valor.toDouble();

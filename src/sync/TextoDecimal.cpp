@@ -1,5 +1,7 @@
 #include "sync/TextoDecimal.h"
 
+#include "servicelib/ValorEntero.h"
+
 #include <QLocale>
 #include <QRegularExpression>
 #include <cmath>
@@ -36,22 +38,9 @@ std::optional<QString> deTexto(const QString& texto) {
 
 std::optional<QString> TextoDecimal(const QVariant& valor) {
     if (valor.isNull()) return std::nullopt;
-    switch (valor.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return deDoble(valor.toDouble());
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return valor.toString();
-    default:
-        return deTexto(valor.toString());
-    }
+    if (EsEntero(valor)) return valor.toString();
+    if (valor.typeId() == QMetaType::Double || valor.typeId() == QMetaType::Float) return deDoble(valor.toDouble());
+    return deTexto(valor.toString());
 }
 
 bool MayorQueCero(const QString& decimal) {
