@@ -142,6 +142,28 @@ TablaLeida ConexionMySQL::Consulta(const QString& sql) {
     return tabla;
 }
 
+void ConexionMySQL::Recorre(const QString& sql, const std::function<void(const FilaLeida&)>& porFila) {
+    envia(sql);
+    MYSQL* m = mysql_.get();
+    MYSQL_RES* res = mysql_use_result(m);
+    if (!res) {
+        if (mysql_field_count(m) != 0) lanza();
+        return;
+    }
+    // Every row must be read (or the result freed) before the connection takes another statement.
+    std::unique_ptr<MYSQL_RES, void (*)(MYSQL_RES*)> guarda(res, mysql_free_result);
+    const unsigned n = mysql_num_fields(res);
+    const MYSQL_FIELD* campos = mysql_fetch_fields(res);
+    FilaLeida valores;
+    while (MYSQL_ROW fila = mysql_fetch_row(res)) {
+        const unsigned long* largos = mysql_fetch_lengths(res);
+        valores.clear();
+        for (unsigned i = 0; i < n; ++i) valores << convierte(campos[i], fila[i], largos[i]);
+        porFila(valores);
+    }
+    if (mysql_errno(m) != 0) lanza();  // the server or the path went away in the middle
+}
+
 QString ConexionMySQL::Escapa(const QString& texto) const {
     MYSQL* m = abierta();
     const QByteArray entrada = texto.toUtf8();

@@ -46,6 +46,7 @@ public:
     ~ConexionMySQL() override;
 
     void Execute(const QString& sql) override;
+    void Recorre(const QString& sql, const std::function<void(const FilaLeida&)>& porFila) override;
     QString Escapa(const QString& texto) const override;
     std::int64_t UltimoId() const override;
     bool Viva() override;

@@ -1,6 +1,12 @@
 #pragma once
+#include <QList>
 #include <QString>
+#include <QVariant>
 #include <cstdint>
+#include <functional>
+
+// One row of a streamed query, its columns in the order selected (NULL: a null QVariant).
+using FilaLeida = QList<QVariant>;
 
 // An open database connection, as the database object's AbrirBdD hands it out.
 // Failures of Execute raise ErrorServicio.
@@ -11,6 +17,9 @@ public:
     virtual void Execute(const QString& sql) = 0;
     // Text made safe to stand between single quotes in a statement of this connection.
     virtual QString Escapa(const QString& texto) const = 0;
+    // Runs a SELECT and hands each row to `porFila` as it arrives from the server, so a large
+    // result is never held whole. `porFila` must not use this connection.
+    virtual void Recorre(const QString& sql, const std::function<void(const FilaLeida&)>& porFila) = 0;
     // The id of the row that the last INSERT on this connection added (0 if none).
     virtual std::int64_t UltimoId() const = 0;
     // True while the server answers (a ping).
