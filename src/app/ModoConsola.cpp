@@ -59,7 +59,8 @@ int Enviar() {
     try {
         proc.EnviarProductos(campos, interrumpir, nullptr);
         const ResultadoEnvio& r = proc.Resultado();
-        if (const QString motivo = MotivoDeFin(r.fin); !motivo.isEmpty()) errores << "Aviso: " << motivo << "\n";
+        for (const QString& aviso : r.avisos) errores << "Aviso: " << aviso << "\n";
+        if (const QString motivo = MotivoDeFin(r); !motivo.isEmpty()) errores << "Aviso: " << motivo << "\n";
         estado = r.completo() ? 0 : 1;
     } catch (const std::exception& e) {
         errores << "El envío terminó por un error: " << QString::fromUtf8(e.what()) << "\n";

@@ -495,11 +495,12 @@ void frmInicial::IniciarEnvio() {
         // are read now: an empty list would send every line.
         if (lstLineas->count() == 0) clsProcedimenti(*this).LeerLineas();
         clsProcedimenti proc(*this);
+        proc.Lote = LoteEnvio;
         try {
             proc.EnviarProductos(clnCampos, blInterruptus, mFTP.get());
             // A send that could not reach a database writes nothing; say so where the user looks,
             // without a dialog that would stop an unattended program.
-            if (const QString motivo = MotivoDeFin(proc.Resultado().fin); !motivo.isEmpty()) avisaFallo(motivo);
+            if (const QString motivo = MotivoDeFin(proc.Resultado()); !motivo.isEmpty()) avisaFallo(motivo);
         } catch (const std::exception& e) {
             // The run has already put the button and labels back and closed its connections.
             setBotonEnvio(kEnviarAhora);

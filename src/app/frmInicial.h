@@ -1,5 +1,6 @@
 #pragma once
 #include "config/Estrucs.h"
+#include "sync/PlanEnvio.h"
 #include "sync/VentanaEnvio.h"
 
 #include <QMainWindow>
@@ -36,6 +37,8 @@ public:
     int Minutos = 0;   // whole minutes counted towards the next automatic send
     ColeccionCampos clnCampos;
     std::unique_ptr<clsFTP> mFTP;
+    // How large each chunk of a send may grow (an interruption takes effect between chunks).
+    LimitesLote LoteEnvio;
 
     // Controls, named as the program names them.
     QTabWidget* stbTabs = nullptr;

@@ -16,3 +16,16 @@ QString MotivoDeFin(ResultadoEnvio::Fin fin) {
     }
     return {};
 }
+
+QString MotivoDeFin(const ResultadoEnvio& r) {
+    if (r.enviados > 0 && r.enviados < r.total &&
+        (r.fin == ResultadoEnvio::Fin::OtroEnvio || r.fin == ResultadoEnvio::Fin::ConexionPerdida)) {
+        const QString causa = r.fin == ResultadoEnvio::Fin::OtroEnvio
+                                  ? QStringLiteral("otro envío a la misma tienda tomó el turno")
+                                  : QStringLiteral("se perdió la conexión con la base de datos de la tienda");
+        return causa + QStringLiteral("; se enviaron %1 de %2 productos, el resto se enviará en el próximo envío")
+                           .arg(r.enviados)
+                           .arg(r.total);
+    }
+    return MotivoDeFin(r.fin);
+}

@@ -9,8 +9,10 @@
 #include "sync/ConsultaProductos.h"
 #include "sync/EscrituraWeb.h"
 #include "sync/ImagenProducto.h"
-#include "sync/TextoDecimal.h"
-#include "sync/Transaccion.h"
+#include "sync/LecturaPuntoDeVenta.h"
+#include "sync/LecturaTienda.h"
+
+#include <optional>
 
 namespace {
 const QString kEnviarAhora = QStringLiteral("Enviar ahora");
@@ -22,11 +24,13 @@ const QString kSalto = QStringLiteral("\r\n");
 QString NombreCandado(const QString& base) { return QStringLiteral("moravi-envio:") + base; }
 constexpr int kEsperaCandado = 5;
 
-// The shop needs a title to show and to name the product's page by: a product without a
-// description (NULL or only blanks) is titled with its key.
-QString Titulo(const QString& clave, const QVariant& descrip) {
-    const QString d = descrip.toString();
-    return d.trimmed().isEmpty() ? clave : d;
+// The point of sale's picture folder, with one final separator.
+QString LeeCarpetaImagenes(kesa5::BasesDD& host, ConexionPtr& cn) {
+    QString carpeta = host.LeeDato(QStringLiteral("CarpetaImgProds"), cn, QStringLiteral("configura"));
+    // A folder already ending in either separator keeps it.
+    if (!carpeta.isEmpty() && !carpeta.endsWith(QLatin1Char('\\')) && !carpeta.endsWith(QLatin1Char('/')))
+        carpeta += QLatin1Char('\\');
+    return carpeta;
 }
 }
 
@@ -54,7 +58,6 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
 
     const std::shared_ptr<kesa5::BasesDD> host = G().BasesDD;
     ConexionPtr cnHost, cnWeb;
-    RecordsetPtr rsProductos, rsSku, rsPost;
     bool enPantalla = false;  // the walk has shown itself: its end restores the button and labels
 
     const auto finDelRecorrido = [&] {
@@ -65,9 +68,6 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
     // Closing never fails, so it also runs on the way out of an error.
     const auto cierre = [&] {
         ventana_.setImagenesMarcada(false);
-        if (web) web->CierraTabla(rsPost);
-        if (host) host->CierraTabla(rsProductos);
-        if (web) web->CierraTabla(rsSku);
         if (host) host->CierraBdD(cnHost);
         if (web) web->CierraBdD(cnWeb);
         web.reset();
@@ -86,11 +86,15 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
             cierre();
             return resultado_;
         }
-        QString carpeta = host->LeeDato(QStringLiteral("CarpetaImgProds"), cnHost, QStringLiteral("configura"));
-        // A folder already ending in either separator keeps it.
-        if (!carpeta.isEmpty() && !carpeta.endsWith(QLatin1Char('\\')) && !carpeta.endsWith(QLatin1Char('/')))
-            carpeta += QLatin1Char('\\');
-        Config().CarpetaImagenes = carpeta;
+        try {
+            Config().CarpetaImagenes = LeeCarpetaImagenes(*host, cnHost);
+        } catch (const ErrorServicio& e) {
+            if (e.numero() != 1146) throw;
+            // The "configura" table only serves the picture step: without it the send goes on.
+            Config().CarpetaImagenes.clear();
+            resultado_.avisos << QStringLiteral("el punto de venta no tiene la tabla «configura»; "
+                                                "la carpeta de imágenes queda vacía");
+        }
         if (!web->AbrirBdD(cnWeb, web->cMiBase)) {
             cierre();
             return resultado_;
@@ -110,25 +114,35 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         ventana_.setLabel5Visible(true);
         ventana_.setLabel3Visible(true);
         ventana_.procesarEventos();
+        const auto latido = [this] { ventana_.procesarEventos(); };
 
-        host->AbrirTabla(rsProductos, cnHost, ConsultaProductos(ventana_, cfg.LineasMarcadas));
-        rsProductos->Desconecta();
-        const int m = rsProductos->RecordCount();
+        // Only the columns the send uses, held once; the point-of-sale connection then idles.
+        std::vector<ProductoEnvio> productos = LeeProductosPuntoDeVenta(
+            *cnHost, ConsultaProductos(ventana_, cfg.LineasMarcadas), cfg.NumeroPrecio, latido);
+        const int m = static_cast<int>(productos.size());
         resultado_.total = m;
         resultado_.fin = ResultadoEnvio::Fin::Completo;
-        const QString campoPrecio = QStringLiteral("Precio") + QString::number(cfg.NumeroPrecio);
         const QString deM = QStringLiteral(" de ") + QString::number(m);
+        const auto descripcion = [&](int i) {
+            return kSalto + QStringLiteral("Descripción: ") + QString::fromStdString(productos[size_t(i)].descrip);
+        };
 
-        for (int n = 1; !rsProductos->EOF_() && !blInterruptus; ++n) {
-            const QString clave = rsProductos->Texto(QStringLiteral("Clave"));
-            const QVariant descrip = rsProductos->Campo(QStringLiteral("Descrip"));
-            const QString lineaDescrip = kSalto + QStringLiteral("Descripción: ") + descrip.toString();
-            ventana_.setLabel3(QStringLiteral("Clave: ") + clave + lineaDescrip);
-            ventana_.setLabel5(QStringLiteral("Producto ") + QString::number(n) + deM);
-            // Every field is read before anything is written, so a missing column stops the
-            // run before it touches this product.
-            const std::optional<QString> precio = TextoDecimal(rsProductos->Campo(campoPrecio));
-            const std::optional<QString> existencia = TextoDecimal(rsProductos->Campo(QStringLiteral("Existencia")));
+        // What the shop holds for the products from `desde` on, read in a few large queries.
+        // Read again after the shop's connection had to be dialled anew: another send may
+        // have written in between.
+        std::optional<PlanEnvio> plan;
+        const auto leeTienda = [&](int desde) {
+            LecturaTienda::Enlaza(*cnWeb, productos, desde, latido);
+            LecturaTienda::LeeValores(*cnWeb, productos, desde, latido);
+            plan.emplace(productos, LecturaTienda::NombresOcupados(*cnWeb, productos, desde, latido), Lote);
+        };
+        if (m > 0 && !blInterruptus) leeTienda(0);
+
+        for (int desde = 0; desde < m && !blInterruptus;) {
+            LotePlan lote = plan->Siguiente(desde);
+            const QString clave = QString::fromStdString(productos[size_t(desde)].clave);
+            ventana_.setLabel3(QStringLiteral("Clave: ") + clave + descripcion(desde));
+            ventana_.setLabel5(QStringLiteral("Producto ") + QString::number(desde + 1) + deM);
             ventana_.procesarEventos();
 
             const Conexion* antes = cnWeb.get();
@@ -136,29 +150,29 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
                 resultado_.fin = ResultadoEnvio::Fin::ConexionPerdida;
                 break;
             }
-            // A redialled connection is a new session, which holds no lock yet.
-            if (cnWeb.get() != antes && !cnWeb->TomaCandado(NombreCandado(cfg.BaseWeb), kEsperaCandado)) {
-                resultado_.fin = ResultadoEnvio::Fin::OtroEnvio;
-                break;
+            if (cnWeb.get() != antes) {
+                // A redialled connection is a new session, which holds no lock yet.
+                if (!cnWeb->TomaCandado(NombreCandado(cfg.BaseWeb), kEsperaCandado)) {
+                    resultado_.fin = ResultadoEnvio::Fin::OtroEnvio;
+                    break;
+                }
+                leeTienda(desde);
+                lote = plan->Siguiente(desde);  // planned anew from the shop as it is now
             }
-            // Each product is one transaction: written whole or, when anything fails on the way,
-            // not at all. It also makes one log flush on the server per product instead of one
-            // per statement.
-            Transaccion unidad(cnWeb);
-            EscrituraWeb tienda(*web, cnWeb, rsSku, rsPost, FormatoFecha);
-            std::optional<std::int64_t> postId = tienda.BuscarProducto(clave);
-            const bool nuevo = !postId;
-            if (nuevo) postId = tienda.CrearProducto(clave, Titulo(clave, descrip));
-            tienda.TocarPost(*postId);
-            tienda.ValoresProducto(*postId, precio, existencia);
-            unidad.Confirma();
-            if (nuevo) ++resultado_.nuevos;
-            resultado_.enviados = n;
 
-            ventana_.setLabel3(QStringLiteral("Imagen del producto ") + clave + lineaDescrip);
-            ventana_.setLabel5(QString::number(n) + deM);
+            EscrituraLote escritura(cnWeb, FormatoFecha, Lote.bytes);
+            const std::vector<std::int64_t> ids = escritura.Escribe(lote, productos, Reintentos);
+            for (size_t i = 0; i < ids.size(); ++i) productos[size_t(lote.nuevos[i].producto)].postId = ids[i];
+            resultado_.nuevos += static_cast<int>(lote.nuevos.size());
+            resultado_.cambiados += static_cast<int>(lote.cambios.size()) + lote.faltantes;
+            resultado_.enviados = lote.hasta;
+            desde = lote.hasta;
+
+            const int ultimo = lote.hasta - 1;
+            ventana_.setLabel3(QStringLiteral("Imagen del producto ") +
+                               QString::fromStdString(productos[size_t(ultimo)].clave) + descripcion(ultimo));
+            ventana_.setLabel5(QString::number(lote.hasta) + deM);
             ventana_.procesarEventos();
-            rsProductos->MoveNext();
         }
         if (resultado_.fin == ResultadoEnvio::Fin::Completo && resultado_.enviados < m)
             resultado_.fin = ResultadoEnvio::Fin::Interrumpido;

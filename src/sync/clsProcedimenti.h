@@ -1,9 +1,12 @@
 #pragma once
 #include "config/Estrucs.h"
 #include "servicelib/BasesDD.h"
+#include "sync/EscrituraLote.h"
+#include "sync/PlanEnvio.h"
 #include "sync/VentanaEnvio.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 class clsFTP;
@@ -21,6 +24,8 @@ struct ResultadoEnvio {
     int enviados = 0;  // products written, in key order from the first
     int total = 0;     // products the query selected
     int nuevos = 0;    // of those sent, the ones created in the shop
+    int cambiados = 0; // values written because the shop held another one or none
+    QStringList avisos;  // what the user should know although the send went on
     Fin fin = Fin::SinBaseDeDatos;
     bool completo() const { return fin == Fin::Completo; }
 };
@@ -36,18 +41,23 @@ public:
 
     void LeerConfiguracion(ColeccionCampos& clnCampos);
 
-    // Copies the point-of-sale products into the shop, one by one in key order, showing each
-    // in the window and stopping between two products when `blInterruptus` becomes true.
+    // Copies the point-of-sale products into the shop in key order: reads the shop once, works
+    // out what differs, and writes it in chunks (each one transaction), showing the progress in
+    // the window and stopping between two chunks when `blInterruptus` becomes true.
     // A database that cannot be opened ends it quietly (see the result). Any other failure
-    // (a statement refused, the server gone in the middle of a product) first restores the
+    // (a statement refused, the server gone in the middle of a chunk) first restores the
     // window (button "Enviar ahora", labels hidden, image box cleared) and closes every
-    // recordset and connection, then the ErrorServicio passes to the caller, which reports it;
-    // Resultado() still tells how far the run got.
+    // connection, then the ErrorServicio passes to the caller, which reports it; Resultado()
+    // still tells how far the run got (whole chunks).
     ResultadoEnvio EnviarProductos(ColeccionCampos& clnCampos, bool& blInterruptus, clsFTP* mFTP);
 
     void LeerLineas();
 
     const ResultadoEnvio& Resultado() const { return resultado_; }
+
+    // How large a chunk may grow, and how one that meets another writer's locks is retried.
+    LimitesLote Lote;
+    ReintentosLote Reintentos;
 
 private:
     // One named value of one post (the product-image step writes through it too).

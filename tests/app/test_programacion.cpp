@@ -82,6 +82,7 @@ TEST_F(Programa, SendNowKeepsTheMinutesCountedTowardsTheNextSend) {
 TEST_F(Programa, InterruptionYesStopsBeforeTheNextProductNoLetsTheSendFinish) {
     productos({QStringLiteral("A1"), QStringLiteral("B2"), QStringLiteral("C3"), QStringLiteral("D4")});
     frmInicial& v = arranca(5);
+    v.LoteEnvio.productos = 1;  // an interruption takes effect between chunks: one product each
     prueba::Respuestas r;
     QString boton;
     auto enElSegundo = [&] { return v.Label5->text() == QStringLiteral("Producto 2 de 4"); };
@@ -114,6 +115,7 @@ TEST_F(Programa, InterruptionYesStopsBeforeTheNextProductNoLetsTheSendFinish) {
 TEST_F(Programa, ClosingTheProgramDuringASendStopsItBeforeTheNextProduct) {
     productos({QStringLiteral("A1"), QStringLiteral("B2"), QStringLiteral("C3")});
     frmInicial& v = arranca(5);
+    v.LoteEnvio.productos = 1;  // an interruption takes effect between chunks: one product each
     prueba::Respuestas r;
     alProcesar([&] { return v.Label5->text() == QStringLiteral("Producto 2 de 3"); }, [&] { v.Descargar(); });
     v.cmdLeerAhora->click();

@@ -70,6 +70,8 @@ void EntornoEnvio::TearDown() {
 
 ResultadoEnvio EntornoEnvio::enviar() {
     clsProcedimenti proc(ventana);
+    proc.Lote = lote;
+    proc.Reintentos = reintentos;
     return proc.EnviarProductos(campos, blInterruptus, nullptr);
 }
 

@@ -58,6 +58,10 @@ protected:
     VentanaPrueba ventana;
     ColeccionCampos campos;
     bool blInterruptus = false;
+    // The run's chunks; a test about what happens between two products makes each product one.
+    LimitesLote lote;
+    ReintentosLote reintentos;
+    void unoPorLote() { lote.productos = 1; }
     QDateTime ahora{QDate(2026, 1, 8), QTime(17, 19, 59)};
 };
 

@@ -171,6 +171,7 @@ TEST_F(Envio, TouchAtEightInTheEveningWritesTwoInTheMorningNextDayInGmt) {
 }
 
 TEST_F(Envio, ReservedKeysAreNeverSentAndTheRestGoInKeyOrder) {
+    unoPorLote();
     for (const char* clave : {"C1", "XFDD01", "A1", "XFCT9", "B1", "XFC1", "AXFDD"}) producto(QLatin1String(clave), u"'P'"_s);
     const ResultadoEnvio r = enviar();
     EXPECT_EQ(r.total, 5);
@@ -201,6 +202,7 @@ TEST_F(Envio, MarkedLinesLimitTheProductsAndNoLineMarkedSendsEveryLine) {
 }
 
 TEST_F(Envio, InterruptionDuringProductFiveFinishesItAndStartsNoOther) {
+    unoPorLote();
     productos(8);
     ventana.alProcesar = [this] {
         if (ventana.label5 == u"Producto 5 de 8"_s) blInterruptus = true;  // the user said Yes
@@ -301,6 +303,7 @@ TEST_F(Envio, ImageFolderGetsOneFinalSeparator) {
 }
 
 TEST_F(Envio, WebConnectionLostBeforeProductThreeEndsQuietlyAndTheNextRunCarriesOn) {
+    unoPorLote();
     productos(5);
     QStringList sesiones;
     ventana.alProcesar = [&] {
@@ -333,6 +336,7 @@ TEST_F(Envio, WebConnectionLostBeforeProductThreeEndsQuietlyAndTheNextRunCarries
 }
 
 TEST_F(Envio, ConnectionCutButServerStillThereIsRedialledAndTheRunGoesOn) {
+    unoPorLote();
     productos(3);
     ventana.alProcesar = [&] {
         if (ventana.label5 == u"Producto 2 de 3"_s) usuarioWeb.cortaConexiones();
@@ -342,11 +346,13 @@ TEST_F(Envio, ConnectionCutButServerStillThereIsRedialledAndTheRunGoesOn) {
 }
 
 TEST_F(Envio, ErrorInTheMiddleRestoresTheWindowClosesEverythingAndPassesOn) {
+    unoPorLote();
     productos(3);
     ventana.alProcesar = [&] {
         if (ventana.label5 == u"Producto 2 de 3"_s) web.ejecuta(u"RENAME TABLE wp_postmeta TO wp_postmeta_fuera"_s);
     };
     clsProcedimenti proc(ventana);
+    proc.Lote = lote;
     try {
         proc.EnviarProductos(campos, blInterruptus, nullptr);
         ADD_FAILURE() << "the run hid the error";
@@ -363,6 +369,7 @@ TEST_F(Envio, ErrorInTheMiddleRestoresTheWindowClosesEverythingAndPassesOn) {
 }
 
 TEST_F(Envio, ANewProductIsWrittenWholeOrNotAtAll) {
+    unoPorLote();
     producto(u"A1"_s, u"'Uno'"_s);
     producto(u"B2"_s, u"'Dos'"_s);
     producto(u"C3"_s, u"'Tres'"_s);

@@ -1,0 +1,135 @@
+#include "sync/LecturaTienda.h"
+
+#include "sync/SlugWordPress.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+#include <string_view>
+#include <unordered_map>
+
+namespace LecturaTienda {
+namespace {
+// Beyond this many linked products, reading the values by key (one pass over the key's
+// index) costs less than asking for them post by post.
+constexpr size_t kPorPost = 20000;
+constexpr size_t kPostsPorConsulta = 2000;
+constexpr int kLatido = 5000;
+
+QString listaClaves() {
+    QStringList c;
+    for (const char* k : kClavesValor) c << QStringLiteral("'%1'").arg(QLatin1String(k));
+    return c.join(QLatin1Char(','));
+}
+
+// A base slug shortened to make room for a suffix keeps at least this much of its start.
+constexpr qsizetype kCorte = 180;
+}
+
+void Enlaza(Conexion& cn, std::vector<ProductoEnvio>& productos, int desde, const Latido& latido) {
+    std::unordered_multimap<std::string_view, size_t> porClave;
+    porClave.reserve(productos.size() - static_cast<size_t>(desde));
+    for (size_t i = static_cast<size_t>(desde); i < productos.size(); ++i) {
+        productos[i].postId = 0;
+        productos[i].tienda = {};
+        porClave.emplace(productos[i].clave, i);
+    }
+    int n = 0;
+    cn.Recorre(QStringLiteral("SELECT post_id, meta_value FROM wp_postmeta WHERE meta_key='_sku'"),
+               [&](const FilaLeida& f) {
+                   if (latido && ++n % kLatido == 0) latido();
+                   if (f.at(1).isNull()) return;
+                   const std::int64_t post = f.at(0).toLongLong();
+                   const QByteArray clave = f.at(1).toString().toUtf8();
+                   const auto [a, b] = porClave.equal_range(std::string_view(clave.constData(), size_t(clave.size())));
+                   for (auto it = a; it != b; ++it) {
+                       ProductoEnvio& p = productos[it->second];
+                       if (p.postId == 0 || post < p.postId) p.postId = post;
+                   }
+               });
+}
+
+void LeeValores(Conexion& cn, std::vector<ProductoEnvio>& productos, int desde, const Latido& latido) {
+    std::unordered_multimap<std::int64_t, size_t> porPost;
+    std::vector<std::int64_t> posts;
+    for (size_t i = static_cast<size_t>(desde); i < productos.size(); ++i) {
+        productos[i].tienda = {};
+        if (productos[i].postId == 0) continue;
+        if (porPost.find(productos[i].postId) == porPost.end()) posts.push_back(productos[i].postId);
+        porPost.emplace(productos[i].postId, i);
+    }
+    if (posts.empty()) return;
+
+    int n = 0;
+    const auto fila = [&](const FilaLeida& f) {
+        if (latido && ++n % kLatido == 0) latido();
+        const std::int64_t metaId = f.at(0).toLongLong();
+        const QString clave = f.at(2).toString();
+        size_t k = 0;
+        while (k < kClavesValor.size() && clave != QLatin1String(kClavesValor[k])) ++k;
+        if (k == kClavesValor.size()) return;
+        const auto [a, b] = porPost.equal_range(f.at(1).toLongLong());
+        for (auto it = a; it != b; ++it) {
+            ValorTienda& t = productos[it->second].tienda[k];
+            if (t.metaId == 0 || metaId < t.metaId) t = {metaId, f.at(3).toString().toStdString()};
+        }
+    };
+    const QString campos = QStringLiteral("SELECT meta_id, post_id, meta_key, meta_value FROM wp_postmeta WHERE meta_key IN (") +
+                           listaClaves() + QLatin1Char(')');
+    if (posts.size() > kPorPost) {
+        cn.Recorre(campos, fila);
+        return;
+    }
+    for (size_t d = 0; d < posts.size(); d += kPostsPorConsulta) {
+        QStringList ids;
+        for (size_t i = d; i < std::min(posts.size(), d + kPostsPorConsulta); ++i) ids << QString::number(posts[i]);
+        cn.Recorre(campos + QStringLiteral(" AND post_id IN (") + ids.join(QLatin1Char(',')) + QLatin1Char(')'), fila);
+    }
+}
+
+QSet<QString> Relevantes(const QSet<QString>& bases, const QStringList& nombres) {
+    static const QRegularExpression conNumero(QStringLiteral("^(.*)-[0-9]+$"));
+    QStringList largas;
+    for (const QString& b : bases)
+        if (b.size() > kCorte) largas << b;
+    QSet<QString> r;
+    for (const QString& nombre : nombres) {
+        const QRegularExpressionMatch m = conNumero.match(nombre);
+        const QString raiz = m.hasMatch() ? m.captured(1) : QString();
+        bool toca = bases.contains(nombre) || (m.hasMatch() && bases.contains(raiz));
+        if (!toca && m.hasMatch() && raiz.size() >= kCorte - 20)
+            for (const QString& l : largas)
+                if (l.startsWith(raiz)) {
+                    toca = true;
+                    break;
+                }
+        if (toca) r.insert(nombre);
+    }
+    return r;
+}
+
+QSet<QString> NombresOcupados(Conexion& cn, const std::vector<ProductoEnvio>& productos, int desde,
+                              const Latido& latido) {
+    QSet<QString> bases;
+    for (size_t i = static_cast<size_t>(desde); i < productos.size(); ++i)
+        if (productos[i].postId == 0) {
+            const QString b = SlugWordPress::sanitiza(QString::fromStdString(TituloDe(productos[i])));
+            if (!b.isEmpty()) bases.insert(b);
+        }
+    if (bases.isEmpty()) return {};
+    QSet<QString> ocupados;
+    QStringList tanda;
+    const auto vacia = [&] {
+        ocupados.unite(Relevantes(bases, tanda));
+        tanda.clear();
+    };
+    cn.Recorre(QStringLiteral("SELECT post_name FROM wp_posts WHERE post_type='product'"), [&](const FilaLeida& f) {
+        tanda << f.at(0).toString().toLower();
+        if (tanda.size() >= kLatido) {
+            vacia();
+            if (latido) latido();
+        }
+    });
+    vacia();
+    return ocupados;
+}
+}

@@ -1,0 +1,58 @@
+#pragma once
+#include "sync/ProductoEnvio.h"
+
+#include <QSet>
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// How much one chunk of a send may carry: it is written as one transaction, so it also bounds
+// what an interruption or a lost connection waits for or undoes.
+struct LimitesLote {
+    int productos = 1000;      // products per chunk
+    int filas = 6000;          // rows written per chunk (posts, meta rows added, values changed)
+    int bytes = 256 * 1024;    // per statement: hosted servers may keep max_allowed_packet small
+};
+
+// What one chunk of products [desde, hasta) changes in the shop, worked out from what the
+// shop held when it was read. Products are identified by their index in the send's list.
+struct LotePlan {
+    int desde = 0, hasta = 0;
+    struct Nuevo {
+        int producto;
+        std::string titulo;
+        QString nombre;  // its post_name; empty when the title leaves nothing: named by its ID then
+    };
+    struct Fila {  // a meta row to add, of a new product or one the shop lacks
+        int producto;
+        const char* clave;
+        std::string valor;
+    };
+    struct Cambio {  // a value that differs from the shop's
+        int producto;
+        Valor cual;
+        std::int64_t metaId;
+        std::string antes, despues;
+    };
+    std::vector<Nuevo> nuevos;
+    std::vector<Fila> filas;  // in the order they are added: a new product's SKU, defaults, values
+    std::vector<Cambio> cambios;
+    int faltantes = 0;  // of `filas`, the values an existing product lacked in the shop
+    int cuenta() const { return hasta - desde; }
+};
+
+// Cuts the products into chunks and works out each one's changes. Pure: no server.
+class PlanEnvio {
+public:
+    // `ocupados`: the shop's product post names (lower case) a new name could collide with.
+    PlanEnvio(const std::vector<ProductoEnvio>& productos, QSet<QString> ocupados, LimitesLote limites);
+    // The chunk that starts at product `desde` (at least one product, while there are any).
+    // The names it gives new products count as taken for the chunks after it.
+    LotePlan Siguiente(int desde);
+
+private:
+    const std::vector<ProductoEnvio>& productos_;
+    QSet<QString> ocupados_;
+    LimitesLote limites_;
+};
