@@ -18,6 +18,7 @@ moravi_iniciar_mariadb() {
         --port="$puerto" --socket="$MORAVI_DB_DIR/s.sock" --pid-file="$MORAVI_DB_DIR/d.pid" \
         --log-error="$MORAVI_DB_DIR/err.log" --skip-name-resolve --skip-log-bin \
         --innodb-buffer-pool-size=64M --character-set-server=utf8mb4 --max-connections=500 \
+        --innodb-autoinc-lock-mode=2 \
         </dev/null >/dev/null 2>&1 &
     MORAVI_DB_PID=$!
     local i

@@ -3,6 +3,9 @@
 #include "servicelib/Compartidos.h"
 #include "servicelib/CrearObjeto.h"
 #include "sync/ConsultaProductos.h"
+#include "sync/EscrituraLote.h"
+#include "sync/LecturaTienda.h"
+#include "sync/PlanEnvio.h"
 #include "sync/Reloj.h"
 #include "sync/SlugWordPress.h"
 #include "sync/TextoDecimal.h"
@@ -131,3 +134,78 @@ TEST_F(Consulta, CountThatDisagreesWithTheListStillMakesAStatement) {
 }
 
 }  // namespace
+
+namespace plan {
+
+ProductoEnvio existente(const char* clave, std::int64_t post, const char* precio, const char* stock) {
+    ProductoEnvio p;
+    p.clave = clave;
+    p.descrip = "Mesa";
+    p.precio = precio;
+    p.existencia = stock;
+    p.postId = post;
+    const char* enTienda[] = {precio, stock, MayorQueCero(QLatin1String(stock)) ? "instock" : "outofstock", precio};
+    for (size_t i = 0; i < 4; ++i) p.tienda[i] = {post * 10 + std::int64_t(i) + 1, enTienda[i]};
+    return p;
+}
+
+TEST(PlanEnvio, WritesOnlyWhatDiffersAndCutsChunksByProductsAndRows) {
+    std::vector<ProductoEnvio> p;
+    p.push_back(existente("A", 1, "5", "2"));  // the shop holds it all: only touched
+    p.push_back(existente("B", 2, "5", "2"));
+    p.back().precio = "6";                      // price changed: both price keys
+    p.back().tienda[1] = {};                    // stock row gone: added back
+    ProductoEnvio nuevo;
+    nuevo.clave = "C";
+    nuevo.descrip = "Mesa";
+    nuevo.existencia = "0";  // no price: no price keys
+    p.push_back(nuevo);
+    p.push_back(nuevo);
+    p.back().clave = "D";
+
+    PlanEnvio todo(p, {u"mesa"_s}, LimitesLote{});
+    const LotePlan l = todo.Siguiente(0);
+    EXPECT_EQ(l.hasta, 4);
+    ASSERT_EQ(l.cambios.size(), 2u);
+    EXPECT_EQ(l.cambios[0].metaId, 21);
+    EXPECT_EQ(l.cambios[0].antes + "->" + l.cambios[0].despues, "5->6");
+    EXPECT_EQ(l.cambios[1].cual, Valor::Precio);
+    EXPECT_EQ(l.faltantes, 1);
+    ASSERT_EQ(l.nuevos.size(), 2u);
+    EXPECT_EQ(l.nuevos[0].nombre, u"mesa-2"_s);  // taken names, also within the chunk
+    EXPECT_EQ(l.nuevos[1].nombre, u"mesa-3"_s);
+    QStringList filas;
+    for (const LotePlan::Fila& f : l.filas)
+        if (f.producto != 3) filas << u"%1:%2=%3"_s.arg(f.producto).arg(QLatin1String(f.clave), QString::fromStdString(f.valor));
+    EXPECT_EQ(filas.first(), u"1:_stock=2"_s);
+    EXPECT_EQ(filas.at(1), u"2:_sku=C"_s);
+    EXPECT_EQ(filas.mid(filas.size() - 2), (QStringList{u"2:_stock=0"_s, u"2:_stock_status=outofstock"_s}));
+    EXPECT_EQ(filas.size(), 1 + 1 + 25 + 2);
+
+    // Bounds: products per chunk; rows per chunk (a new product alone may pass it).
+    for (const auto& [limites, cortes] : {std::pair{LimitesLote{2, 6000, 1000}, std::vector<int>{2, 4}},
+                                          std::pair{LimitesLote{1000, 28, 1000}, std::vector<int>{2, 3, 4}},
+                                          std::pair{LimitesLote{1000, 2, 1000}, std::vector<int>{1, 2, 3, 4}}}) {
+        PlanEnvio cortado(p, {}, limites);
+        std::vector<int> vistos;
+        for (int desde = 0; desde < 4;) vistos.push_back(desde = cortado.Siguiente(desde).hasta);
+        EXPECT_EQ(vistos, cortes) << limites.productos << " products, " << limites.filas << " rows";
+    }
+}
+
+TEST(PlanEnvio, StatementsAreCutByBytesAndNamesThatCanCollideAreKept) {
+    for (const auto& [largos, fijo, partes] :
+         {std::tuple{std::vector<int>{4, 4, 4}, 2, std::vector<std::pair<int, int>>{{0, 2}, {2, 3}}},
+          std::tuple{std::vector<int>{20, 1}, 2, std::vector<std::pair<int, int>>{{0, 1}, {1, 2}}},
+          std::tuple{std::vector<int>{1, 1, 1}, 0, std::vector<std::pair<int, int>>{{0, 3}}},
+          std::tuple{std::vector<int>{}, 0, std::vector<std::pair<int, int>>{}}})
+        EXPECT_EQ(PartesPorBytes(largos, fijo, 10), partes);
+
+    const QString larga = QString(195, u'a');
+    const QSet<QString> r = LecturaTienda::Relevantes(
+        {u"mesa"_s, larga}, {u"mesa"_s, u"mesa-7"_s, u"mesa-x"_s, u"mesas"_s, u"mesa-de-pino"_s, u"silla-2"_s,
+                             larga.left(190) + u"-12"_s, larga.left(150) + u"-2"_s});
+    EXPECT_EQ(r, (QSet<QString>{u"mesa"_s, u"mesa-7"_s, larga.left(190) + u"-12"_s}));
+}
+
+}  // namespace plan
