@@ -2,7 +2,11 @@
 // sends everything twice (all new, then all existing) and prints, per run, the wall time,
 // products per second, statements the server received per product and connections opened,
 // from the server's own counters.
-//   bench_envio [N]   (default 2000; needs MORAVI_TEST_DB_HOST/PORT/USER/PASS, see bench/run)
+//   bench_envio [preparar|enviar] [N]   (default 2000; needs MORAVI_TEST_DB_HOST/PORT/USER/PASS, see bench/run)
+// "preparar" only fills the databases, "enviar" only sends (twice) and checks, so the peak memory
+// the sending process reports is the send's own; with neither word it does both.
+// MORAVI_BENCH_WEB_PORT sends to the shop through another port (bench/run's delay relay) and
+// MORAVI_BENCH_ESTADISTICAS names the relay's count of round trips.
 #include "VentanaConsolaBench.h"
 #include "config/Configuracion.h"
 #include "platform/Registrar.h"
@@ -17,6 +21,7 @@
 #include <QFile>
 #include <QMap>
 #include <cstdio>
+#include <sys/resource.h>
 
 namespace {
 const QString kBaseHost = QStringLiteral("moravi_bench_pos");
@@ -71,17 +76,33 @@ void llenaProductos(Conexion& cn, int n) {
     }
 }
 
+// The relay's running count of round trips (0 without a relay).
+double idasYVueltas() {
+    QFile f(qEnvironmentVariable("MORAVI_BENCH_ESTADISTICAS"));
+    if (f.fileName().isEmpty() || !f.open(QIODevice::ReadOnly)) return 0;
+    return QString::fromLatin1(f.readAll()).trimmed().toDouble();
+}
+
+// The process's peak resident memory so far, in MB.
+double memoriaPico() {
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return static_cast<double>(r.ru_maxrss) / 1024.0;
+}
+
 int corre(const QString& titulo, kesa5::BasesDD& admin, ConexionPtr& cnAdmin) {
     VentanaConsolaBench ventana;
     ColeccionCampos campos;
     bool interrumpir = false;
     std::fprintf(stderr, "%s\n", qUtf8Printable(titulo));
     const QMap<QString, double> antes = contadores(admin, cnAdmin);
+    const double idasAntes = idasYVueltas();
     QElapsedTimer reloj;
     reloj.start();
     clsProcedimenti proc(ventana);
     const ResultadoEnvio r = proc.EnviarProductos(campos, interrumpir, nullptr);
     const double segundos = static_cast<double>(reloj.nsecsElapsed()) / 1e9;
+    const double idas = idasYVueltas() - idasAntes;
     QMap<QString, double> d = contadores(admin, cnAdmin);
     for (auto it = d.begin(); it != d.end(); ++it) it.value() -= antes.value(it.key());
     d[QStringLiteral("QUESTIONS")] -= 1;  // the second reading of the counters itself
@@ -95,7 +116,12 @@ int corre(const QString& titulo, kesa5::BasesDD& admin, ConexionPtr& cnAdmin) {
     std::printf("  sentencias por producto:  %.2f (SELECT %.2f, INSERT %.2f, UPDATE %.2f, BEGIN %.2f, COMMIT %.2f)\n",
                 por("QUESTIONS"), por("COM_SELECT"), por("COM_INSERT"), por("COM_UPDATE"), por("COM_BEGIN"),
                 por("COM_COMMIT"));
+    if (qEnvironmentVariableIsEmpty("MORAVI_BENCH_ESTADISTICAS"))
+        std::printf("  idas y vueltas/producto:  (sin relé: use --rtt)\n");
+    else
+        std::printf("  idas y vueltas/producto:  %.4f (%.0f en total, a la tienda)\n", idas / n, idas);
     std::printf("  conexiones abiertas:      %.0f\n", d.value(QStringLiteral("CONNECTIONS")));
+    std::printf("  memoria pico del proceso: %.1f MB\n", memoriaPico());
     std::fflush(stdout);
     return r.completo() ? 0 : 1;
 }
@@ -103,7 +129,10 @@ int corre(const QString& titulo, kesa5::BasesDD& admin, ConexionPtr& cnAdmin) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const int n = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 2000;
+    QStringList args = app.arguments().mid(1);
+    const QString modo = !args.isEmpty() && !args.first().front().isDigit() ? args.takeFirst() : QString();
+    const int n = !args.isEmpty() ? args.first().toInt() : 2000;
+    const bool preparar = modo != QStringLiteral("enviar"), enviar = modo != QStringLiteral("preparar");
     if (n <= 0 || qEnvironmentVariableIsEmpty("MORAVI_TEST_DB_PORT")) {
         std::fprintf(stderr, "uso: bench_envio [N]   (con MORAVI_TEST_DB_HOST/PORT/USER/PASS; ver bench/run)\n");
         return 2;
@@ -122,13 +151,16 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "No se pudo conectar con MariaDB en %s:%d\n", qUtf8Printable(admin->cRuta), admin->cPuerto);
             return 1;
         }
-        for (const QString& base : {kBaseHost, kBaseWeb}) {
-            cn->Execute(QStringLiteral("DROP DATABASE IF EXISTS ") + base);
-            cn->Execute(QStringLiteral("CREATE DATABASE ") + base + QStringLiteral(" CHARACTER SET utf8mb4"));
+        if (preparar) {
+            for (const QString& base : {kBaseHost, kBaseWeb}) {
+                cn->Execute(QStringLiteral("DROP DATABASE IF EXISTS ") + base);
+                cn->Execute(QStringLiteral("CREATE DATABASE ") + base + QStringLiteral(" CHARACTER SET utf8mb4"));
+            }
+            cargaFixture(*cn, kBaseHost, QStringLiteral("pos-tables.sql"));
+            cargaFixture(*cn, kBaseWeb, QStringLiteral("wordpress-tables.sql"));
+            llenaProductos(*cn, n);
         }
-        cargaFixture(*cn, kBaseHost, QStringLiteral("pos-tables.sql"));
-        cargaFixture(*cn, kBaseWeb, QStringLiteral("wordpress-tables.sql"));
-        llenaProductos(*cn, n);
+        if (!enviar) return 0;
 
         if (!CrearObjeto(G().libTORVA, QStringLiteral("libTORVA")) || !CrearObjeto(G().BasesDD, QStringLiteral("BasesDD")))
             return 1;
@@ -136,15 +168,18 @@ int main(int argc, char** argv) {
         G().BasesDD->cMiBase = kBaseHost;
         Configuracion& c = Config();
         c.DireccionIPWeb = admin->cRuta;
-        c.PuertoWeb = admin->cPuerto;
+        c.PuertoWeb = qEnvironmentVariableIsEmpty("MORAVI_BENCH_WEB_PORT")
+                          ? admin->cPuerto
+                          : static_cast<std::uint16_t>(qEnvironmentVariableIntValue("MORAVI_BENCH_WEB_PORT"));
         c.UsuarioWeb = admin->cUsuario;
         c.ContrasenaWeb = admin->cPassword;
         c.BaseWeb = kBaseWeb;
         c.NumeroPrecio = 1;
         c.LineasMarcadas = 0;
 
-        std::printf("Envío de %d productos a una tienda vacía y luego otra vez (MariaDB en %s:%d)\n", n,
-                    qUtf8Printable(admin->cRuta), admin->cPuerto);
+        std::printf("Envío de %d productos a una tienda vacía y luego otra vez (MariaDB en %s:%d, tienda a %s ms)\n", n,
+                    qUtf8Printable(admin->cRuta), c.PuertoWeb,
+                    qUtf8Printable(qEnvironmentVariable("MORAVI_BENCH_RTT", QStringLiteral("0"))));
         int estado = corre(QStringLiteral("Envío 1: todos nuevos"), *admin, cn);
         estado |= corre(QStringLiteral("Envío 2: todos existentes"), *admin, cn);
 
