@@ -2,6 +2,7 @@
 
 #include "app/Arranque.h"
 #include "app/VentanaConsola.h"
+#include "app/VistaPreviaConsola.h"
 #include "config/AjustarDesdeLinea.h"
 #include "config/Configuracion.h"
 #include "servicelib/Compartidos.h"
@@ -30,7 +31,7 @@ int Ajustar(const QStringList& argumentos) {
     return estado;
 }
 
-int Enviar() {
+int Enviar(bool prueba) {
     QTextStream salida(stdout), errores(stderr);
     // Message boxes of this run go to standard error (no answerer installed: questions get No).
     Arranque::PreparaRutas();
@@ -47,6 +48,11 @@ int Enviar() {
     proc.LeerConfiguracion(campos);
     Config().LineasMarcadas = 0;
     proc.LeerLineas();
+    if (prueba) {
+        const int estado = ImprimeVistaPrevia(proc, salida, errores);
+        g.liberar();
+        return estado;
+    }
     salida << "Enviando productos de " << g.BasesDD->cMiBase << " a " << Config().BaseWeb << " ("
            << Config().DireccionIPWeb << ")"
            << (Config().LineasMarcadas > 0 ? QStringLiteral(", %1 líneas marcadas").arg(Config().LineasMarcadas)

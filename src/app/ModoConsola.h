@@ -10,7 +10,8 @@ bool PideAjuste(const QStringList& argumentos);
 
 // One send and out. Exit status: 0 every selected product sent; 1 a database could not be
 // opened, the run ended early or failed; 2 the point-of-sale folder check failed.
-int Enviar();
+// `prueba` ("-prueba" on the command line): only print what the send would do.
+int Enviar(bool prueba = false);
 // Writes the "Clave=valor" pairs that follow "-ajustar"; 0 written, 2 refused.
 int Ajustar(const QStringList& argumentos);
 }

@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
         // No display needed: a plain core application.
         QCoreApplication app(argc, argv);
         RegistrarPlataforma();
-        return ModoConsola::PideAjuste(argumentos) ? ModoConsola::Ajustar(argumentos) : ModoConsola::Enviar();
+        return ModoConsola::PideAjuste(argumentos) ? ModoConsola::Ajustar(argumentos) : ModoConsola::Enviar(argumentos.contains(QStringLiteral("-prueba")));
     }
 
     QApplication app(argc, argv);

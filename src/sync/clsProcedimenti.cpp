@@ -12,6 +12,7 @@
 #include "sync/LecturaPuntoDeVenta.h"
 #include "sync/LecturaTienda.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -185,4 +186,60 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
     finDelRecorrido();
     cierre();
     return resultado_;
+}
+
+VistaPreviaEnvio clsProcedimenti::VistaPrevia() {
+    VistaPreviaEnvio vista;
+    std::shared_ptr<kesa5::BasesDD> web;
+    if (!CrearObjeto(web, QStringLiteral("BasesDD")) || !G().BasesDD) return vista;
+    const std::shared_ptr<kesa5::BasesDD> host = G().BasesDD;
+    const Configuracion& cfg = Config();
+    web->cMiBase = cfg.BaseWeb;
+    web->cRuta = cfg.DireccionIPWeb;
+    web->cUsuario = cfg.UsuarioWeb;
+    web->cPassword = cfg.ContrasenaWeb;
+    web->cPuerto = cfg.PuertoWeb;
+    ConexionPtr cnHost, cnWeb;
+    struct Cierre {
+        kesa5::BasesDD& host;
+        kesa5::BasesDD& web;
+        ConexionPtr& a;
+        ConexionPtr& b;
+        ~Cierre() {
+            host.CierraBdD(a);
+            web.CierraBdD(b);
+        }
+    } cierre{*host, *web, cnHost, cnWeb};
+    if (!host->AbrirBdD(cnHost, host->cMiBase) || !web->AbrirBdD(cnWeb, web->cMiBase)) return vista;
+
+    std::vector<ProductoEnvio> productos = LeeProductosPuntoDeVenta(
+        *cnHost, ConsultaProductos(ventana_, cfg.LineasMarcadas), cfg.NumeroPrecio, {});
+    vista.total = static_cast<int>(productos.size());
+    LecturaTienda::Enlaza(*cnWeb, productos, 0, {});
+    LecturaTienda::LeeValores(*cnWeb, productos, 0, {});
+    PlanEnvio plan(productos, LecturaTienda::NombresOcupados(*cnWeb, productos, 0, {}), Lote);
+    const auto texto = [](const std::string& s) { return QString::fromStdString(s); };
+    for (int desde = 0; desde < vista.total;) {
+        const LotePlan lote = plan.Siguiente(desde);
+        std::vector<bool> cambia(size_t(lote.cuenta()), false);
+        for (const LotePlan::Nuevo& n : lote.nuevos) {
+            vista.nuevos.push_back({texto(productos[size_t(n.producto)].clave), texto(n.titulo), n.nombre});
+            cambia[size_t(n.producto - lote.desde)] = true;
+        }
+        for (const LotePlan::Fila& f : lote.filas) {
+            const ProductoEnvio& p = productos[size_t(f.producto)];
+            if (p.postId == 0) continue;  // a new product's rows: shown as the product
+            vista.cambios.push_back({texto(p.clave), QLatin1String(f.clave), QString(), texto(f.valor), true});
+            cambia[size_t(f.producto - lote.desde)] = true;
+        }
+        for (const LotePlan::Cambio& c : lote.cambios) {
+            vista.cambios.push_back({texto(productos[size_t(c.producto)].clave),
+                                     QLatin1String(kClavesValor[size_t(c.cual)]), texto(c.antes), texto(c.despues), false});
+            cambia[size_t(c.producto - lote.desde)] = true;
+        }
+        vista.cambiarian += static_cast<int>(std::count(cambia.begin(), cambia.end(), true));
+        desde = lote.hasta;
+    }
+    vista.leida = true;
+    return vista;
 }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <vector>
 
 class clsFTP;
 
@@ -28,6 +29,22 @@ struct ResultadoEnvio {
     QStringList avisos;  // what the user should know although the send went on
     Fin fin = Fin::SinBaseDeDatos;
     bool completo() const { return fin == Fin::Completo; }
+};
+
+// What a send would do, worked out from both databases without writing anything.
+struct VistaPreviaEnvio {
+    bool leida = false;  // both databases could be read
+    int total = 0;       // products selected
+    struct Nuevo {
+        QString clave, titulo, nombre;  // nombre empty: named by its post ID
+    };
+    struct Cambio {
+        QString clave, campo, antes, despues;
+        bool falta = false;  // the shop lacks the row: it would be added
+    };
+    std::vector<Nuevo> nuevos;
+    std::vector<Cambio> cambios;
+    int cambiarian = 0;  // products that would be created or get a value written
 };
 
 // The send object: lives for one call (reading the settings, reading the product lines, or
@@ -52,6 +69,11 @@ public:
     ResultadoEnvio EnviarProductos(ColeccionCampos& clnCampos, bool& blInterruptus, clsFTP* mFTP);
 
     void LeerLineas();
+
+    // Reads both databases as a send would and works out what it would change, writing
+    // nothing in the shop (not even modification times) and taking no lock. Errors of the
+    // databases pass on (ErrorServicio); a database that cannot be opened gives leida false.
+    VistaPreviaEnvio VistaPrevia();
 
     const ResultadoEnvio& Resultado() const { return resultado_; }
 
