@@ -1,0 +1,182 @@
+#include "sync/WooCommerce.h"
+
+#include <QStringList>
+#include <algorithm>
+
+namespace {
+
+// The tables WooCommerce's installer adds that these writes need, besides wp_posts and wp_postmeta.
+const char kTablas[] = "'wp_wc_product_meta_lookup','wp_terms','wp_term_taxonomy','wp_term_relationships','wp_options'";
+const int kNumTablas = 5;
+
+// The transients WooCommerce deletes when a product's price or stock changes
+// (wc_delete_product_transients), each with its expiry row.
+const char* const kTransitorios[] = {"wc_products_onsale", "wc_featured_products", "wc_outofstock_count",
+                                     "wc_low_stock_count"};
+
+// Rating keys go from 1 to 5; a few more are read in case a plugin adds some.
+const int kMaxCalificaciones = 10;
+
+QString L(const char* texto) { return QString::fromLatin1(texto); }
+
+QString lista(const std::vector<std::int64_t>& ids) {
+    QStringList partes;
+    partes.reserve(static_cast<qsizetype>(ids.size()));
+    for (std::int64_t id : ids) partes << QString::number(id);
+    return partes.join(QLatin1Char(','));
+}
+
+// The first value of `clave` for post p.ID, as WordPress's get_post_meta(id, key, true) reads it.
+QString meta(const char* clave) {
+    return QStringLiteral("(SELECT meta_value FROM wp_postmeta WHERE post_id=p.ID AND meta_key='%1' "
+                          "ORDER BY meta_id LIMIT 1)")
+        .arg(L(clave));
+}
+
+// The sum of the values of a serialised PHP array of numbers ("a:2:{i:4;i:1;i:5;i:3;}" gives 4),
+// a plain number as itself, nothing as 0: what WooCommerce makes of _wc_rating_count. Written
+// with string functions every MySQL and MariaDB has.
+QString sumaSerializada(const QString& v) {
+    QStringList n;
+    for (int i = 1; i <= kMaxCalificaciones; ++i) n << QStringLiteral("SELECT %1 AS n").arg(i);
+    const QString cuerpo = QStringLiteral("SUBSTRING(%1, LOCATE('{', %1) + 1)").arg(v);
+    // The value of pair k is the 2k-th ";"-separated token, its text after the last ":".
+    const QString valor =
+        QStringLiteral("TRIM(BOTH '\"' FROM SUBSTRING_INDEX(SUBSTRING_INDEX(SUBSTRING_INDEX(%1, ';', 2 * k.n), ';', -1), ':', -1))")
+            .arg(cuerpo);
+    const QString cuantos = QStringLiteral("SUBSTRING_INDEX(SUBSTRING_INDEX(%1, ':', 2), ':', -1) + 0").arg(v);
+    return QStringLiteral("CASE WHEN %1 IS NULL OR %1 = '' THEN 0 "
+                          "WHEN %1 LIKE 'a:%' THEN (SELECT IFNULL(SUM(TRUNCATE(%2 + 0, 0)), 0) FROM (%3) k "
+                          "WHERE k.n <= %4) "
+                          "ELSE TRUNCATE(%1 + 0, 0) END")
+        .arg(v, valor, n.join(L(" UNION ALL ")), cuantos);
+}
+
+std::int64_t entero(const QVariant& v) { return v.isNull() ? 0 : v.toLongLong(); }
+
+}  // namespace
+
+std::optional<WooCommerce> WooCommerce::Detecta(Conexion& cn) {
+    int tablas = 0;
+    cn.Recorre(QStringLiteral("SELECT COUNT(*) FROM information_schema.TABLES "
+                              "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME IN (%1)")
+                   .arg(L(kTablas)),
+               [&](const FilaLeida& f) { tablas = static_cast<int>(entero(f.value(0))); });
+    if (tablas < kNumTablas) return std::nullopt;
+
+    WooCommerce wc;
+    QVariant decimales;
+    // WooCommerce finds a product type by its slug and a visibility term by its name.
+    cn.Recorre(
+        L("SELECT"
+          " (SELECT tt.term_taxonomy_id FROM wp_term_taxonomy tt JOIN wp_terms t ON t.term_id = tt.term_id"
+          "  WHERE tt.taxonomy = 'product_type' AND t.slug = 'simple' ORDER BY tt.term_taxonomy_id LIMIT 1),"
+          " (SELECT tt.term_taxonomy_id FROM wp_term_taxonomy tt JOIN wp_terms t ON t.term_id = tt.term_id"
+          "  WHERE tt.taxonomy = 'product_visibility' AND t.name = 'outofstock' ORDER BY tt.term_taxonomy_id LIMIT 1),"
+          " (SELECT tt.term_taxonomy_id FROM wp_term_taxonomy tt WHERE tt.taxonomy = 'product_cat' AND tt.term_id ="
+          "  (SELECT option_value + 0 FROM wp_options WHERE option_name = 'default_product_cat') LIMIT 1),"
+          " (SELECT option_value FROM wp_options WHERE option_name = 'woocommerce_price_num_decimals')"),
+        [&](const FilaLeida& f) {
+            wc.tipoSimple_ = entero(f.value(0));
+            wc.sinExistencias_ = entero(f.value(1));
+            wc.categoria_ = entero(f.value(2));
+            decimales = f.value(3);
+        });
+    if (wc.tipoSimple_ == 0 || wc.sinExistencias_ == 0) return std::nullopt;
+    bool ok = false;
+    const int d = decimales.toString().trimmed().toInt(&ok);
+    if (ok) wc.decimalesPrecio_ = std::clamp(d < 0 ? -d : d, 0, 10);  // WooCommerce takes absint()
+    return wc;
+}
+
+void WooCommerce::EscribeLote(Conexion& cn, const std::vector<std::int64_t>& enviados,
+                              [[maybe_unused]] const std::vector<std::int64_t>& nuevos) {
+    // A new product is among `enviados` and has no type and no category yet, so the rule
+    // below (a product that has none gets them) covers it, and mends the products that
+    // earlier versions of the program created without them.
+    if (enviados.empty()) return;
+    escrito_ = true;
+    const QString ids = lista(enviados);
+
+    // 1. Lookup rows, derived from the meta rows as WooCommerce's "Regenerate product lookup
+    // tables" does. A row that exists changes only in the columns that come from values the
+    // program writes (SKU, price, stock); sales, ratings, tax and the rest stay WooCommerce's.
+    const QString estado = meta("_stock_status");
+    cn.Execute(
+        QStringLiteral(
+            "INSERT INTO wp_wc_product_meta_lookup (product_id, sku, `virtual`, downloadable, min_price, max_price,"
+            " onsale, stock_quantity, stock_status, rating_count, average_rating, total_sales, tax_status, tax_class) "
+            "SELECT d.id, IFNULL(d.sku, ''), IF(d.virtual_ = 'yes', 1, 0), IF(d.downloadable_ = 'yes', 1, 0),"
+            " d.min_price, d.max_price,"
+            " IF(CAST(d.price AS DECIMAL) >= 0 AND IFNULL(d.sale, '') <> ''"
+            "    AND CAST(d.price AS DECIMAL(10, %1)) = CAST(d.sale AS DECIMAL(10, %1)), 1, 0),"
+            " IF(d.manage = 'yes', TRUNCATE(IFNULL(d.stock, '') + 0, 0), NULL),"
+            " IFNULL(NULLIF(d.status, ''), 'instock'),"
+            " %2,"
+            " CAST(IFNULL(NULLIF(d.rating, ''), '0') AS DECIMAL(3, 2)),"
+            " TRUNCATE(IFNULL(NULLIF(d.sales, ''), '0') + 0, 0),"
+            " IFNULL(NULLIF(d.tax_status, ''), 'taxable'),"
+            " IFNULL(d.tax_class, '') "
+            "FROM (SELECT p.ID AS id, %3 AS sku, %4 AS virtual_, %5 AS downloadable_,"
+            " (SELECT MIN(meta_value + 0) FROM wp_postmeta WHERE post_id = p.ID AND meta_key = '_price'"
+            "  AND meta_value <> '') AS min_price,"
+            " (SELECT MAX(meta_value + 0) FROM wp_postmeta WHERE post_id = p.ID AND meta_key = '_price'"
+            "  AND meta_value <> '') AS max_price,"
+            " %6 AS price, %7 AS sale, %8 AS manage, %9 AS stock, %10 AS status, %11 AS rc, %12 AS rating,"
+            " %13 AS sales, %14 AS tax_status, %15 AS tax_class"
+            " FROM wp_posts p WHERE p.ID IN (%16) AND p.post_type = 'product') d "
+            "ON DUPLICATE KEY UPDATE sku = VALUES(sku), min_price = VALUES(min_price), max_price = VALUES(max_price),"
+            " onsale = VALUES(onsale), stock_quantity = VALUES(stock_quantity), stock_status = VALUES(stock_status)")
+            .arg(QString::number(decimalesPrecio_), sumaSerializada(QStringLiteral("d.rc")), meta("_sku"),
+                 meta("_virtual"), meta("_downloadable"), meta("_price"), meta("_sale_price"), meta("_manage_stock"),
+                 meta("_stock"))
+            .arg(estado, meta("_wc_rating_count"), meta("_wc_average_rating"), meta("total_sales"),
+                 meta("_tax_status"), meta("_tax_class"), ids));
+
+    // 2. Terms added: the simple type and the default category to a product that has no type
+    // or no category (as WooCommerce's save of a new product), "outofstock" to a product out of stock.
+    const QString sinTaxonomia =
+        QStringLiteral("SELECT p.ID, %1, 0 FROM wp_posts p WHERE p.ID IN (%2) AND p.post_type = 'product'"
+                       " AND NOT EXISTS (SELECT 1 FROM wp_term_relationships r JOIN wp_term_taxonomy t"
+                       " ON t.term_taxonomy_id = r.term_taxonomy_id WHERE r.object_id = p.ID AND t.taxonomy = '%3')");
+    QStringList altas{sinTaxonomia.arg(QString::number(tipoSimple_), ids, L("product_type"))};
+    if (categoria_ != 0) altas << sinTaxonomia.arg(QString::number(categoria_), ids, L("product_cat"));
+    altas << QStringLiteral("SELECT p.ID, %1, 0 FROM wp_posts p WHERE p.ID IN (%2) AND p.post_type = 'product'"
+                            " AND %3 = 'outofstock'")
+                 .arg(QString::number(sinExistencias_), ids, estado);
+    cn.Execute(QStringLiteral("INSERT IGNORE INTO wp_term_relationships (object_id, term_taxonomy_id, term_order) ") +
+               altas.join(L(" UNION ALL ")));
+
+    // 3. "outofstock" taken from a product no longer out of stock.
+    cn.Execute(QStringLiteral("DELETE FROM wp_term_relationships WHERE term_taxonomy_id = %1 AND object_id IN (%2)"
+                              " AND IFNULL((SELECT m.meta_value FROM wp_postmeta m WHERE m.post_id = "
+                              "wp_term_relationships.object_id AND m.meta_key = '_stock_status' ORDER BY m.meta_id "
+                              "LIMIT 1), '') <> 'outofstock'")
+                   .arg(QString::number(sinExistencias_), ids));
+}
+
+void WooCommerce::Termina(Conexion& cn, bool huboCambios) {
+    if (escrito_) {
+        // WordPress's own count (_update_post_term_count): published posts of the taxonomy's
+        // object types carrying the term; product_visibility also applies to variations.
+        QStringList terminos{QString::number(tipoSimple_), QString::number(sinExistencias_)};
+        if (categoria_ != 0) terminos << QString::number(categoria_);
+        cn.Execute(QStringLiteral("UPDATE wp_term_taxonomy tt SET tt.count = (SELECT COUNT(*) FROM "
+                                  "wp_term_relationships r JOIN wp_posts p ON p.ID = r.object_id"
+                                  " WHERE r.term_taxonomy_id = tt.term_taxonomy_id AND p.post_status = 'publish'"
+                                  " AND (p.post_type = 'product' OR (tt.taxonomy = 'product_visibility'"
+                                  " AND p.post_type = 'product_variation')))"
+                                  " WHERE tt.term_taxonomy_id IN (%1)")
+                       .arg(terminos.join(QLatin1Char(','))));
+        escrito_ = false;
+    }
+    if (!huboCambios) return;
+    QStringList nombres;
+    for (const char* t : kTransitorios)
+        nombres << QStringLiteral("'_transient_%1'").arg(L(t)) << QStringLiteral("'_transient_timeout_%1'").arg(L(t));
+    cn.Execute(QStringLiteral("DELETE FROM wp_options WHERE option_name IN (%1)").arg(nombres.join(QLatin1Char(','))));
+    // A new version makes every cached product query of WooCommerce's stale.
+    cn.Execute(L("INSERT INTO wp_options (option_name, option_value, autoload)"
+                 " VALUES ('_transient_product-transient-version', UNIX_TIMESTAMP(), 'yes')"
+                 " ON DUPLICATE KEY UPDATE option_value = VALUES(option_value)"));
+}

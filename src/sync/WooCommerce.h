@@ -1,0 +1,47 @@
+#pragma once
+#include "servicelib/Conexion.h"
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// WooCommerce's own records of the products a send writes, kept as WooCommerce's own save
+// would leave them, for the values the program owns: the product lookup table
+// (wp_wc_product_meta_lookup: SKU search, price filter and sorting), the product type and
+// default category of a product that has none, the "outofstock" visibility term, the term
+// counts and the caches WooCommerce clears when a price or stock changes.
+// Everything is computed on the shop's server from the meta rows the send has just written,
+// a few set-based statements per chunk of products, never one per product.
+class WooCommerce {
+public:
+    // Looks once at the shop (table prefix "wp_"): nothing when it lacks the lookup table or
+    // the product_type / product_visibility terms (a plain WordPress shop: nothing extra is
+    // written). Two reads.
+    static std::optional<WooCommerce> Detecta(Conexion& cn);
+
+    // Inside a chunk's transaction, after that chunk's wp_posts and wp_postmeta rows are
+    // written: `enviados` every post of the chunk, `nuevos` those created in it. Safe to call
+    // again for the same chunk (after a rollback and a retry). Three statements.
+    void EscribeLote(Conexion& cn, const std::vector<std::int64_t>& enviados,
+                     const std::vector<std::int64_t>& nuevos);
+
+    // Once after the last chunk of a run: the exact `count` of every term the run may have
+    // touched (one statement, when a chunk was written), and when `huboCambios` (a product
+    // created or a value changed) the caches WooCommerce would clear (two statements).
+    void Termina(Conexion& cn, bool huboCambios);
+
+    // What Detecta found (term_taxonomy_id of each term; 0 when the shop has none).
+    std::int64_t TipoSimple() const { return tipoSimple_; }
+    std::int64_t SinExistencias() const { return sinExistencias_; }
+    std::int64_t CategoriaPredeterminada() const { return categoria_; }
+
+private:
+    WooCommerce() = default;
+
+    std::int64_t tipoSimple_ = 0;      // product_type "simple"
+    std::int64_t sinExistencias_ = 0;  // product_visibility "outofstock"
+    std::int64_t categoria_ = 0;       // product_cat named by option default_product_cat
+    int decimalesPrecio_ = 2;          // option woocommerce_price_num_decimals
+    bool escrito_ = false;             // a chunk was written in this run
+};
