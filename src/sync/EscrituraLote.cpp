@@ -4,6 +4,7 @@
 #include "sync/Reloj.h"
 #include "sync/SlugWordPress.h"
 #include "sync/Transaccion.h"
+#include "sync/WooCommerce.h"
 
 #include <QHash>
 #include <QRandomGenerator>
@@ -108,7 +109,11 @@ std::vector<std::int64_t> EscrituraLote::unaVez(const LotePlan& lote, const std:
 
     // Every product sent is touched, changed or not: the shop sees when it was last brought in step.
     QStringList posts;
-    for (int i = lote.desde; i < lote.hasta; ++i) posts << QString::number(postDe(i));
+    std::vector<std::int64_t> enviados;
+    for (int i = lote.desde; i < lote.hasta; ++i) {
+        enviados.push_back(postDe(i));
+        posts << QString::number(enviados.back());
+    }
     if (!posts.isEmpty()) {
         const QString local = Reloj::texto(formatoFecha_);
         const QString gmt = Reloj::texto(formatoFecha_, kHorasGmt);
@@ -117,6 +122,8 @@ std::vector<std::int64_t> EscrituraLote::unaVez(const LotePlan& lote, const std:
         for (const auto& parte : PartesPorBytes(largos(posts), largoUtf8(cabecera) + 1, bytes_))
             cn_->Execute(cabecera + entre(posts, parte) + QLatin1Char(')'));
     }
+    // WooCommerce's own records of these products, from the rows just written.
+    if (woo_) woo_->EscribeLote(*cn_, enviados, ids);
     unidad.Confirma();
     return ids;
 }

@@ -11,6 +11,7 @@
 #include "sync/ImagenProducto.h"
 #include "sync/LecturaPuntoDeVenta.h"
 #include "sync/LecturaTienda.h"
+#include "sync/WooCommerce.h"
 
 #include <algorithm>
 #include <optional>
@@ -108,6 +109,9 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
             return resultado_;
         }
 
+        // WooCommerce's lookup table, terms and caches are kept in step when the shop has them.
+        std::optional<WooCommerce> woo = WooCommerce::Detecta(*cnWeb);
+
         ventana_.setBotonEnvio(kInterrumpir);
         enPantalla = true;
         ventana_.setLabel3(QString());
@@ -157,11 +161,12 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
                     resultado_.fin = ResultadoEnvio::Fin::OtroEnvio;
                     break;
                 }
+                woo = WooCommerce::Detecta(*cnWeb);
                 leeTienda(desde);
                 lote = plan->Siguiente(desde);  // planned anew from the shop as it is now
             }
 
-            EscrituraLote escritura(cnWeb, FormatoFecha, Lote.bytes);
+            EscrituraLote escritura(cnWeb, FormatoFecha, Lote.bytes, woo ? &*woo : nullptr);
             const std::vector<std::int64_t> ids = escritura.Escribe(lote, productos, Reintentos);
             for (size_t i = 0; i < ids.size(); ++i) productos[size_t(lote.nuevos[i].producto)].postId = ids[i];
             resultado_.nuevos += static_cast<int>(lote.nuevos.size());
@@ -177,6 +182,10 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         }
         if (resultado_.fin == ResultadoEnvio::Fin::Completo && resultado_.enviados < m)
             resultado_.fin = ResultadoEnvio::Fin::Interrumpido;
+        // Term counts and caches once, for whatever chunks were written (an interrupted run too).
+        if (woo && resultado_.enviados > 0 && resultado_.fin != ResultadoEnvio::Fin::ConexionPerdida &&
+            resultado_.fin != ResultadoEnvio::Fin::OtroEnvio)
+            woo->Termina(*cnWeb, resultado_.nuevos > 0 || resultado_.cambiados > 0);
     } catch (...) {
         resultado_.fin = ResultadoEnvio::Fin::Fallo;
         if (enPantalla) finDelRecorrido();

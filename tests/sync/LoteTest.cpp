@@ -5,6 +5,7 @@
 
 #include "servicelib/ErrorServicio.h"
 
+#include <QFile>
 #include <QThread>
 #include <atomic>
 #include <thread>
@@ -221,6 +222,37 @@ TEST_F(Lotes, AChunkThatWaitsForAnotherWritersLockIsTriedAgain) {
     otro->CierraBdD(suya);
     EXPECT_EQ(veces, reintentos.intentos - 1);
     EXPECT_EQ(valores(post(u"P1"_s)).value(u"_price"_s), u"9"_s);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Lotes, AWooCommerceShopKeepsItsLookupRowsTermsAndCountsInStep) {
+    QFile f(prueba::rutaFixture(u"woocommerce-tables.sql"_s));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    web.ejecuta(QString::fromUtf8(f.readAll()));
+    producto(u"A1"_s, u"'Mesa'"_s, u"10.50"_s, u"3"_s);
+    producto(u"B1"_s, u"'Silla'"_s, u"5"_s, u"0"_s);
+    const auto estado = [this] {
+        return web.filas(u"SELECT CONCAT_WS('|', l.sku, l.min_price, l.max_price, l.stock_quantity, l.stock_status, "
+                         "(SELECT GROUP_CONCAT(r.term_taxonomy_id ORDER BY r.term_taxonomy_id) FROM wp_term_relationships r "
+                         "WHERE r.object_id = l.product_id)) FROM wp_wc_product_meta_lookup l ORDER BY l.sku"_s) +
+               web.filas(u"SELECT CONCAT(term_taxonomy_id, '=', count) FROM wp_term_taxonomy WHERE term_taxonomy_id IN (2, 9, 15) "
+                         "ORDER BY term_taxonomy_id"_s);
+    };
+    // simple type 2, outofstock 9, the default category 15.
+    enviar();
+    EXPECT_EQ(estado(), (QStringList{u"A1|10.5000|10.5000|3|instock|2,15"_s, u"B1|5.0000|5.0000|0|outofstock|2,9,15"_s,
+                                     u"2=2"_s, u"9=1"_s, u"15=2"_s}));
+    EXPECT_NE(web.valor(u"SELECT COUNT(*) FROM wp_options WHERE option_name='_transient_product-transient-version'"_s), u"0"_s);
+
+    host.ejecuta(u"UPDATE productos SET Existencia = IF(Clave='A1', 0, 4), Precio1 = IF(Clave='B1', 6, Precio1)"_s);
+    enviar();
+    EXPECT_EQ(estado(), (QStringList{u"A1|10.5000|10.5000|0|outofstock|2,9,15"_s, u"B1|6.0000|6.0000|4|instock|2,15"_s,
+                                     u"2=2"_s, u"9=1"_s, u"15=2"_s}));
+    // The shop's two tables hold what a shop without WooCommerce would hold: 30 values a product.
+    EXPECT_EQ(cuenta(u"wp_postmeta"_s), 60);
 }
 
 }  // namespace
