@@ -158,6 +158,8 @@ int main(int argc, char** argv) {
             }
             cargaFixture(*cn, kBaseHost, QStringLiteral("pos-tables.sql"));
             cargaFixture(*cn, kBaseWeb, QStringLiteral("wordpress-tables.sql"));
+            if (!qEnvironmentVariableIsEmpty("MORAVI_BENCH_WOOCOMMERCE"))
+                cargaFixture(*cn, kBaseWeb, QStringLiteral("woocommerce-tables.sql"));
             llenaProductos(*cn, n);
         }
         if (!enviar) return 0;

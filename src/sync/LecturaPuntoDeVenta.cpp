@@ -13,6 +13,10 @@ std::optional<std::string> decimal(const QVariant& v) {
 std::vector<ProductoEnvio> LeeProductosPuntoDeVenta(Conexion& cn, const QString& tabla, int numeroPrecio,
                                                     const std::function<void()>& latido) {
     std::vector<ProductoEnvio> productos;
+    // Counted first so the list is allocated once: growing it by doubling would hold two
+    // copies for a moment, the peak of a large send.
+    cn.Recorre(QStringLiteral("SELECT COUNT(*) FROM ") + tabla,
+               [&](const FilaLeida& f) { productos.reserve(static_cast<size_t>(f.at(0).toLongLong())); });
     const QString sql = QStringLiteral("SELECT Clave, Descrip, Precio%1, Existencia FROM ").arg(numeroPrecio) + tabla;
     cn.Recorre(sql, [&](const FilaLeida& f) {
         ProductoEnvio p;
