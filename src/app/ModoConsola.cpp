@@ -67,7 +67,7 @@ int Enviar(bool prueba) {
         const ResultadoEnvio& r = proc.Resultado();
         for (const QString& aviso : r.avisos) errores << "Aviso: " << aviso << "\n";
         if (const QString motivo = MotivoDeFin(r); !motivo.isEmpty()) errores << "Aviso: " << motivo << "\n";
-        estado = r.completo() ? 0 : 1;
+        estado = r.completo() && r.recortados == 0 ? 0 : 1;
     } catch (const std::exception& e) {
         errores << "El envío terminó por un error: " << QString::fromUtf8(e.what()) << "\n";
         estado = 1;

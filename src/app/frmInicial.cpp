@@ -500,7 +500,9 @@ void frmInicial::IniciarEnvio() {
             proc.EnviarProductos(clnCampos, blInterruptus, mFTP.get());
             // A send that could not reach a database writes nothing; say so where the user looks,
             // without a dialog that would stop an unattended program.
-            if (const QString motivo = MotivoDeFin(proc.Resultado()); !motivo.isEmpty()) avisaFallo(motivo);
+            QStringList avisos = proc.Resultado().avisos;
+            if (const QString motivo = MotivoDeFin(proc.Resultado()); !motivo.isEmpty()) avisos.prepend(motivo);
+            if (!avisos.isEmpty()) avisaFallo(avisos.join(QStringLiteral("; ")));
         } catch (const std::exception& e) {
             // The run has already put the button and labels back and closed its connections.
             setBotonEnvio(kEnviarAhora);

@@ -174,6 +174,8 @@ QString ConexionMySQL::Escapa(const QString& texto) const {
     return QString::fromUtf8(salida);
 }
 
+unsigned ConexionMySQL::CuentaAvisos() const { return mysql_warning_count(abierta()); }
+
 std::int64_t ConexionMySQL::UltimoId() const { return static_cast<std::int64_t>(mysql_insert_id(abierta())); }
 
 bool ConexionMySQL::Viva() { return mysql_ && mysql_ping(mysql_.get()) == 0; }

@@ -48,6 +48,7 @@ public:
     void Execute(const QString& sql) override;
     void Recorre(const QString& sql, const std::function<void(const FilaLeida&)>& porFila) override;
     QString Escapa(const QString& texto) const override;
+    unsigned CuentaAvisos() const override;
     std::int64_t UltimoId() const override;
     bool Viva() override;
     QString Base() const override;

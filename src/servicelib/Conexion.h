@@ -20,6 +20,9 @@ public:
     // Runs a SELECT and hands each row to `porFila` as it arrives from the server, so a large
     // result is never held whole. `porFila` must not use this connection.
     virtual void Recorre(const QString& sql, const std::function<void(const FilaLeida&)>& porFila) = 0;
+    // How many warnings the server raised for the last statement (read from its answer, no
+    // round trip); SHOW WARNINGS then tells what they were.
+    virtual unsigned CuentaAvisos() const = 0;
     // The id of the row that the last INSERT on this connection added (0 if none).
     virtual std::int64_t UltimoId() const = 0;
     // True while the server answers (a ping).

@@ -8,8 +8,10 @@
 
 #include <QHash>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QThread>
+#include <algorithm>
 #include <unordered_map>
 
 namespace {
@@ -57,6 +59,21 @@ QString EscrituraLote::texto(const std::string& s) const {
     return QLatin1Char('\'') + cn_->Escapa(QString::fromStdString(s)) + QLatin1Char('\'');
 }
 
+void EscrituraLote::ejecuta(const QString& sql, const std::function<QString(int fila)>& claveDeFila) {
+    cn_->Execute(sql);
+    if (cn_->CuentaAvisos() == 0) return;
+    static const QRegularExpression fila(QStringLiteral("at row ([0-9]+)"));
+    static const QRegularExpression columna(QStringLiteral("column [`']?(?:[^`' ]+[`']?\\.[`']?)*([^`' ]+?)[`']? at row"));
+    cn_->Recorre(QStringLiteral("SHOW WARNINGS"), [&](const FilaLeida& f) {
+        const QString mensaje = f.value(2).toString();
+        const QRegularExpressionMatch mf = fila.match(mensaje), mc = columna.match(mensaje);
+        const QString clave = mf.hasMatch() ? claveDeFila(mf.captured(1).toInt()) : QString();
+        recortes_ << (clave.isEmpty() ? QString() : clave + QStringLiteral(": ")) +
+                         (mc.hasMatch() ? mc.captured(1) + QLatin1Char(' ') : QString()) + QLatin1Char('(') + mensaje +
+                         QLatin1Char(')');
+    });
+}
+
 std::vector<std::int64_t> EscrituraLote::Escribe(const LotePlan& lote, const std::vector<ProductoEnvio>& productos,
                                                  const ReintentosLote& reintentos) {
     int espera = reintentos.esperaMs;
@@ -73,8 +90,10 @@ std::vector<std::int64_t> EscrituraLote::Escribe(const LotePlan& lote, const std
 }
 
 std::vector<std::int64_t> EscrituraLote::unaVez(const LotePlan& lote, const std::vector<ProductoEnvio>& productos) {
+    recortes_.clear();
     Transaccion unidad(cn_);
-    const std::vector<std::int64_t> ids = insertaPosts(lote);
+    const auto claveDe = [&](int producto) { return QString::fromStdString(productos[size_t(producto)].clave); };
+    const std::vector<std::int64_t> ids = insertaPosts(lote, claveDe);
     std::unordered_map<int, std::int64_t> nuevoId;
     for (size_t i = 0; i < ids.size(); ++i) nuevoId[lote.nuevos[i].producto] = ids[i];
     const auto postDe = [&](int producto) {
@@ -90,12 +109,22 @@ std::vector<std::int64_t> EscrituraLote::unaVez(const LotePlan& lote, const std:
                          .arg(QString::number(postDe(f.producto)), QLatin1String(f.clave), texto(f.valor));
         const QString cabecera = QStringLiteral("INSERT INTO wp_postmeta (post_id, meta_key, meta_value) VALUES ");
         for (const auto& parte : PartesPorBytes(largos(filas), largoUtf8(cabecera), bytes_))
-            cn_->Execute(cabecera + entre(filas, parte));
+            ejecuta(cabecera + entre(filas, parte), [&](int fila) {
+                const int i = parte.first + fila - 1;
+                return i < parte.second ? claveDe(lote.filas[size_t(i)].producto) + QLatin1Char(' ') +
+                                              QLatin1String(lote.filas[size_t(i)].clave)
+                                        : QString();
+            });
     }
 
     if (!lote.cambios.empty()) {
+        // In the order of meta_id, the order the server walks them in (and numbers its warnings by).
+        std::vector<const LotePlan::Cambio*> orden;
+        for (const LotePlan::Cambio& c : lote.cambios) orden.push_back(&c);
+        std::sort(orden.begin(), orden.end(), [](auto a, auto b) { return a->metaId < b->metaId; });
         QStringList casos, ids;
-        for (const LotePlan::Cambio& c : lote.cambios) {
+        for (const LotePlan::Cambio* pc : orden) {
+            const LotePlan::Cambio& c = *pc;
             casos << QStringLiteral("WHEN %1 THEN %2").arg(QString::number(c.metaId), texto(c.despues));
             ids << QString::number(c.metaId);
         }
@@ -103,8 +132,14 @@ std::vector<std::int64_t> EscrituraLote::unaVez(const LotePlan& lote, const std:
         for (size_t i = 0; i < l.size(); ++i) l[i] += largoUtf8(ids[static_cast<qsizetype>(i)]) + 1;
         const QString cabecera = QStringLiteral("UPDATE wp_postmeta SET meta_value = CASE meta_id ");
         for (const auto& parte : PartesPorBytes(l, largoUtf8(cabecera) + 32, bytes_))
-            cn_->Execute(cabecera + entre(casos, parte, QLatin1Char(' ')) + QStringLiteral(" END WHERE meta_id IN (") +
-                         entre(ids, parte) + QLatin1Char(')'));
+            ejecuta(cabecera + entre(casos, parte, QLatin1Char(' ')) + QStringLiteral(" END WHERE meta_id IN (") +
+                        entre(ids, parte) + QLatin1Char(')'),
+                    [&](int fila) {
+                        const int i = parte.first + fila - 1;
+                        return i < parte.second ? claveDe(orden[size_t(i)]->producto) + QLatin1Char(' ') +
+                                                      QLatin1String(kClavesValor[size_t(orden[size_t(i)]->cual)])
+                                                : QString();
+                    });
     }
 
     // Every product sent is touched, changed or not: the shop sees when it was last brought in step.
@@ -128,7 +163,8 @@ std::vector<std::int64_t> EscrituraLote::unaVez(const LotePlan& lote, const std:
     return ids;
 }
 
-std::vector<std::int64_t> EscrituraLote::insertaPosts(const LotePlan& lote) {
+std::vector<std::int64_t> EscrituraLote::insertaPosts(const LotePlan& lote,
+                                                      const std::function<QString(int producto)>& claveDe) {
     std::vector<std::int64_t> ids(lote.nuevos.size(), 0);
     if (lote.nuevos.empty()) return ids;
     // A new post is found again by its name, which is unique among the products. A title that
@@ -146,7 +182,10 @@ std::vector<std::int64_t> EscrituraLote::insertaPosts(const LotePlan& lote) {
         "INSERT INTO wp_posts (post_author, post_status, comment_status, ping_status, post_title, post_date, "
         "post_date_gmt, post_type, post_content, post_excerpt, to_ping, pinged, post_content_filtered, post_name) VALUES ");
     for (const auto& parte : PartesPorBytes(largos(filas), largoUtf8(cabecera), bytes_)) {
-        cn_->Execute(cabecera + entre(filas, parte));
+        ejecuta(cabecera + entre(filas, parte), [&](int fila) {
+            const int i = parte.first + fila - 1;
+            return i < parte.second ? claveDe(lote.nuevos[size_t(i)].producto) : QString();
+        });
         // The IDs of one multi-row insert are not consecutive on every server (interleaved
         // auto-increment), but none is below the first: each post is found again by its name.
         const std::int64_t primero = cn_->UltimoId();

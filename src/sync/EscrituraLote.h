@@ -3,6 +3,7 @@
 #include "sync/PlanEnvio.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -30,11 +31,20 @@ public:
     std::vector<std::int64_t> Escribe(const LotePlan& lote, const std::vector<ProductoEnvio>& productos,
                                       const ReintentosLote& reintentos);
 
+    // What the shop's server cut or changed while storing the last chunk written (a value its
+    // column cannot hold: too long, or a character its character set lacks), one text per
+    // product and field: "clave: campo (message of the server)".
+    const QStringList& Recortes() const { return recortes_; }
+
 private:
     std::vector<std::int64_t> unaVez(const LotePlan& lote, const std::vector<ProductoEnvio>& productos);
-    std::vector<std::int64_t> insertaPosts(const LotePlan& lote);
+    std::vector<std::int64_t> insertaPosts(const LotePlan& lote, const std::function<QString(int producto)>& claveDe);
     void nombraPorId(const LotePlan& lote, const std::vector<std::int64_t>& ids);
     QString texto(const std::string& s) const;
+    // Runs `sql`, then reads the server's warnings, if it raised any, and notes each against
+    // the product of the row it names (`claveDeFila(1)` is the statement's first row).
+    void ejecuta(const QString& sql, const std::function<QString(int fila)>& claveDeFila);
+    QStringList recortes_;
 
     ConexionPtr cn_;
     QString formatoFecha_;

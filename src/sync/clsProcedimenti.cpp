@@ -25,6 +25,33 @@ const QString kSalto = QStringLiteral("\r\n");
 // it (the window does not answer while it waits).
 QString NombreCandado(const QString& base) { return QStringLiteral("moravi-envio:") + base; }
 constexpr int kEsperaCandado = 5;
+// A send never sits idle on the shop's connection this long between two statements.
+constexpr int kSilencioSospechoso = 60;
+
+// Who holds the shop's send lock, and how long its session has been idle: a send whose
+// network path died leaves its session (and the lock) on the server until the server's
+// idle timeout closes it. Empty text when the server does not say.
+QString QuienTieneLaTienda(Conexion& cn, const QString& candado) {
+    QString texto;
+    try {
+        cn.Recorre(QStringLiteral("SELECT p.ID, p.HOST, p.COMMAND, p.TIME FROM information_schema.PROCESSLIST p "
+                                  "WHERE p.ID = IS_USED_LOCK('%1')")
+                       .arg(cn.Escapa(candado.left(64))),
+                   [&](const FilaLeida& f) {
+                       const qlonglong segundos = f.value(3).toLongLong();
+                       texto = QStringLiteral("la tienda la tiene ocupada la sesión %1 del servidor (desde %2), "
+                                              "sin actividad desde hace %3 s")
+                                   .arg(f.value(0).toString(), f.value(1).toString())
+                                   .arg(segundos);
+                       if (f.value(2).toString() == QStringLiteral("Sleep") && segundos >= kSilencioSospechoso)
+                           texto += QStringLiteral("; si no hay otro envío en marcha, su conexión se perdió y el "
+                                                   "servidor la cerrará por sí solo al agotarse su espera");
+                   });
+    } catch (const ErrorServicio&) {
+        // Only an explanation: without it the send still says another one is under way.
+    }
+    return texto;
+}
 
 // The point of sale's picture folder, with one final separator.
 QString LeeCarpetaImagenes(kesa5::BasesDD& host, ConexionPtr& cn) {
@@ -105,6 +132,8 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         // computers) would both miss a new product's SKU and create it twice.
         if (!cnWeb->TomaCandado(NombreCandado(cfg.BaseWeb), kEsperaCandado)) {
             resultado_.fin = ResultadoEnvio::Fin::OtroEnvio;
+            if (const QString quien = QuienTieneLaTienda(*cnWeb, NombreCandado(cfg.BaseWeb)); !quien.isEmpty())
+                resultado_.avisos << quien;
             cierre();
             return resultado_;
         }
@@ -169,6 +198,11 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
             EscrituraLote escritura(cnWeb, FormatoFecha, Lote.bytes, woo ? &*woo : nullptr);
             const std::vector<std::int64_t> ids = escritura.Escribe(lote, productos, Reintentos);
             for (size_t i = 0; i < ids.size(); ++i) productos[size_t(lote.nuevos[i].producto)].postId = ids[i];
+            // The session keeps WordPress's lenient mode, so the server stores what it can and
+            // warns: every value it cut is reported, never passed over in silence.
+            for (const QString& recorte : escritura.Recortes())
+                resultado_.avisos << QStringLiteral("la tienda recortó un valor: ") + recorte;
+            resultado_.recortados += static_cast<int>(escritura.Recortes().size());
             resultado_.nuevos += static_cast<int>(lote.nuevos.size());
             resultado_.cambiados += static_cast<int>(lote.cambios.size()) + lote.faltantes;
             resultado_.enviados = lote.hasta;

@@ -27,6 +27,7 @@ struct ResultadoEnvio {
     int nuevos = 0;    // of those sent, the ones created in the shop
     int cambiados = 0; // values written because the shop held another one or none
     QStringList avisos;  // what the user should know although the send went on
+    int recortados = 0;  // values the shop's server cut or changed to store them (see avisos)
     Fin fin = Fin::SinBaseDeDatos;
     bool completo() const { return fin == Fin::Completo; }
 };
