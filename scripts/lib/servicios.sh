@@ -5,10 +5,31 @@ moravi_puerto_libre() {
     /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1]); s.close()'
 }
 
-# Starts MariaDB; exports MORAVI_TEST_DB_HOST/PORT/USER/PASS (a user with every right).
+# A throwaway certificate authority and a server certificate for 127.0.0.1 signed by it, plus a
+# second, unrelated authority that must not be trusted for that server. Writes into folder $1:
+# ca.pem, servidor.pem, servidor.key, ca-ajena.pem.
+moravi_certificados() {
+    local d=$1
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -keyout "$d/ca.key" -out "$d/ca.pem" \
+        -subj "/CN=Moravi CA de prueba" >/dev/null 2>&1 || return 1
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -keyout "$d/ca-ajena.key" -out "$d/ca-ajena.pem" \
+        -subj "/CN=Moravi CA ajena" >/dev/null 2>&1 || return 1
+    openssl req -newkey rsa:2048 -nodes -keyout "$d/servidor.key" -out "$d/servidor.csr" \
+        -subj "/CN=127.0.0.1" >/dev/null 2>&1 || return 1
+    printf 'subjectAltName=IP:127.0.0.1,DNS:localhost\nbasicConstraints=CA:FALSE\n' >"$d/ext.cnf"
+    openssl x509 -req -in "$d/servidor.csr" -CA "$d/ca.pem" -CAkey "$d/ca.key" -CAcreateserial -days 2 \
+        -extfile "$d/ext.cnf" -out "$d/servidor.pem" >/dev/null 2>&1 || return 1
+    chmod 644 "$d/servidor.key"  # mariadbd may run as another user than the one who made it
+}
+
+# Starts MariaDB with TLS offered (not required); exports MORAVI_TEST_DB_HOST/PORT/USER/PASS (a
+# user with every right), MORAVI_TEST_CA (the authority that signed the server's certificate)
+# and MORAVI_TEST_CA_AJENA (one that did not).
 moravi_iniciar_mariadb() {
     MORAVI_DB_DIR=$(mktemp -d /tmp/moravi-db.XXXXXX)
     local puerto u=()
+    mkdir "$MORAVI_DB_DIR/tls"
+    moravi_certificados "$MORAVI_DB_DIR/tls" || { echo "openssl no pudo crear los certificados de prueba"; return 1; }
     puerto=$(moravi_puerto_libre)
     [ "$(id -u)" = 0 ] && u=(--user=root)
     mariadb-install-db --no-defaults "${u[@]}" --datadir="$MORAVI_DB_DIR/data" \
@@ -18,6 +39,8 @@ moravi_iniciar_mariadb() {
         --port="$puerto" --socket="$MORAVI_DB_DIR/s.sock" --pid-file="$MORAVI_DB_DIR/d.pid" \
         --log-error="$MORAVI_DB_DIR/err.log" --skip-name-resolve --skip-log-bin \
         --innodb-buffer-pool-size=64M --character-set-server=utf8mb4 --max-connections=500 \
+        --ssl-ca="$MORAVI_DB_DIR/tls/ca.pem" --ssl-cert="$MORAVI_DB_DIR/tls/servidor.pem" \
+        --ssl-key="$MORAVI_DB_DIR/tls/servidor.key" \
         </dev/null >/dev/null 2>&1 &
     MORAVI_DB_PID=$!
     local i
@@ -32,6 +55,7 @@ moravi_iniciar_mariadb() {
     export MORAVI_TEST_DB_HOST=127.0.0.1 MORAVI_TEST_DB_PORT=$puerto
     export MORAVI_TEST_DB_USER=moravi MORAVI_TEST_DB_PASS=clave-de-prueba
     export MORAVI_TEST_DB_SOCKET="$MORAVI_DB_DIR/s.sock"
+    export MORAVI_TEST_CA="$MORAVI_DB_DIR/tls/ca.pem" MORAVI_TEST_CA_AJENA="$MORAVI_DB_DIR/tls/ca-ajena.pem"
 }
 
 # Starts the FTP server; exports MORAVI_TEST_FTP_PORT/ROOT/USER/PASS.
