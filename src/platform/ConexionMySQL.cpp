@@ -261,6 +261,16 @@ bool ConexionMySQL::TomaCandado(const QString& nombre, int segundos) {
     return !t.filas.empty() && !t.filas.front().isEmpty() && t.filas.front().front().toLongLong() == 1;
 }
 
+int ConexionMySQL::InactividadDelCandado(const QString& nombre) {
+    // The process list shows a user's own sessions, so another send under the same shop user is seen.
+    const TablaLeida t = Consulta(QStringLiteral("SELECT COMMAND, TIME FROM information_schema.PROCESSLIST "
+                                                 "WHERE ID = IS_USED_LOCK('") +
+                                  Escapa(nombre.left(64)) + QStringLiteral("')"));
+    if (t.filas.empty() || t.filas.front().size() < 2) return -1;
+    const QList<QVariant>& fila = t.filas.front();
+    return fila[0].toString() == QLatin1String("Sleep") ? fila[1].toInt() : 0;
+}
+
 unsigned long ConexionMySQL::idSesion() const { return mysql_thread_id(abierta()); }
 
 std::intptr_t ConexionMySQL::socketDeRed() const { return static_cast<std::intptr_t>(mysql_get_socket(abierta())); }

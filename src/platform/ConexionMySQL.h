@@ -69,6 +69,7 @@ public:
     void CommitTrans() override;
     void RollbackTrans() override;
     bool TomaCandado(const QString& nombre, int segundos) override;
+    int InactividadDelCandado(const QString& nombre) override;
 
     TablaLeida Consulta(const QString& sql);
     const AjustesConexion& ajustes() const { return ajustes_; }

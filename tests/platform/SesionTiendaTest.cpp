@@ -65,11 +65,14 @@ TEST(SesionTienda, AQuietSessionLetsGoOfTheSendLockAndItsRows) {
 
     ConexionMySQL otra(ajustesPrueba(base.nombre()));
     EXPECT_FALSE(otra.TomaCandado(candado, 0));  // held while the first session lives
+    EXPECT_GE(otra.InactividadDelCandado(candado), 0) << "its holder is seen";
+    EXPECT_EQ(otra.InactividadDelCandado(candado + u"-otro"_s), -1) << "a lock nobody holds";
     // Waits up to 20 s for the lock; the quiet session is ended after 2 s.
     EXPECT_TRUE(otra.TomaCandado(candado, 20));
     otra.Execute(u"UPDATE t SET v = 2 WHERE id = 1"_s);  // the row lock went with it
     EXPECT_EQ(valor(otra, u"SELECT v FROM t WHERE id = 1"_s), u"2"_s);
     EXPECT_FALSE(muda.Viva());
+    EXPECT_EQ(otra.InactividadDelCandado(candado), 0) << "held now by the session that asks, which is running";
 }
 
 TEST(SesionTienda, EncryptionChoicesAndCertificateChecks) {
