@@ -1,4 +1,5 @@
 #pragma once
+#include "config/ClavesConfiguracion.h"
 #include "sync/VentanaEnvio.h"
 
 #include <QList>
@@ -36,7 +37,7 @@ public:
 
 private:
     QTextStream& salida_;
-    std::array<QString, 19> datos_;
+    std::array<QString, Claves::kCajas> datos_;
     QList<QPair<QString, bool>> lineas_;
     QString boton_ = QStringLiteral("Enviar ahora");
     QString label3_;

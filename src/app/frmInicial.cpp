@@ -9,6 +9,7 @@
 #include "config/Configuracion.h"
 #include "config/GuardarConfiguracion.h"
 #include "config/Lineas.h"
+#include "config/ValidaAjuste.h"
 #include "ftp/clsFTP.h"
 #include "servicelib/Compartidos.h"
 #include "servicelib/CrearObjeto.h"
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDateTime>
 #include <QFrame>
 #include <QGridLayout>
@@ -37,6 +39,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -51,6 +54,20 @@ const char* const kEncabezados[6] = {"", "Campo de Sartenal", "Equivalente en we
 
 // The boxes that show users and passwords, masked unless "Ver encriptados" is ticked.
 const int kCajasOcultas[4] = {3, 5, 14, 15};
+
+// An encryption choice and its CA file box, which only the verified choice uses.
+QComboBox* nuevoCifrado(const QString& nombre, QLineEdit*& certificado, const QString& nombreCertificado) {
+    auto* c = new QComboBox;
+    c->setObjectName(nombre);
+    c->addItems({QStringLiteral("0 - Sin cifrado"), QStringLiteral("1 - Cifrada si el servidor lo ofrece"),
+                 QStringLiteral("2 - Cifrada, con el certificado del servidor verificado")});
+    certificado = new QLineEdit;
+    certificado->setObjectName(nombreCertificado);
+    certificado->setPlaceholderText(QStringLiteral("Vacío: las autoridades del sistema"));
+    certificado->setEnabled(false);
+    QObject::connect(c, &QComboBox::currentIndexChanged, certificado, [certificado](int i) { certificado->setEnabled(i == 2); });
+    return c;
+}
 
 QString mascaraDe(int caja) {
     switch (caja) {
@@ -214,6 +231,11 @@ void frmInicial::construyeConfiguracion(QWidget* pagina) {
     g->addWidget(txtDato[3], r, 1);
     g->addWidget(etiqueta("Contraseña:"), r, 2);
     g->addWidget(txtDato[5], r++, 3);
+    cmbCifradoWeb = nuevoCifrado(QStringLiteral("cmbCifradoWeb"), txtCertificadoCAWeb, QStringLiteral("txtCertificadoCAWeb"));
+    g->addWidget(etiqueta("Cifrado de la conexión:"), r, 0);
+    g->addWidget(cmbCifradoWeb, r++, 1, 1, 3);
+    g->addWidget(etiqueta("Certificado CA:"), r, 0);
+    g->addWidget(txtCertificadoCAWeb, r++, 1, 1, 3);
     g->addWidget(etiqueta("Definir líneas de productos a actualizar (si no desea pasar TODAS):"), r++, 0, 1, 4);
     lstLineas = new QListWidget;
     lstLineas->setObjectName(QStringLiteral("lstLineas"));
@@ -245,6 +267,11 @@ void frmInicial::construyeConfiguracion(QWidget* pagina) {
     g->addWidget(txtDato[14], r, 1);
     g->addWidget(etiqueta("Contraseña:"), r, 2);
     g->addWidget(txtDato[15], r++, 3);
+    cmbCifradoFTP = nuevoCifrado(QStringLiteral("cmbCifradoFTP"), txtCertificadoCAFTP, QStringLiteral("txtCertificadoCAFTP"));
+    g->addWidget(etiqueta("Cifrado del FTP:"), r, 0);
+    g->addWidget(cmbCifradoFTP, r++, 1, 1, 3);
+    g->addWidget(etiqueta("Certificado CA del FTP:"), r, 0);
+    g->addWidget(txtCertificadoCAFTP, r++, 1, 1, 3);
     g->setRowStretch(r, 1);
 
     auto* botones = new QVBoxLayout;
@@ -264,9 +291,11 @@ void frmInicial::construyeConfiguracion(QWidget* pagina) {
     fila->addLayout(botones);
 
     // The Tab key walks the panel in this order; the check box and the two list buttons come last.
-    QWidget* orden[] = {txtDato[0], txtDato[1], txtDato[4], txtDato[2], txtDato[7], txtDato[3], txtDato[5],
-                        lstLineas, txtDato[18], txtDato[12], txtDato[13], txtDato[14], txtDato[15],
-                        chkVerPass, cmdTodas, cmdNoTodas};
+    QWidget* orden[] = {txtDato[0],  txtDato[1],    txtDato[4],          txtDato[2],  txtDato[7],
+                        txtDato[3],  txtDato[5],    cmbCifradoWeb,       txtCertificadoCAWeb,
+                        lstLineas,   txtDato[18],   txtDato[12],         txtDato[13], txtDato[14],
+                        txtDato[15], cmbCifradoFTP, txtCertificadoCAFTP, chkVerPass,  cmdTodas,
+                        cmdNoTodas};
     for (size_t i = 1; i < std::size(orden); ++i) setTabOrder(orden[i - 1], orden[i]);
 
     connect(chkVerPass, &QCheckBox::clicked, this, &frmInicial::chkVerPass_Click);
@@ -579,6 +608,14 @@ void frmInicial::cmdGrabar_Click() {
         txtDato[1]->setFocus();
         return;
     }
+    // A CA file that is not there would only fail at the next send: say so now, save nothing.
+    for (QLineEdit* caja : {txtCertificadoCAWeb, txtCertificadoCAFTP})
+        if (const auto problema = ValidaAjuste::problemaCertificado(caja->text())) {
+            Dialogos::MsgBox(*problema + QStringLiteral(". No se grabó nada."), Dialogos::Exclamation,
+                             QStringLiteral("Datos incorrectos"));
+            caja->setFocus();
+            return;
+        }
     GuardarConfiguracion(*this, filasReja());
     cmdCancelar_Click();
     clsProcedimenti proc(*this);
@@ -597,13 +634,16 @@ void frmInicial::cmdProbar_Click() {
     prueba->cPuerto = puerto >= 0 && puerto <= 65535 ? static_cast<std::uint16_t>(puerto) : 0;
     prueba->cUsuario = txtDato[3]->text();
     prueba->cPassword = txtDato[5]->text();
+    prueba->cCifrado = cmbCifradoWeb->currentIndex();
+    prueba->cCertificadoCA = txtCertificadoCAWeb->text().trimmed();
     ConexionPtr cn;
     if (prueba->AbrirBdD(cn, prueba->cMiBase))
         Dialogos::MsgBox(QStringLiteral("Conexión correcta a la base de datos"), Dialogos::Information,
                          QStringLiteral("Datos correctos"));
-    else
-        Dialogos::MsgBox(QStringLiteral("No se estableció conexión a la base de datos"), Dialogos::Critical,
-                         QStringLiteral("Datos incorrectos"));
+    else  // the reason on a line of its own: a wrong password and a certificate that fails need different fixes
+        Dialogos::MsgBox(QStringLiteral("No se estableció conexión a la base de datos") +
+                             (prueba->cUltimoError.isEmpty() ? QString() : QStringLiteral("\n\n") + prueba->cUltimoError),
+                         Dialogos::Critical, QStringLiteral("Datos incorrectos"));
     prueba->CierraBdD(cn);
 }
 
@@ -704,8 +744,24 @@ bool frmInicial::eventFilter(QObject* objeto, QEvent* e) {
 
 // ---------------------------------------------------------------- the window's side of the send and settings
 
-QString frmInicial::dato(int indice) const { return txtDato.at(static_cast<size_t>(indice))->text(); }
-void frmInicial::setDato(int indice, const QString& texto) { txtDato.at(static_cast<size_t>(indice))->setText(texto); }
+QString frmInicial::dato(int indice) const {
+    switch (indice) {
+    case Claves::kCajaCifradoWeb: return QString::number(cmbCifradoWeb->currentIndex());
+    case Claves::kCajaCertificadoCAWeb: return txtCertificadoCAWeb->text();
+    case Claves::kCajaCifradoFTP: return QString::number(cmbCifradoFTP->currentIndex());
+    case Claves::kCajaCertificadoCAFTP: return txtCertificadoCAFTP->text();
+    default: return txtDato.at(static_cast<size_t>(indice))->text();
+    }
+}
+void frmInicial::setDato(int indice, const QString& texto) {
+    switch (indice) {
+    case Claves::kCajaCifradoWeb: cmbCifradoWeb->setCurrentIndex(std::clamp(texto.toInt(), 0, 2)); break;
+    case Claves::kCajaCertificadoCAWeb: txtCertificadoCAWeb->setText(texto); break;
+    case Claves::kCajaCifradoFTP: cmbCifradoFTP->setCurrentIndex(std::clamp(texto.toInt(), 0, 2)); break;
+    case Claves::kCajaCertificadoCAFTP: txtCertificadoCAFTP->setText(texto); break;
+    default: txtDato.at(static_cast<size_t>(indice))->setText(texto);
+    }
+}
 void frmInicial::setTemporizador(bool activo) {
     if (activo && !enviando_) Timer1->start();
     else if (!activo) Timer1->stop();

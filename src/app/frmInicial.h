@@ -8,6 +8,7 @@
 #include <memory>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -65,6 +66,12 @@ public:
     QPushButton* cmdCancelar = nullptr;
     QPushButton* cmdGrabar = nullptr;
     QPushButton* cmdProbar = nullptr;
+    // Encryption of the shop's connection and of the FTP session, and their CA files
+    // (settings "boxes" 19 to 22 after txtDato's 0 to 18).
+    QComboBox* cmbCifradoWeb = nullptr;
+    QLineEdit* txtCertificadoCAWeb = nullptr;
+    QComboBox* cmbCifradoFTP = nullptr;
+    QLineEdit* txtCertificadoCAFTP = nullptr;
     QTableWidget* mhgReja = nullptr;
 
     // Handlers and routines.

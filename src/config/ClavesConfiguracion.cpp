@@ -11,6 +11,10 @@ const QString kIntervalo = QStringLiteral("Intervalo en minutos para enviar exis
 const QString kPuerto = QStringLiteral("Puerto");
 const QString kNumeroPrecio = QStringLiteral("Número de precio a actualizar");
 const QString kPrefijo = QStringLiteral("Prefijo para el campo en tabla de imagen");
+const QString kCifradoWeb = QStringLiteral("Cifrado de la conexión WEB");
+const QString kCertificadoCAWeb = QStringLiteral("Certificado CA de la conexión WEB");
+const QString kCifradoFTP = QStringLiteral("Cifrado del FTP");
+const QString kCertificadoCAFTP = QStringLiteral("Certificado CA del FTP");
 
 const std::vector<Clave>& deEnvio() {
     static const std::vector<Clave> lista = {
@@ -32,6 +36,10 @@ const std::vector<Clave>& deEnvio() {
         {QStringLiteral("Campo en tabla externa para imagen"), QStringLiteral("Campo externa imagen"), true, 16, Tipo::Texto},
         {kPrefijo, QStringLiteral("Prefijo campo imagen"), true, 17, Tipo::Texto},
         {kNumeroPrecio, QStringLiteral("1"), false, 18, Tipo::NumeroPrecio},
+        {kCifradoWeb, QStringLiteral("1"), false, kCajaCifradoWeb, Tipo::Cifrado},
+        {kCertificadoCAWeb, QString(), false, kCajaCertificadoCAWeb, Tipo::CertificadoCA},
+        {kCifradoFTP, QStringLiteral("0"), false, kCajaCifradoFTP, Tipo::Cifrado},
+        {kCertificadoCAFTP, QString(), false, kCajaCertificadoCAFTP, Tipo::CertificadoCA},
     };
     return lista;
 }

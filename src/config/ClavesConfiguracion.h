@@ -7,13 +7,14 @@
 // order in which a first start adds them to the file).
 namespace Claves {
 
-enum class Tipo { Texto, Entero16, Puerto, NumeroPrecio };
+// Cifrado: 0, 1 or 2 (see the keys below). CertificadoCA: a file path, empty or an existing file.
+enum class Tipo { Texto, Entero16, Puerto, NumeroPrecio, Cifrado, CertificadoCA };
 
 struct Clave {
     QString nombre;      // key, exactly as stored
     QString defecto;     // clear default
     bool encriptada;     // stored scrambled
-    int caja;            // index of the settings box that shows it (-1: none)
+    int caja;            // index of the settings box that shows it (-1: none; see kCaja* below)
     Tipo tipo;
 };
 
@@ -27,7 +28,23 @@ extern const QString kPuerto;
 extern const QString kNumeroPrecio;
 extern const QString kPrefijo;
 
-// The eighteen send settings, in reading order.
+// How the shop's database connection and the FTP session are encrypted: "0" not at all, "1"
+// TLS when the server offers it (its certificate not checked), "2" TLS required with the
+// server's certificate verified against the CA file of the companion key (the system's
+// authorities when that is empty). A file without them gets "1" for the shop, "0" for FTP.
+extern const QString kCifradoWeb;           // "Cifrado de la conexión WEB"
+extern const QString kCertificadoCAWeb;     // "Certificado CA de la conexión WEB"
+extern const QString kCifradoFTP;           // "Cifrado del FTP"
+extern const QString kCertificadoCAFTP;     // "Certificado CA del FTP"
+
+// The controls of the configuration screen for those keys, numbered after the text boxes 0 to 18.
+constexpr int kCajaCifradoWeb = 19;
+constexpr int kCajaCertificadoCAWeb = 20;
+constexpr int kCajaCifradoFTP = 21;
+constexpr int kCajaCertificadoCAFTP = 22;
+constexpr int kCajas = 23;
+
+// The send settings, in reading order (the eighteen first ones, then the encryption keys).
 const std::vector<Clave>& deEnvio();
 // Every key of the section (the two start-up keys first); nullptr when unknown.
 const Clave* busca(const QString& nombre);

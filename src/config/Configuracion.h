@@ -22,6 +22,12 @@ struct Configuracion {
     QString LlaveTablaImagen;
     QString CampoTablaImagen;
     QString PrefijoImagen;
+    // Encryption of the shop's connection and of the FTP session (0, 1 or 2, see
+    // ClavesConfiguracion.h) and the CA file each is verified against in mode 2.
+    int CifradoWeb = 1;
+    QString CertificadoCAWeb;
+    int CifradoFTP = 0;
+    QString CertificadoCAFTP;
     std::int16_t LineasMarcadas = 0;
     QString CarpetaImagenes;  // the point-of-sale image folder, ending in a separator
 };

@@ -39,6 +39,10 @@ void GuardarConfiguracion(const VistaConfiguracion& vista, const QList<QStringLi
     mezclada("Prefijo para el campo en tabla de imagen", 17);
     mezclada("Campo en productos para talla o color", 8);
     clara(Claves::kNumeroPrecio, vista.dato(18));
+    clara(Claves::kCifradoWeb, vista.dato(Claves::kCajaCifradoWeb));
+    clara(Claves::kCertificadoCAWeb, vista.dato(Claves::kCajaCertificadoCAWeb).trimmed());
+    clara(Claves::kCifradoFTP, vista.dato(Claves::kCajaCifradoFTP));
+    clara(Claves::kCertificadoCAFTP, vista.dato(Claves::kCajaCertificadoCAFTP).trimmed());
 
     const QString campos = QStringLiteral("Campos");
     for (const QStringList& fila : filasReja) {

@@ -30,7 +30,7 @@ QString leeClave(const Claves::Clave& c) {
         return c.nombre == Claves::kPrefijo ? claro.trimmed() : claro;
     }
     const QString texto = LeeIniConDefecto(Claves::kSeccion, c.nombre, c.defecto, *G().libTORVA, ini);
-    if (c.tipo == Claves::Tipo::Texto) return texto;
+    if (c.tipo == Claves::Tipo::Texto || c.tipo == Claves::Tipo::CertificadoCA) return texto;
     const QString corregido = ValidaAjuste::corrigeNumero(c, texto);
     if (corregido != texto) G().libTORVA->EscribeIni(Claves::kSeccion, c.nombre, corregido, ini);
     return corregido;
@@ -61,6 +61,10 @@ void LeerConfiguracion(VistaConfiguracion& vista) {
     cfg.CampoTablaImagen = v("Campo en tabla externa para imagen");
     cfg.PrefijoImagen = v("Prefijo para el campo en tabla de imagen");
     cfg.NumeroPrecio = static_cast<std::uint8_t>(G().libTORVA->ksVal(v("Número de precio a actualizar")));
+    cfg.CifradoWeb = leido[Claves::kCifradoWeb].toInt();
+    cfg.CertificadoCAWeb = leido[Claves::kCertificadoCAWeb];
+    cfg.CifradoFTP = leido[Claves::kCifradoFTP].toInt();
+    cfg.CertificadoCAFTP = leido[Claves::kCertificadoCAFTP];
 
     vista.setDato(4, cfg.DireccionIPWeb);
     vista.setDato(2, cfg.BaseWeb);
@@ -79,6 +83,10 @@ void LeerConfiguracion(VistaConfiguracion& vista) {
     vista.setDato(16, cfg.CampoTablaImagen);
     vista.setDato(17, cfg.PrefijoImagen);
     vista.setDato(18, QString::number(cfg.NumeroPrecio));
+    vista.setDato(Claves::kCajaCifradoWeb, QString::number(cfg.CifradoWeb));
+    vista.setDato(Claves::kCajaCertificadoCAWeb, cfg.CertificadoCAWeb);
+    vista.setDato(Claves::kCajaCifradoFTP, QString::number(cfg.CifradoFTP));
+    vista.setDato(Claves::kCajaCertificadoCAFTP, cfg.CertificadoCAFTP);
 
     vista.setImagenesVisible(false);
     vista.setTemporizador(cfg.IntervaloMinutos >= 1);

@@ -2,6 +2,8 @@
 
 #include "servicelib/Compartidos.h"
 
+#include <QFileInfo>
+
 namespace ValidaAjuste {
 namespace {
 std::optional<long> entero(const QString& texto) {
@@ -27,10 +29,25 @@ QString corrigeNumero(const Claves::Clave& clave, const QString& texto) {
         const bool numero = !t.isEmpty() && (t[0].isDigit() || t[0] == QLatin1Char('+'));
         return numero && v >= 0 && v < 256 ? texto : QStringLiteral("1");
     }
+    case Claves::Tipo::Cifrado: {
+        const QString t = texto.trimmed();
+        return t == QLatin1String("0") || t == QLatin1String("1") || t == QLatin1String("2") ? t : clave.defecto;
+    }
     case Claves::Tipo::Texto:
+    case Claves::Tipo::CertificadoCA:
         break;
     }
     return texto;
+}
+
+std::optional<QString> problemaCertificado(const QString& ruta) {
+    const QString r = ruta.trimmed();
+    if (r.isEmpty()) return std::nullopt;
+    const QFileInfo f(r);
+    if (!f.exists()) return QStringLiteral("No se encontró el archivo del certificado CA \"%1\"").arg(r);
+    if (!f.isFile() || !f.isReadable())
+        return QStringLiteral("El certificado CA \"%1\" no es un archivo que se pueda leer").arg(r);
+    return std::nullopt;
 }
 
 std::optional<QString> validaEntrada(const Claves::Clave& clave, const QString& texto, QString& motivo) {
@@ -48,6 +65,19 @@ std::optional<QString> validaEntrada(const Claves::Clave& clave, const QString& 
         if (v && *v >= 0 && *v <= 5) return QString::number(*v);
         motivo = QStringLiteral("debe ser un número de 0 a 5");
         return std::nullopt;
+    case Claves::Tipo::Cifrado:
+        if (v && *v >= 0 && *v <= 2) return QString::number(*v);
+        motivo = QStringLiteral("debe ser 0 (sin cifrado), 1 (cifrado si el servidor lo ofrece) o 2 (cifrado "
+                                "verificado con el certificado CA)");
+        return std::nullopt;
+    case Claves::Tipo::CertificadoCA:
+        // Stored as a full path: the program may run from another folder than this command.
+        if (texto.trimmed().isEmpty()) return QString();
+        if (const auto problema = problemaCertificado(texto)) {
+            motivo = QStringLiteral("(") + *problema + QStringLiteral(")");
+            return std::nullopt;
+        }
+        return QFileInfo(texto.trimmed()).absoluteFilePath();
     case Claves::Tipo::Texto:
         break;
     }

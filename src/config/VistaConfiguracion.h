@@ -7,7 +7,7 @@ class VistaConfiguracion {
 public:
     virtual ~VistaConfiguracion() = default;
 
-    // The settings boxes txtDato(0..18).
+    // The settings boxes txtDato(0..18), then the encryption controls (Claves::kCaja*, 19..22).
     virtual QString dato(int indice) const = 0;
     virtual void setDato(int indice, const QString& texto) = 0;
 

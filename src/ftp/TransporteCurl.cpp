@@ -204,6 +204,19 @@ void TransporteCurl::preparaPeticion(const QByteArray& url) {
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, kSegundosSinDatos);
     if (!pasivo_) curl_easy_setopt(c, CURLOPT_FTPPORT, "-");  // active: the server connects back to us
+    if (cifrado_ == 1) {
+        curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_TRY));
+        curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 0L);
+        curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 0L);
+    } else if (cifrado_ == 2) {
+        curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+        if (!certificadoCA_.isEmpty()) curl_easy_setopt(c, CURLOPT_CAINFO, certificadoCA_.constData());
+    }
+}
+
+void TransporteCurl::cifrado(int modo, const QByteArray& ca) {
+    cifrado_ = modo == 0 || modo == 2 ? modo : 1;
+    certificadoCA_ = ca;
 }
 
 int TransporteCurl::realiza() {

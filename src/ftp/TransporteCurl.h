@@ -57,6 +57,11 @@ public:
     bool abrir();
     // Logs in on a new control connection, so that a wrong password fails here and not later.
     ResultadoCurl conectar(const QString& servidor, const QString& usuario, const QString& clave, bool pasivo);
+    // Explicit TLS ("ftpes", AUTH TLS on the usual port) for the requests from the next conectar
+    // on: 0 none; 1 when the server offers it, its certificate not checked; 2 required for the
+    // login and every transfer, the certificate verified against the CA file `ca` (the system's
+    // authorities when empty) and its name against the server's.
+    void cifrado(int modo, const QByteArray& ca);
     // Sends QUIT and forgets the server; later requests fail until the next conectar. Called
     // during a transfer, it stops the transfer and waits for cierraSiPendiente.
     void cerrar();
@@ -93,6 +98,8 @@ private:
     QByteArray usuario_;
     QByteArray clave_;
     bool pasivo_ = true;
+    int cifrado_ = 0;
+    QByteArray certificadoCA_;
     bool ocupado_ = false;
     bool cierrePendiente_ = false;
     char errores_[256] = {};

@@ -83,6 +83,7 @@ bool clsFTP::OpenConnection(const QString& sServer, const QString& sUser, const 
     // There is no dial-up step and no agent name: the system's network is used as it is, and FTP
     // sends no agent. Proxy settings come from the environment (ftp_proxy), as libcurl reads them.
     if (!transporte_.abrir()) registra(QStringLiteral("InternetOpen"), TransporteCurl::resultado(CodigoCurl::FalloInicio));
+    transporte_.cifrado(cifrado_, QFile::encodeName(certificadoCA_.trimmed()));
     const ResultadoCurl r = transporte_.conectar(sServer, sUser, sPassWord, pasivo_);
     if (!r.ok()) {
         registra(QStringLiteral("InternetConnect"), r);
@@ -384,6 +385,11 @@ void clsFTP::SetTransferBinary() { ascii_ = false; }
 void clsFTP::SetModeActive() { pasivo_ = false; }
 
 void clsFTP::SetModePassive() { pasivo_ = true; }
+
+void clsFTP::SetCifrado(int iModo, const QString& sCertificadoCA) {
+    cifrado_ = iModo;
+    certificadoCA_ = sCertificadoCA;
+}
 
 bool clsFTP::blSigue() const { return continuar_; }
 

@@ -61,6 +61,10 @@ public:
     void SetModeActive();
     // Takes effect at the next OpenConnection, as does SetModeActive.
     void SetModePassive();
+    // Explicit TLS ("ftpes"), from the next OpenConnection on: 0 none (the default); 1 when the
+    // server offers it, its certificate not checked; 2 required, the server's certificate
+    // verified against the CA file `sCertificadoCA` (the system's authorities when empty).
+    void SetCifrado(int iModo, const QString& sCertificadoCA = QString());
 
     // The continue flag: while False, a chunked upload sends no further chunk.
     bool blSigue() const;
@@ -85,6 +89,8 @@ private:
     bool continuar_ = true;
     bool ascii_ = true;     // ASCII transfers until SetTransferBinary
     bool pasivo_ = false;   // active mode until SetModePassive
+    int cifrado_ = 0;
+    QString certificadoCA_;
     QString ultimoError_;
     std::shared_ptr<cDirList> lista_;
     QString carpeta_ = QStringLiteral("/");

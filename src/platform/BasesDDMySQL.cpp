@@ -22,13 +22,16 @@ QString tablaDe(const QString& fuente) {
 }
 
 bool BasesDDMySQL::AbrirBdD(ConexionPtr& cn, const QString& base) {
-    const AjustesConexion ajustes{cRuta, cPuerto, cUsuario, cPassword, base};
+    const Cifrado cifrado = cCifrado == 0 ? Cifrado::Ninguno : cCifrado == 2 ? Cifrado::Verificado : Cifrado::SiSeOfrece;
+    const AjustesConexion ajustes{cRuta, cPuerto, cUsuario, cPassword, base, cifrado, cCertificadoCA};
+    cUltimoError.clear();
     if (auto actual = std::dynamic_pointer_cast<ConexionMySQL>(cn); actual && actual->ajustes() == ajustes && actual->Viva())
         return true;
     try {
         cn = std::make_shared<ConexionMySQL>(ajustes);
         return true;
-    } catch (const ErrorServicio&) {
+    } catch (const ErrorServicio& e) {
+        cUltimoError = e.descripcion();
         cn.reset();
         return false;
     }

@@ -2,8 +2,19 @@
 
 #include "servicelib/ErrorServicio.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <mutex>
 #include <mysql.h>
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
 
 namespace {
 
@@ -18,6 +29,32 @@ const char kModoSesion[] =
 // Seconds; long enough for a slow shop server, short enough that a vanished one ends the run.
 const unsigned kEsperaConexion = 15;
 const unsigned kEsperaLectura = 120;
+
+// Seconds a statement waits for a row another session holds before it fails, instead of
+// the server's 50: a send that collides with the shop's own edits ends its product early.
+const unsigned kEsperaFila = 25;
+
+// TCP keepalive: first probe after 60 s of silence, then every 10 s, 6 unanswered probes and
+// the path counts as dead (about two minutes), whatever the system's two-hour default.
+const int kKeepaliveInactivo = 60;
+const int kKeepaliveIntervalo = 10;
+const int kKeepaliveSondeos = 6;
+
+// Run by the server as the session starts, in the same round trip as the login.
+QByteArray ordenInicial(unsigned esperaInactiva) {
+    return QByteArray(kModoSesion) + ", SESSION wait_timeout = " + QByteArray::number(esperaInactiva) +
+           ", SESSION innodb_lock_wait_timeout = " + QByteArray::number(kEsperaFila);
+}
+
+void ponKeepalive(my_socket s) {
+    const int si = 1;
+    setsockopt(s, SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char*>(&si), sizeof si);
+#if defined(TCP_KEEPIDLE) && defined(TCP_KEEPINTVL) && defined(TCP_KEEPCNT)
+    setsockopt(s, IPPROTO_TCP, TCP_KEEPIDLE, reinterpret_cast<const char*>(&kKeepaliveInactivo), sizeof(int));
+    setsockopt(s, IPPROTO_TCP, TCP_KEEPINTVL, reinterpret_cast<const char*>(&kKeepaliveIntervalo), sizeof(int));
+    setsockopt(s, IPPROTO_TCP, TCP_KEEPCNT, reinterpret_cast<const char*>(&kKeepaliveSondeos), sizeof(int));
+#endif
+}
 
 void iniciaBiblioteca() {
     static std::once_flag hecho;
@@ -77,7 +114,9 @@ ConexionMySQL::ConexionMySQL(const AjustesConexion& ajustes) : ajustes_(ajustes)
     mysql_optionsv(m, MYSQL_OPT_CONNECT_TIMEOUT, &kEsperaConexion);
     mysql_optionsv(m, MYSQL_OPT_READ_TIMEOUT, &kEsperaLectura);
     mysql_optionsv(m, MYSQL_OPT_WRITE_TIMEOUT, &kEsperaLectura);
-    mysql_optionsv(m, MYSQL_INIT_COMMAND, kModoSesion);
+    const QByteArray inicial = ordenInicial(ajustes.esperaInactiva);
+    mysql_optionsv(m, MYSQL_INIT_COMMAND, inicial.constData());
+    preparaCifrado();
 
     const QByteArray servidor = ajustes.servidor.trimmed().toUtf8();
     const QByteArray usuario = ajustes.usuario.toUtf8();
@@ -87,6 +126,23 @@ ConexionMySQL::ConexionMySQL(const AjustesConexion& ajustes) : ajustes_(ajustes)
                             clave.constData(), base.isEmpty() ? nullptr : base.constData(), ajustes.puerto,
                             nullptr, 0))
         lanza();
+    ponKeepalive(mysql_get_socket(m));
+}
+
+void ConexionMySQL::preparaCifrado() {
+    MYSQL* m = mysql_.get();
+    // Said explicitly either way: a newer client library would otherwise pick its own default.
+    const my_bool cifra = ajustes_.cifrado != Cifrado::Ninguno;
+    const my_bool verifica = ajustes_.cifrado == Cifrado::Verificado;
+    mysql_optionsv(m, MYSQL_OPT_SSL_ENFORCE, &cifra);
+    mysql_optionsv(m, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &verifica);
+    if (!verifica || ajustes_.certificadoCA.trimmed().isEmpty()) return;
+    const QString ruta = ajustes_.certificadoCA.trimmed();
+    if (!QFileInfo(ruta).isFile())
+        throw ErrorServicio(2026, QStringLiteral("No se encontró el archivo del certificado CA \"%1\"; la conexión "
+                                                 "cifrada con el servidor no se puede verificar")
+                                      .arg(ruta));
+    mysql_optionsv(m, MYSQL_OPT_SSL_CA, QFile::encodeName(ruta).constData());
 }
 
 ConexionMySQL::~ConexionMySQL() = default;
@@ -99,7 +155,21 @@ st_mysql* ConexionMySQL::abierta() const {
 void ConexionMySQL::lanza() const {
     MYSQL* m = mysql_.get();
     const int numero = static_cast<int>(mysql_errno(m));
-    throw ErrorServicio(numero, QStringLiteral("[MySQL %1] %2").arg(numero).arg(QString::fromUtf8(mysql_error(m))));
+    const QString detalle = QStringLiteral("[MySQL %1] %2").arg(numero).arg(QString::fromUtf8(mysql_error(m)));
+    // The library's TLS errors name OpenSSL's reasons in English; say in plain words which
+    // step failed, keeping the detail for whoever has to fix the server or the file.
+    if (numero == 2026 && ajustes_.cifrado == Cifrado::Verificado)
+        throw ErrorServicio(numero, QStringLiteral("El certificado del servidor %1 no se pudo verificar con %2: la "
+                                                   "conexión cifrada no se estableció (%3)")
+                                        .arg(ajustes_.servidor.trimmed(),
+                                             ajustes_.certificadoCA.trimmed().isEmpty()
+                                                 ? QStringLiteral("las autoridades del sistema")
+                                                 : QStringLiteral("el certificado CA \"%1\"").arg(ajustes_.certificadoCA.trimmed()),
+                                             detalle));
+    if (numero == 2026)
+        throw ErrorServicio(numero, QStringLiteral("No se pudo cifrar la conexión con el servidor %1 (%2)")
+                                        .arg(ajustes_.servidor.trimmed(), detalle));
+    throw ErrorServicio(numero, detalle);
 }
 
 void ConexionMySQL::envia(const QString& sql) {
@@ -193,6 +263,18 @@ bool ConexionMySQL::TomaCandado(const QString& nombre, int segundos) {
     return !t.filas.empty() && !t.filas.front().isEmpty() && t.filas.front().front().toLongLong() == 1;
 }
 
+int ConexionMySQL::InactividadDelCandado(const QString& nombre) {
+    // The process list shows a user's own sessions, so another send under the same shop user is seen.
+    const TablaLeida t = Consulta(QStringLiteral("SELECT COMMAND, TIME FROM information_schema.PROCESSLIST "
+                                                 "WHERE ID = IS_USED_LOCK('") +
+                                  Escapa(nombre.left(64)) + QStringLiteral("')"));
+    if (t.filas.empty() || t.filas.front().size() < 2) return -1;
+    const QList<QVariant>& fila = t.filas.front();
+    return fila[0].toString() == QLatin1String("Sleep") ? fila[1].toInt() : 0;
+}
+
 unsigned long ConexionMySQL::idSesion() const { return mysql_thread_id(abierta()); }
+
+std::intptr_t ConexionMySQL::socketDeRed() const { return static_cast<std::intptr_t>(mysql_get_socket(abierta())); }
 
 void ConexionMySQL::Cierra() { mysql_.reset(); }

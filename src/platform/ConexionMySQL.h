@@ -11,6 +11,12 @@
 
 struct st_mysql;
 
+// How the connection is encrypted: not at all; TLS whenever the server offers it (its
+// certificate is not checked, so a server without TLS is still reached, in clear); or TLS
+// required with the server's certificate verified against `certificadoCA` (the system's
+// authorities when that is empty) and its name checked against the address dialled.
+enum class Cifrado { Ninguno = 0, SiSeOfrece = 1, Verificado = 2 };
+
 // What a connection is dialled with; a live connection is reused only for the same settings.
 struct AjustesConexion {
     QString servidor;
@@ -18,6 +24,12 @@ struct AjustesConexion {
     QString usuario;
     QString clave;
     QString base;
+    Cifrado cifrado = Cifrado::Ninguno;
+    QString certificadoCA;
+    // The server ends the session after this many seconds without a statement (wait_timeout).
+    // A client whose network path died never says goodbye: this is what frees its named lock
+    // and row locks. Longer than any quiet gap inside a send.
+    unsigned esperaInactiva = 300;
     bool operator==(const AjustesConexion&) const = default;
 };
 
@@ -39,6 +51,8 @@ struct TablaLeida {
 // - The session sql_mode drops the modes WordPress drops for itself (NO_ZERO_DATE,
 //   ONLY_FULL_GROUP_BY, STRICT_TRANS_TABLES, STRICT_ALL_TABLES, TRADITIONAL, ANSI).
 // - No silent reconnect: a lost connection stays lost; BasesDD::AbrirBdD pings and redials.
+// - Short server-side timeouts (AjustesConexion::esperaInactiva, and 25 s of waiting for a
+//   row lock) and TCP keepalive, so a session whose client vanished does not hold the shop.
 class ConexionMySQL : public Conexion {
 public:
     // Dials at once; throws ErrorServicio when the server cannot be reached or refuses.
@@ -56,11 +70,14 @@ public:
     void CommitTrans() override;
     void RollbackTrans() override;
     bool TomaCandado(const QString& nombre, int segundos) override;
+    int InactividadDelCandado(const QString& nombre) override;
 
     TablaLeida Consulta(const QString& sql);
     const AjustesConexion& ajustes() const { return ajustes_; }
     // The server's id of this session (CONNECTION_ID()).
     unsigned long idSesion() const;
+    // The operating system's handle of the network socket (to check its keepalive settings).
+    std::intptr_t socketDeRed() const;
     void Cierra();
 
 private:
@@ -70,6 +87,7 @@ private:
     st_mysql* abierta() const;  // throws when closed
     void lanza() const;         // throws the connection's last error
     void envia(const QString& sql);
+    void preparaCifrado();      // TLS options from ajustes_, before dialling
 
     std::unique_ptr<st_mysql, Cerrar> mysql_;
     AjustesConexion ajustes_;

@@ -19,6 +19,13 @@ public:
     QString cUsuario;
     QString cPassword;
     QString cMiBase;        // database
+    // Encryption of the connection: 0 none; 1 TLS when the server offers it, its certificate
+    // not checked; 2 TLS required, the server's certificate verified against cCertificadoCA
+    // (the system's authorities when empty). Any other number counts as 1.
+    int cCifrado = 0;
+    QString cCertificadoCA;
+    // Why the last AbrirBdD that returned false failed, in words for the user; "" after a success.
+    QString cUltimoError;
 
     // Connects to `base` with the object's settings. When `cn` already holds a live
     // connection to that database it is kept (a ping) rather than dialled again.

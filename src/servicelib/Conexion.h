@@ -37,4 +37,9 @@ public:
     // Takes the server-wide named lock `nombre` for this session, waiting at most `segundos`;
     // false when another session holds it. It is let go when the connection closes.
     virtual bool TomaCandado(const QString& nombre, int segundos) = 0;
+    // How many seconds the session holding the named lock `nombre` has sent no statement
+    // (0 while it runs one); -1 when nobody holds it or the server does not show that session.
+    // A lock whose holder stays quiet belongs to a client that went away: the server frees it
+    // once that session's inactivity limit passes.
+    virtual int InactividadDelCandado(const QString& nombre) = 0;
 };

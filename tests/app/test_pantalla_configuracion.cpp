@@ -4,6 +4,7 @@
 #include "platform/ArchivoIniTexto.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -158,10 +159,11 @@ TEST_F(Pantalla, ConfigureCancelAndTheTabsOfEachMode) {
 TEST_F(Pantalla, TabOrderOfThePanel) {
     frmInicial& v = arranca(0, true);
     v.cmdConfigurar->click();
-    const QList<QWidget*> esperado{v.txtDato[0],  v.txtDato[1],  v.txtDato[4],  v.txtDato[2], v.txtDato[7],
-                                   v.txtDato[3],  v.txtDato[5],  v.lstLineas,   v.txtDato[18], v.txtDato[12],
-                                   v.txtDato[13], v.txtDato[14], v.txtDato[15], v.chkVerPass, v.cmdTodas,
-                                   v.cmdNoTodas};
+    // The CA file boxes are passed by while their choice is not the verified one.
+    const QList<QWidget*> esperado{v.txtDato[0],  v.txtDato[1],  v.txtDato[4],     v.txtDato[2],   v.txtDato[7],
+                                   v.txtDato[3],  v.txtDato[5],  v.cmbCifradoWeb,  v.lstLineas,    v.txtDato[18],
+                                   v.txtDato[12], v.txtDato[13], v.txtDato[14],    v.txtDato[15],  v.cmbCifradoFTP,
+                                   v.chkVerPass,  v.cmdTodas,    v.cmdNoTodas};
     QList<QWidget*> visto{QApplication::focusWidget()};
     while (visto.size() < esperado.size()) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -267,9 +269,12 @@ TEST_F(Pantalla, ConnectionTestUsesTheBoxesAndChangesNothing) {
     v.txtDato[5]->setText(srv.clave + QStringLiteral("x"));
     v.cmdProbar->click();
     QStringList vistos;
-    for (const prueba::MensajeVisto& m : r.vistos) vistos << QStringLiteral("%1|%2|%3").arg(m.titulo, m.prompt).arg(m.botones);
+    for (const prueba::MensajeVisto& m : r.vistos)
+        vistos << QStringLiteral("%1|%2|%3").arg(m.titulo, m.prompt.section(u'\n', 0, 0)).arg(m.botones);
     EXPECT_EQ(vistos, (QStringList{u"Datos correctos|Conexión correcta a la base de datos|64"_qs,
                                    u"Datos incorrectos|No se estableció conexión a la base de datos|16"_qs}));
+    ASSERT_EQ(r.vistos.size(), 2);
+    EXPECT_TRUE(r.vistos[1].prompt.contains(u"\n\n[MySQL 1045]"_qs)) << "the server's reason follows";
     EXPECT_EQ(textoDe(carpeta.ini()), iniAntes) << "the test saves nothing";
     const kesa5::BasesDD& host = *G().BasesDD;
     EXPECT_EQ((QStringList{host.cMiBase, host.cUsuario, host.cPassword}), (QStringList{pos.nombre(), srv.usuario, srv.clave}));
@@ -292,6 +297,55 @@ TEST_F(Pantalla, SeeScrambledShowsTheFourBoxesAndMasksThemAgain) {
     QTest::mouseClick(v.chkVerPass, Qt::LeftButton);
     EXPECT_EQ(claras(), siempre);
     EXPECT_EQ(v.txtDato[5]->text(), QStringLiteral("secreto5")) << "the box still holds clear text";
+}
+
+// The shop's encryption on the screen: the CA box only counts for the verified choice, the
+// connection test uses the choice and the file as typed, and a CA file that is not there is
+// refused before anything is saved.
+TEST_F(Pantalla, EncryptionChoiceIsTestedCheckedAndSaved) {
+    const prueba::Certificados cert = prueba::certificados();
+    frmInicial& v = arranca();
+    EXPECT_EQ(v.cmbCifradoWeb->currentIndex(), 1) << "TLS when offered for a file without the key";
+    EXPECT_EQ(v.cmbCifradoFTP->currentIndex(), 0);
+    EXPECT_FALSE(v.txtCertificadoCAWeb->isEnabled());
+    v.cmdConfigurar->click();
+    v.txtDato[4]->setText(srv.host);
+    v.txtDato[2]->setText(web.nombre());
+    v.txtDato[7]->setText(QString::number(srv.puerto));
+    v.txtDato[3]->setText(srv.usuario);
+    v.txtDato[5]->setText(srv.clave);
+    v.cmbCifradoWeb->setCurrentIndex(2);
+    EXPECT_TRUE(v.txtCertificadoCAWeb->isEnabled());
+
+    prueba::Respuestas r;
+    v.txtCertificadoCAWeb->setText(cert.caAjena);
+    v.cmdProbar->click();
+    v.txtCertificadoCAWeb->setText(cert.ca);
+    v.cmdProbar->click();
+    ASSERT_EQ(r.vistos.size(), 2);
+    EXPECT_EQ(r.vistos[0].titulo, u"Datos incorrectos"_qs);
+    EXPECT_TRUE(r.vistos[0].prompt.contains(u"no se pudo verificar con el certificado CA \"%1\""_qs.arg(cert.caAjena)))
+        << r.vistos[0].prompt.toStdString();
+    EXPECT_EQ(r.vistos[1].titulo, u"Datos correctos"_qs);
+
+    const QString iniAntes = textoDe(carpeta.ini());
+    v.cmbCifradoFTP->setCurrentIndex(2);
+    v.txtCertificadoCAFTP->setText(u"/no/existe/ca.pem"_qs);
+    v.cmdGrabar->click();
+    ASSERT_EQ(r.vistos.size(), 3);
+    EXPECT_EQ(r.vistos[2].prompt, u"No se encontró el archivo del certificado CA \"/no/existe/ca.pem\". No se grabó nada."_qs);
+    EXPECT_EQ(textoDe(carpeta.ini()), iniAntes);
+    EXPECT_EQ(pestanas(), u"011"_qs) << "still configuring, the boxes as typed";
+    EXPECT_EQ(v.txtDato[5]->text(), srv.clave);
+
+    v.txtCertificadoCAFTP->clear();
+    v.cmdGrabar->click();
+    EXPECT_EQ(carpeta.lee(kConf, u"Cifrado de la conexión WEB"_qs), u"2"_qs);
+    EXPECT_EQ(carpeta.lee(kConf, u"Certificado CA de la conexión WEB"_qs), cert.ca);
+    EXPECT_EQ(carpeta.lee(kConf, u"Cifrado del FTP"_qs), u"2"_qs);
+    EXPECT_EQ(Config().CifradoWeb, 2);
+    EXPECT_EQ(Config().CertificadoCAWeb, cert.ca);
+    EXPECT_EQ(pestanas(), u"100"_qs);
 }
 
 }

@@ -1,6 +1,7 @@
 #pragma once
 // A stand-in for the main window's settings controls, recording what the settings logic
 // shows; the real window is exercised by the tests under tests/app.
+#include "config/ClavesConfiguracion.h"
 #include "config/VistaConfiguracion.h"
 
 #include <QList>
@@ -9,7 +10,7 @@
 
 class VistaPrueba : public VistaConfiguracion {
 public:
-    std::array<QString, 19> datos;
+    std::array<QString, Claves::kCajas> datos;
     bool temporizador = false;
     QString info;
     bool imagenesVisible = true;

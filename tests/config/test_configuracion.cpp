@@ -37,7 +37,7 @@ TEST_F(Ajustes, FirstStartWritesEveryKeyWithItsDefaultInItsStoredForm) {
     LeerConfiguracion(vista);
     for (const Claves::Clave& c : Claves::deEnvio()) {
         const QString guardado = lee(c.nombre);
-        ASSERT_FALSE(guardado.isEmpty()) << c.nombre.toStdString();
+        ASSERT_EQ(guardado.isEmpty(), c.defecto.isEmpty()) << c.nombre.toStdString();
         if (c.encriptada) {
             EXPECT_NE(guardado, c.defecto) << c.nombre.toStdString();
             EXPECT_EQ(Mezcla::desencripta(guardado), c.defecto) << c.nombre.toStdString();
@@ -194,6 +194,64 @@ TEST_F(Ajustes, CommandLineWritesValidPairsAndRefusesTheRestWhole) {
         EXPECT_FALSE(err.isEmpty());
     }
     EXPECT_EQ(lee(Claves::kIntervalo), QStringLiteral("15"));
+}
+
+// The encryption keys: what a file without them gets, what a bad stored value becomes, the
+// screen's save and read, and the command line's checks (a CA file must exist; stored in full).
+TEST_F(Ajustes, EncryptionKeysDefaultCorrectSaveAndCheck) {
+    LeerConfiguracion(vista);
+    EXPECT_EQ(lee(Claves::kCifradoWeb), QStringLiteral("1")) << "TLS when offered, also for older files";
+    EXPECT_EQ(lee(Claves::kCifradoFTP), QStringLiteral("0"));
+    EXPECT_EQ(Config().CifradoWeb, 1);
+    EXPECT_EQ(Config().CifradoFTP, 0);
+    EXPECT_EQ(vista.datos[Claves::kCajaCifradoWeb], QStringLiteral("1"));
+    EXPECT_EQ(Config().CertificadoCAWeb, QString());
+
+    escribe(Claves::kCifradoWeb, QStringLiteral("3"));
+    escribe(Claves::kCifradoFTP, QStringLiteral("sí"));
+    LeerConfiguracion(vista);
+    EXPECT_EQ(lee(Claves::kCifradoWeb), QStringLiteral("1"));
+    EXPECT_EQ(lee(Claves::kCifradoFTP), QStringLiteral("0"));
+
+    vista.datos[Claves::kCajaCifradoWeb] = QStringLiteral("2");
+    vista.datos[Claves::kCajaCertificadoCAWeb] = QStringLiteral(" /etc/ca de la tienda.pem ");
+    vista.datos[Claves::kCajaCifradoFTP] = QStringLiteral("1");
+    GuardarConfiguracion(vista, {});
+    EXPECT_EQ(lee(Claves::kCertificadoCAWeb), QStringLiteral("/etc/ca de la tienda.pem"));
+    LeerConfiguracion(vista);
+    EXPECT_EQ(Config().CifradoWeb, 2);
+    EXPECT_EQ(Config().CertificadoCAWeb, QStringLiteral("/etc/ca de la tienda.pem"));
+    EXPECT_EQ(Config().CifradoFTP, 1);
+
+    QFile ca(dir.filePath(QStringLiteral("ca.pem")));
+    ASSERT_TRUE(ca.open(QIODevice::WriteOnly));
+    ca.close();
+    QString out, err;
+    QTextStream salida(&out), errores(&err);
+    const QString rutaCA = dir.filePath(QStringLiteral("ca.pem"));
+    EXPECT_EQ(AjustarDesdeLinea({Claves::kCifradoWeb + QStringLiteral("=0"), Claves::kCertificadoCAFTP + u'=' + rutaCA},
+                                salida, errores),
+              0)
+        << err.toStdString();
+    EXPECT_EQ(lee(Claves::kCifradoWeb), QStringLiteral("0"));
+    EXPECT_EQ(lee(Claves::kCertificadoCAFTP), rutaCA);
+    const struct {
+        QString par;
+        QString motivo;
+    } malos[] = {
+        {Claves::kCifradoWeb + QStringLiteral("=3"), QStringLiteral("debe ser 0")},
+        {Claves::kCifradoFTP + QStringLiteral("=uno"), QStringLiteral("debe ser 0")},
+        {Claves::kCertificadoCAWeb + QStringLiteral("=/no/existe.pem"),
+         QStringLiteral("No se encontró el archivo del certificado CA \"/no/existe.pem\"")},
+        {Claves::kCertificadoCAWeb + u'=' + dir.path(), QStringLiteral("no es un archivo que se pueda leer")},
+    };
+    for (const auto& m : malos) {
+        err.clear();
+        EXPECT_EQ(AjustarDesdeLinea({m.par}, salida, errores), 2) << m.par.toStdString();
+        EXPECT_TRUE(err.contains(m.motivo)) << err.toStdString();
+    }
+    EXPECT_EQ(lee(Claves::kCifradoWeb), QStringLiteral("0"));
+    EXPECT_EQ(lee(Claves::kCertificadoCAWeb), QStringLiteral("/etc/ca de la tienda.pem"));
 }
 
 }

@@ -56,6 +56,13 @@ ServidorFTP servidorFTP() {
     return s;
 }
 
+Certificados certificados() {
+    Certificados c{env("MORAVI_TEST_CA"), env("MORAVI_TEST_CA_AJENA")};
+    if (c.ca.isEmpty() || c.caAjena.isEmpty())
+        ADD_FAILURE() << "MORAVI_TEST_CA* not set: run the tests with scripts/test, which makes the certificates";
+    return c;
+}
+
 QString rutaFixture(const QString& archivo) {
     return QStringLiteral(MORAVI_FIXTURES_DIR "/") + archivo;
 }

@@ -23,6 +23,14 @@ struct ServidorFTP {
 };
 ServidorFTP servidorFTP();
 
+// The throwaway certificate authority that signed the test servers' certificates, and one
+// that did not. From MORAVI_TEST_CA / MORAVI_TEST_CA_AJENA; fails the test when not set.
+struct Certificados {
+    QString ca;
+    QString caAjena;
+};
+Certificados certificados();
+
 // A database of its own for one test, dropped when the object goes. Statements run through
 // a direct client connection so the code under test is not used to check itself.
 class BaseTemporal {
