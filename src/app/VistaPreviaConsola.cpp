@@ -11,7 +11,8 @@ int ImprimeVistaPrevia(clsProcedimenti& proc, QTextStream& salida, QTextStream& 
         return 1;
     }
     if (!v.leida) {
-        errores << "La vista previa no pudo abrir la base de datos del punto de venta o la de la tienda\n";
+        errores << "La vista previa no pudo abrir la base de datos del punto de venta o la de la tienda"
+                << (v.motivo.isEmpty() ? QString() : QStringLiteral(": ") + v.motivo) << "\n";
         return 1;
     }
     for (const VistaPreviaEnvio::Nuevo& n : v.nuevos)

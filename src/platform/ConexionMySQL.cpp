@@ -43,7 +43,8 @@ const int kKeepaliveSondeos = 6;
 // Run by the server as the session starts, in the same round trip as the login.
 QByteArray ordenInicial(unsigned esperaInactiva) {
     return QByteArray(kModoSesion) + ", SESSION wait_timeout = " + QByteArray::number(esperaInactiva) +
-           ", SESSION innodb_lock_wait_timeout = " + QByteArray::number(kEsperaFila);
+           ", SESSION innodb_lock_wait_timeout = LEAST(@@GLOBAL.innodb_lock_wait_timeout, " +
+           QByteArray::number(kEsperaFila) + ")";
 }
 
 void ponKeepalive(my_socket s) {

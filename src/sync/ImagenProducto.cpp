@@ -108,6 +108,7 @@ void Enviar(VentanaEnvio& ventana, const QString& formatoFecha, Recordset& produ
 
     // The rows stay when the upload fails; a file that cannot be read is refused by the
     // session before anything reaches the server.
+    sesion.SetCifrado(cfg.CifradoFTP, cfg.CertificadoCAFTP);
     if (sesion.OpenConnection(cfg.DireccionFTP, cfg.UsuarioFTP, cfg.ContrasenaFTP))
         sesion.FTPUploadFile(local, cfg.CarpetaFTP + nombre);
 }

@@ -28,31 +28,6 @@ constexpr int kEsperaCandado = 5;
 // A send never sits idle on the shop's connection this long between two statements.
 constexpr int kSilencioSospechoso = 60;
 
-// Who holds the shop's send lock, and how long its session has been idle: a send whose
-// network path died leaves its session (and the lock) on the server until the server's
-// idle timeout closes it. Empty text when the server does not say.
-QString QuienTieneLaTienda(Conexion& cn, const QString& candado) {
-    QString texto;
-    try {
-        cn.Recorre(QStringLiteral("SELECT p.ID, p.HOST, p.COMMAND, p.TIME FROM information_schema.PROCESSLIST p "
-                                  "WHERE p.ID = IS_USED_LOCK('%1')")
-                       .arg(cn.Escapa(candado.left(64))),
-                   [&](const FilaLeida& f) {
-                       const qlonglong segundos = f.value(3).toLongLong();
-                       texto = QStringLiteral("la tienda la tiene ocupada la sesión %1 del servidor (desde %2), "
-                                              "sin actividad desde hace %3 s")
-                                   .arg(f.value(0).toString(), f.value(1).toString())
-                                   .arg(segundos);
-                       if (f.value(2).toString() == QStringLiteral("Sleep") && segundos >= kSilencioSospechoso)
-                           texto += QStringLiteral("; si no hay otro envío en marcha, su conexión se perdió y el "
-                                                   "servidor la cerrará por sí solo al agotarse su espera");
-                   });
-    } catch (const ErrorServicio&) {
-        // Only an explanation: without it the send still says another one is under way.
-    }
-    return texto;
-}
-
 // The point of sale's picture folder, with one final separator.
 QString LeeCarpetaImagenes(kesa5::BasesDD& host, ConexionPtr& cn) {
     QString carpeta = host.LeeDato(QStringLiteral("CarpetaImgProds"), cn, QStringLiteral("configura"));
@@ -110,8 +85,11 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         web->cUsuario = cfg.UsuarioWeb;
         web->cPassword = cfg.ContrasenaWeb;
         web->cPuerto = cfg.PuertoWeb;
+        web->cCifrado = cfg.CifradoWeb;
+        web->cCertificadoCA = cfg.CertificadoCAWeb;
 
         if (!host->AbrirBdD(cnHost, host->cMiBase)) {
+            if (!host->cUltimoError.isEmpty()) resultado_.avisos << host->cUltimoError;
             cierre();
             return resultado_;
         }
@@ -125,6 +103,7 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
                                                 "la carpeta de imágenes queda vacía");
         }
         if (!web->AbrirBdD(cnWeb, web->cMiBase)) {
+            if (!web->cUltimoError.isEmpty()) resultado_.avisos << web->cUltimoError;
             cierre();
             return resultado_;
         }
@@ -132,8 +111,13 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         // computers) would both miss a new product's SKU and create it twice.
         if (!cnWeb->TomaCandado(NombreCandado(cfg.BaseWeb), kEsperaCandado)) {
             resultado_.fin = ResultadoEnvio::Fin::OtroEnvio;
-            if (const QString quien = QuienTieneLaTienda(*cnWeb, NombreCandado(cfg.BaseWeb)); !quien.isEmpty())
-                resultado_.avisos << quien;
+            // A send whose network path died keeps its session, and the lock, until the server's
+            // idle timeout (a few minutes) closes it.
+            if (const int quieto = cnWeb->InactividadDelCandado(NombreCandado(cfg.BaseWeb)); quieto >= kSilencioSospechoso)
+                resultado_.avisos << QStringLiteral("la sesión que tiene ocupada la tienda lleva %1 s sin actividad: si no "
+                                                    "hay otro envío en marcha, su conexión se perdió y el servidor la "
+                                                    "cerrará por sí solo en unos minutos")
+                                         .arg(quieto);
             cierre();
             return resultado_;
         }
@@ -242,6 +226,8 @@ VistaPreviaEnvio clsProcedimenti::VistaPrevia() {
     web->cUsuario = cfg.UsuarioWeb;
     web->cPassword = cfg.ContrasenaWeb;
     web->cPuerto = cfg.PuertoWeb;
+    web->cCifrado = cfg.CifradoWeb;
+    web->cCertificadoCA = cfg.CertificadoCAWeb;
     ConexionPtr cnHost, cnWeb;
     struct Cierre {
         kesa5::BasesDD& host;
@@ -253,7 +239,14 @@ VistaPreviaEnvio clsProcedimenti::VistaPrevia() {
             web.CierraBdD(b);
         }
     } cierre{*host, *web, cnHost, cnWeb};
-    if (!host->AbrirBdD(cnHost, host->cMiBase) || !web->AbrirBdD(cnWeb, web->cMiBase)) return vista;
+    if (!host->AbrirBdD(cnHost, host->cMiBase)) {
+        vista.motivo = host->cUltimoError;
+        return vista;
+    }
+    if (!web->AbrirBdD(cnWeb, web->cMiBase)) {
+        vista.motivo = web->cUltimoError;
+        return vista;
+    }
 
     std::vector<ProductoEnvio> productos = LeeProductosPuntoDeVenta(
         *cnHost, ConsultaProductos(ventana_, cfg.LineasMarcadas), cfg.NumeroPrecio, {});

@@ -35,6 +35,7 @@ struct ResultadoEnvio {
 // What a send would do, worked out from both databases without writing anything.
 struct VistaPreviaEnvio {
     bool leida = false;  // both databases could be read
+    QString motivo;      // why not, when the server said
     int total = 0;       // products selected
     struct Nuevo {
         QString clave, titulo, nombre;  // nombre empty: named by its post ID
