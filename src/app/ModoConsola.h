@@ -11,6 +11,7 @@ bool PideAjuste(const QStringList& argumentos);
 // One send and out. Exit status: 0 every selected product sent; 1 a database could not be
 // opened, the run ended early or failed; 2 the point-of-sale folder check failed.
 int Enviar();
-// Writes the "Clave=valor" pairs that follow "-ajustar"; 0 written, 2 refused.
+// Writes the "Clave=valor" pairs that follow "-ajustar" (a value "-" is read from standard
+// input); 0 written, 1 the settings file could not be written, 2 refused.
 int Ajustar(const QStringList& argumentos);
 }
