@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextStream>
 #include <QWidget>
 #include <cmath>
 
@@ -66,16 +67,19 @@ int TwipsAPixeles(int twips, const QWidget* w) { return static_cast<int>(std::lr
 void GuardaPosicion(QWidget& ventana, bool conTamano) {
     const QString seccion = seccionDe(ventana);
     if (seccion.isEmpty()) return;
-    kesa5::LibTORVA& lib = *G().libTORVA;
-    const QString& ini = G().ArchivoIni;
     const QRect marco = ventana.geometry();
-    lib.EscribeIni(seccion, QStringLiteral("Ventana"), ventana.windowTitle(), ini);
-    lib.EscribeIni(seccion, QStringLiteral("Linea"), QString::number(PixelesATwips(ventana.y(), &ventana)), ini);
-    lib.EscribeIni(seccion, QStringLiteral("Columna"), QString::number(PixelesATwips(ventana.x(), &ventana)), ini);
+    QList<kesa5::CambioIni> lugar{
+        {seccion, QStringLiteral("Ventana"), ventana.windowTitle()},
+        {seccion, QStringLiteral("Linea"), QString::number(PixelesATwips(ventana.y(), &ventana))},
+        {seccion, QStringLiteral("Columna"), QString::number(PixelesATwips(ventana.x(), &ventana))}};
     if (conTamano) {
-        lib.EscribeIni(seccion, QStringLiteral("Ancho"), QString::number(PixelesATwips(marco.width(), &ventana)), ini);
-        lib.EscribeIni(seccion, QStringLiteral("Alto"), QString::number(PixelesATwips(marco.height(), &ventana)), ini);
+        lugar.append({seccion, QStringLiteral("Ancho"), QString::number(PixelesATwips(marco.width(), &ventana))});
+        lugar.append({seccion, QStringLiteral("Alto"), QString::number(PixelesATwips(marco.height(), &ventana))});
     }
+    // Windows save their place as they close, when nobody may see a box: a failure goes to
+    // standard error.
+    if (const QString error = G().libTORVA->EscribeIniVarias(lugar, G().ArchivoIni, false); !error.isEmpty())
+        QTextStream(stderr) << "No se guardó el lugar de la ventana. " << error << "\n";
 }
 
 void RecuperaPosicion(QWidget& ventana, bool conTamano) {

@@ -9,10 +9,45 @@
 #include "sync/MotivoDeFin.h"
 #include "sync/clsProcedimenti.h"
 
+#include <QFile>
 #include <QTextStream>
 #include <cstdio>
 
+#ifdef Q_OS_UNIX
+#include <termios.h>
+#include <unistd.h>
+#endif
+
 namespace ModoConsola {
+namespace {
+// One line of standard input. Typed at a terminal, the user is asked for it on standard
+// error and it is not echoed, as a password prompt does.
+std::optional<QByteArray> leeLineaDeEntrada(const QString& clave) {
+    static QFile entrada;
+    if (!entrada.isOpen() && !entrada.open(stdin, QIODevice::ReadOnly)) return std::nullopt;
+#ifdef Q_OS_UNIX
+    termios antes{};
+    const bool terminal = ::isatty(STDIN_FILENO) && ::tcgetattr(STDIN_FILENO, &antes) == 0;
+    if (terminal) {
+        QTextStream(stderr) << "Valor para \"" << clave << "\" (no se muestra): " << Qt::flush;
+        termios sinEco = antes;
+        sinEco.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &sinEco);
+    }
+#else
+    Q_UNUSED(clave);
+#endif
+    const QByteArray linea = entrada.readLine();
+#ifdef Q_OS_UNIX
+    if (terminal) {
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &antes);
+        QTextStream(stderr) << "\n";
+    }
+#endif
+    if (linea.isEmpty()) return std::nullopt;
+    return linea;
+}
+}
 
 bool PideEnvio(const QStringList& argumentos) {
     return argumentos.mid(1).join(QLatin1Char(' ')).contains(QStringLiteral("-enviar"));
@@ -26,7 +61,7 @@ int Ajustar(const QStringList& argumentos) {
     Arranque::CreaObjetosCompartidos();
     if (!G().libTORVA || !G().Utilerias) return 2;
     const QStringList pares = argumentos.mid(argumentos.indexOf(QStringLiteral("-ajustar")) + 1);
-    const int estado = AjustarDesdeLinea(pares, salida, errores);
+    const int estado = AjustarDesdeLinea(pares, salida, errores, leeLineaDeEntrada);
     G().liberar();
     return estado;
 }

@@ -12,6 +12,7 @@ bool PideAjuste(const QStringList& argumentos);
 // opened, the run ended early or failed; 2 the point-of-sale folder check failed.
 // `prueba` ("-prueba" on the command line): only print what the send would do.
 int Enviar(bool prueba = false);
-// Writes the "Clave=valor" pairs that follow "-ajustar"; 0 written, 2 refused.
+// Writes the "Clave=valor" pairs that follow "-ajustar" (a value "-" is read from standard
+// input); 0 written, 1 the settings file could not be written, 2 refused.
 int Ajustar(const QStringList& argumentos);
 }

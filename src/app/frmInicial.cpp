@@ -37,6 +37,7 @@
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTextStream>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -423,10 +424,14 @@ void frmInicial::closeEvent(QCloseEvent* e) {
         return;
     }
     if (!descargado_ && G().libTORVA) {
+        QList<kesa5::CambioIni> anchos;
         for (int c = 0; c < mhgReja->columnCount(); ++c) {
             const int twips = std::clamp(PixelesATwips(mhgReja->columnWidth(c), this), -32768, 32767);
-            G().libTORVA->EscribeIni(QStringLiteral("Reja"), claveColumna(c), QString::number(twips), G().ArchivoIni);
+            anchos.append({QStringLiteral("Reja"), claveColumna(c), QString::number(twips)});
         }
+        // Nobody may be there to see a box at shutdown: a failed write goes to standard error.
+        if (const QString error = G().libTORVA->EscribeIniVarias(anchos, G().ArchivoIni, false); !error.isEmpty())
+            QTextStream(stderr) << "No se guardaron los anchos de las columnas. " << error << "\n";
         if (mFTP) mFTP->CloseConnection();
         mFTP.reset();
         clsInicio().RemoverSystray();
@@ -616,7 +621,14 @@ void frmInicial::cmdGrabar_Click() {
             caja->setFocus();
             return;
         }
-    GuardarConfiguracion(*this, filasReja());
+    if (const QString error = GuardarConfiguracion(*this, filasReja()); !error.isEmpty()) {
+        // Nothing was lost: the file is as it was and the boxes keep what was typed, to try again.
+        const QString cr = QStringLiteral("\r");
+        Dialogos::MsgBox(QStringLiteral("No se grabó la configuración.") + cr + cr + error + cr + cr +
+                             QStringLiteral("Los datos escritos siguen en pantalla."),
+                         Dialogos::Critical | Dialogos::OkOnly, QStringLiteral("Atención"));
+        return;
+    }
     cmdCancelar_Click();
     clsProcedimenti proc(*this);
     proc.LeerConfiguracion(clnCampos);
@@ -693,8 +705,9 @@ bool frmInicial::ValidaDato(int indice) {
             return false;
         }
     } else if (indice == 18) {
+        // Price columns are Precio1 to Precio5.
         double v = G().libTORVA->ksVal(txtDato[18]->text());
-        if (v < 0 || v > 5) v = 1;
+        if (v < 1 || v > 5) v = 1;
         txtDato[18]->setText(QString::number(static_cast<int>(v)));
     }
     return true;

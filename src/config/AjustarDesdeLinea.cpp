@@ -4,6 +4,8 @@
 #include "config/ValidaAjuste.h"
 #include "servicelib/Compartidos.h"
 
+#include <QStringDecoder>
+
 #include <utility>
 #include <vector>
 
@@ -13,9 +15,19 @@ bool esSecreto(const QString& clave) {
     return clave == QStringLiteral("Usuario WEB") || clave == QStringLiteral("Contraseña WEB") ||
            clave == QStringLiteral("Usuario del FTP") || clave == QStringLiteral("Password del FTP");
 }
+
+// A line read from the input without its line ending; nothing when it is not valid UTF-8.
+std::optional<QString> deUtf8(QByteArray linea) {
+    while (linea.endsWith('\n') || linea.endsWith('\r')) linea.chop(1);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString texto = utf8.decode(linea);
+    if (utf8.hasError()) return std::nullopt;
+    return texto;
+}
 }
 
-int AjustarDesdeLinea(const QStringList& pares, QTextStream& salida, QTextStream& errores) {
+int AjustarDesdeLinea(const QStringList& pares, QTextStream& salida, QTextStream& errores,
+                      const LectorEntrada& entrada) {
     if (pares.isEmpty()) {
         errores << "Uso: moravi -ajustar \"Clave=valor\" ...  (claves de la sección \"" << Claves::kSeccion
                 << "\")\n";
@@ -31,6 +43,25 @@ int AjustarDesdeLinea(const QStringList& pares, QTextStream& salida, QTextStream
             return 2;
         }
         QString valor = par.mid(igual + 1);
+        if (valor == QStringLiteral("-")) {
+            const std::optional<QByteArray> linea = entrada ? entrada(nombre) : std::nullopt;
+            if (!linea) {
+                errores << "No llegó ningún valor para \"" << nombre
+                        << "\" por la entrada estándar. No se cambió nada.\n";
+                return 2;
+            }
+            const std::optional<QString> texto = deUtf8(*linea);
+            if (!texto) {
+                errores << "El valor para \"" << nombre
+                        << "\" leído de la entrada estándar no es texto UTF-8 válido. No se cambió nada.\n";
+                return 2;
+            }
+            valor = *texto;
+        } else if (valor.contains(QChar::ReplacementCharacter)) {
+            // The command line arrives decoded from UTF-8, with each invalid byte replaced.
+            errores << "El valor para \"" << nombre << "\" no es texto UTF-8 válido. No se cambió nada.\n";
+            return 2;
+        }
         if (clave->tipo != Claves::Tipo::Texto) {
             QString motivo;
             const auto bueno = ValidaAjuste::validaEntrada(*clave, valor, motivo);
@@ -43,13 +74,16 @@ int AjustarDesdeLinea(const QStringList& pares, QTextStream& salida, QTextStream
         }
         cambios.emplace_back(clave, valor);
     }
-    kesa5::LibTORVA& lib = *G().libTORVA;
-    for (const auto& [clave, valor] : cambios) {
-        lib.EscribeIni(Claves::kSeccion, clave->nombre, clave->encriptada ? G().Utilerias->Encripta(valor) : valor,
-                       G().ArchivoIni);
+    QList<kesa5::CambioIni> porGrabar;
+    for (const auto& [clave, valor] : cambios)
+        porGrabar.append({Claves::kSeccion, clave->nombre, clave->encriptada ? G().Utilerias->Encripta(valor) : valor});
+    if (const QString error = G().libTORVA->EscribeIniVarias(porGrabar, G().ArchivoIni, false); !error.isEmpty()) {
+        errores << error << ". No se cambió nada.\n";
+        return 1;
+    }
+    for (const auto& [clave, valor] : cambios)
         salida << clave->nombre << " = " << (esSecreto(clave->nombre) ? QStringLiteral("********") : valor)
                << (clave->encriptada ? " (guardado encriptado)" : "") << "\n";
-    }
     salida.flush();
     return 0;
 }

@@ -29,6 +29,11 @@ struct Configuracion {
     int CifradoFTP = 0;
     QString CertificadoCAFTP;
     std::int16_t LineasMarcadas = 0;
+    // Why the saved product-line selection is not known (the selection file cannot be read,
+    // or the line list cannot be read while a selection is saved); empty when it is known.
+    // While it holds a reason, a send must write nothing and say it: sending every line
+    // would ignore the user's choice.
+    QString SeleccionIlegible;
     QString CarpetaImagenes;  // the point-of-sale image folder, ending in a separator
 };
 

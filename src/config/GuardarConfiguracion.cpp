@@ -9,14 +9,14 @@ Estrucs EstrucsDeFila(const QStringList& columnas) {
     return Estrucs{col(0), col(1), col(2), col(3), col(4)};
 }
 
-void GuardarConfiguracion(const VistaConfiguracion& vista, const QList<QStringList>& filasReja) {
+QString GuardarConfiguracion(const VistaConfiguracion& vista, const QList<QStringList>& filasReja) {
     kesa5::LibTORVA& lib = *G().libTORVA;
     kesa5::Utilerias& util = *G().Utilerias;
-    const QString& ini = G().ArchivoIni;
     const QString& sec = Claves::kSeccion;
-    auto clara = [&](const QString& clave, const QString& valor) { lib.EscribeIni(sec, clave, valor, ini); };
+    QList<kesa5::CambioIni> cambios;
+    auto clara = [&](const QString& clave, const QString& valor) { cambios.append({sec, clave, valor}); };
     auto mezclada = [&](const char* clave, int caja) {
-        lib.EscribeIni(sec, QString::fromUtf8(clave), util.Encripta(vista.dato(caja)), ini);
+        cambios.append({sec, QString::fromUtf8(clave), util.Encripta(vista.dato(caja))});
     };
     auto numero = [&](int caja) { return QString::number(static_cast<qint64>(lib.ksVal(vista.dato(caja)))); };
 
@@ -47,11 +47,14 @@ void GuardarConfiguracion(const VistaConfiguracion& vista, const QList<QStringLi
     const QString campos = QStringLiteral("Campos");
     for (const QStringList& fila : filasReja) {
         const Estrucs e = EstrucsDeFila(fila);
-        lib.EscribeIni(campos, e.DeSR + QStringLiteral(".CampoWEB"), e.DeWeb, ini);
-        lib.EscribeIni(campos, e.DeSR + QStringLiteral(".TablaExterna"), e.TablaExterna, ini);
-        lib.EscribeIni(campos, e.DeSR + QStringLiteral(".CampoEnProds"), e.LlaveEnProds, ini);
-        lib.EscribeIni(campos, e.DeSR + QStringLiteral(".CampoEnTablaExt"), e.LlaveEnTablaExterna, ini);
+        cambios.append({campos, e.DeSR + QStringLiteral(".CampoWEB"), e.DeWeb});
+        cambios.append({campos, e.DeSR + QStringLiteral(".TablaExterna"), e.TablaExterna});
+        cambios.append({campos, e.DeSR + QStringLiteral(".CampoEnProds"), e.LlaveEnProds});
+        cambios.append({campos, e.DeSR + QStringLiteral(".CampoEnTablaExt"), e.LlaveEnTablaExterna});
     }
 
-    GuardarLineas(vista);
+    // The selection goes first: when it cannot be saved nothing is, and when the settings then
+    // fail, the file of the selection still matches the marks on the screen.
+    if (const QString error = GuardarLineas(vista); !error.isEmpty()) return error;
+    return lib.EscribeIniVarias(cambios, G().ArchivoIni, false);
 }

@@ -3,6 +3,10 @@
 #include "config/Configuracion.h"
 #include "servicelib/Compartidos.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+
 namespace {
 const QString kSeccionLineas = QStringLiteral("Líneas a pasar");
 QString claveLinea(qint64 id) { return QStringLiteral("Linea ") + QString::number(id); }
@@ -23,6 +27,21 @@ void ActualizaCuentaLineas(VistaConfiguracion& vista) {
 
 void LeerLineas(VistaConfiguracion& vista) {
     if (vista.lineasCuenta() == 0 && G().BasesDD) {
+        // The saved selection, read once: the first value of each key, names without regard to case.
+        QList<QPair<QString, QString>> claves;
+        QString error;
+        const bool legible = G().libTORVA->LeeSeccionIni(kSeccionLineas, G().ArchivoLineas, claves, error);
+        QHash<QString, QString> guardado;
+        bool hayMarcadas = false;
+        for (const auto& [clave, valor] : claves) {
+            if (!guardado.contains(clave.toLower())) guardado.insert(clave.toLower(), valor);
+            hayMarcadas = hayMarcadas || valor == QStringLiteral("1");
+        }
+
+        // The whole list is read before any of it is shown: a list cut short by an error would
+        // make a selection of some lines look like a selection of fewer (or of none: every line).
+        QList<QPair<QString, bool>> items;
+        bool completa = false;
         kesa5::BasesDD& bd = *G().BasesDD;
         ConexionPtr cn;
         RecordsetPtr rs;
@@ -31,19 +50,30 @@ void LeerLineas(VistaConfiguracion& vista) {
                 bd.AbrirTabla(rs, cn, QStringLiteral("lineas ORDER BY LINEA"), QStringLiteral("Id, Linea"));
                 for (; rs && !rs->EOF_(); rs->MoveNext()) {
                     const QString id = rs->Texto(QStringLiteral("ID"));
-                    vista.agregaLinea(QString(5, QLatin1Char(' ')) + rs->Texto(QStringLiteral("linea")) +
-                                      QString(200, QLatin1Char(' ')) + id);
-                    if (G().libTORVA->LeeIni(kSeccionLineas, QStringLiteral("Linea ") + id, G().ArchivoLineas) ==
-                        QStringLiteral("1"))
-                        vista.setLineaMarcada(vista.lineasCuenta() - 1, true);
+                    items.append({QString(5, QLatin1Char(' ')) + rs->Texto(QStringLiteral("linea")) +
+                                      QString(200, QLatin1Char(' ')) + id,
+                                  guardado.value(QStringLiteral("linea ") + id.toLower()) == QStringLiteral("1")});
                 }
+                completa = true;
             } catch (const std::exception&) {
-                // A point-of-sale database without a usable `lineas` table leaves the list as
-                // far as it got; the send then takes every line when none is marked.
+                // A point-of-sale database without a usable `lineas` table leaves the list empty;
+                // the next send tries again.
             }
         }
         bd.CierraTabla(rs);
         bd.CierraBdD(cn);
+        for (const auto& [texto, marcada] : items) {
+            vista.agregaLinea(texto);
+            if (marcada) vista.setLineaMarcada(vista.lineasCuenta() - 1, true);
+        }
+
+        Config().SeleccionIlegible.clear();
+        if (!legible)
+            Config().SeleccionIlegible = QStringLiteral("No se pudo leer la selección de líneas guardada. ") + error + u'.';
+        else if (!completa && hayMarcadas)
+            Config().SeleccionIlegible = QStringLiteral("No se pudo leer la lista de líneas de la base de datos y hay "
+                                                        "líneas marcadas en \"%1\".")
+                                             .arg(QDir::toNativeSeparators(G().ArchivoLineas));
     }
     ActualizaCuentaLineas(vista);
 }
@@ -53,13 +83,24 @@ void MarcarLineas(VistaConfiguracion& vista, bool bMarcar) {
     ActualizaCuentaLineas(vista);
 }
 
-void GuardarLineas(const VistaConfiguracion& vista) {
+QString GuardarLineas(const VistaConfiguracion& vista) {
     // An empty list means the lines could not be read from the point-of-sale database: the
     // saved selection is kept rather than wiped.
-    if (vista.lineasCuenta() == 0) return;
-    G().DeArchivos->BorraArchivo(G().ArchivoLineas);
-    for (int i = 0; i < vista.lineasCuenta(); ++i) {
-        const qint64 id = IdDeLinea(vista.lineaTexto(i));
-        if (vista.lineaMarcada(i)) G().libTORVA->EscribeIni(kSeccionLineas, claveLinea(id), QStringLiteral("1"), G().ArchivoLineas);
+    if (vista.lineasCuenta() == 0) return {};
+    QList<kesa5::CambioIni> marcadas;
+    for (int i = 0; i < vista.lineasCuenta(); ++i)
+        if (vista.lineaMarcada(i))
+            marcadas.append({kSeccionLineas, claveLinea(IdDeLinea(vista.lineaTexto(i))), QStringLiteral("1")});
+    if (marcadas.isEmpty()) {
+        // A selection that could not be read is not turned into "every line" by a save that
+        // marks nothing: only lines the user marks replace it.
+        if (!Config().SeleccionIlegible.isEmpty()) return {};
+        G().DeArchivos->BorraArchivo(G().ArchivoLineas);
+        if (QFileInfo::exists(G().ArchivoLineas))
+            return QStringLiteral("No se pudo borrar \"%1\"").arg(QDir::toNativeSeparators(G().ArchivoLineas));
+        return {};
     }
+    const QString error = G().libTORVA->EscribeIniVarias(marcadas, G().ArchivoLineas, true);
+    if (error.isEmpty()) Config().SeleccionIlegible.clear();
+    return error;
 }

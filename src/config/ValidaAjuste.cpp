@@ -27,7 +27,8 @@ QString corrigeNumero(const Claves::Clave& clave, const QString& texto) {
         const QString t = texto.trimmed();
         const double v = G().libTORVA->ksVal(t);
         const bool numero = !t.isEmpty() && (t[0].isDigit() || t[0] == QLatin1Char('+'));
-        return numero && v >= 0 && v < 256 ? texto : QStringLiteral("1");
+        // There are five price columns, Precio1 to Precio5 (the whole part is what counts).
+        return numero && v >= 1 && v < 6 ? texto : QStringLiteral("1");
     }
     case Claves::Tipo::Cifrado: {
         const QString t = texto.trimmed();
@@ -62,8 +63,8 @@ std::optional<QString> validaEntrada(const Claves::Clave& clave, const QString& 
         motivo = QStringLiteral("debe ser un número de puerto de 1 a 65535");
         return std::nullopt;
     case Claves::Tipo::NumeroPrecio:
-        if (v && *v >= 0 && *v <= 5) return QString::number(*v);
-        motivo = QStringLiteral("debe ser un número de 0 a 5");
+        if (v && *v >= 1 && *v <= 5) return QString::number(*v);
+        motivo = QStringLiteral("debe ser un número de 1 a 5");
         return std::nullopt;
     case Claves::Tipo::Cifrado:
         if (v && *v >= 0 && *v <= 2) return QString::number(*v);

@@ -10,7 +10,7 @@ namespace ValidaAjuste {
 // The stored text of a numeric key as the program will use it: the text itself when valid,
 // otherwise its corrected form (an invalid port becomes "3306", an interval that is not a
 // whole number in -32768..32767 becomes "0" (no automatic send), a price number outside
-// 0..255 becomes "1").
+// 1..5 becomes "1").
 // An encryption choice that is not 0, 1 or 2 becomes the key's default.
 QString corrigeNumero(const Claves::Clave& clave, const QString& texto);
 
@@ -19,7 +19,7 @@ QString corrigeNumero(const Claves::Clave& clave, const QString& texto);
 std::optional<QString> problemaCertificado(const QString& ruta);
 
 // The screen's checks for a value typed by the user: interval 0..9999, port 1..65535,
-// price number 0..5, encryption 0..2, a CA file that exists (stored as a full path).
+// price number 1..5, encryption 0..2, a CA file that exists (stored as a full path).
 // Returns the value to store, or nothing with `motivo` filled.
 std::optional<QString> validaEntrada(const Claves::Clave& clave, const QString& texto, QString& motivo);
 

@@ -1,48 +1,83 @@
 #include "platform/ArchivoIniTexto.h"
 
-#include <QFile>
-#include <QSaveFile>
-#include <QByteArray>
+#include "platform/DocumentoIni.h"
 
-#define SI_NO_CONVERSION  // UTF-8 bytes in and out; no wide-character version needed
-#include <SimpleIni.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace ArchivoIniTexto {
 namespace {
-bool carga(CSimpleIniA& ini, const QString& archivo) {
-    ini.SetUnicode(true);
-    ini.SetQuotes(true);
-    ini.SetMultiKey(false);
-    ini.SetSpaces(false);  // "key=value", as Windows writes it
+// The file as a document: an absent file is an empty one; nothing when it exists and
+// cannot be read (`error` says why).
+std::optional<DocumentoIni> carga(const QString& archivo, QString& error) {
     QFile f(archivo);
-    if (!f.open(QIODevice::ReadOnly)) return false;
-    QByteArray datos = f.readAll();
-    // A file saved by an older Windows editor may be in a legacy code page: take it as Latin-1.
-    const QString comoUtf8 = QString::fromUtf8(datos);
-    if (comoUtf8.contains(QChar::ReplacementCharacter)) datos = QString::fromLatin1(datos).toUtf8();
-    return ini.LoadData(datos.constData(), static_cast<size_t>(datos.size())) >= 0;
+    if (!f.exists()) return DocumentoIni();
+    if (!f.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("No se pudo leer \"%1\": %2").arg(QDir::toNativeSeparators(archivo), f.errorString());
+        return std::nullopt;
+    }
+    const QByteArray datos = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        error = QStringLiteral("No se pudo leer \"%1\": %2").arg(QDir::toNativeSeparators(archivo), f.errorString());
+        return std::nullopt;
+    }
+    return DocumentoIni(datos);
+}
+
+QString sinSaltos(QString valor) {
+    return valor.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 }
 
 QString lee(const QString& archivo, const QString& seccion, const QString& clave) {
-    CSimpleIniA ini;
-    if (!carga(ini, archivo)) return {};
-    const char* v = ini.GetValue(seccion.toUtf8().constData(), clave.toUtf8().constData(), nullptr);
-    return v ? QString::fromUtf8(v) : QString();
+    QString error;
+    const std::optional<DocumentoIni> doc = carga(archivo, error);
+    if (!doc) return {};
+    return doc->valor(seccion, clave).value_or(QString());
 }
 
 bool escribe(const QString& archivo, const QString& seccion, const QString& clave, const QString& valor) {
-    CSimpleIniA ini;
-    carga(ini, archivo);
-    QString limpio = valor;
-    limpio.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    if (ini.SetValue(seccion.toUtf8().constData(), clave.toUtf8().constData(), limpio.toUtf8().constData()) < 0)
+    return escribeVarias(archivo, {Cambio{seccion, clave, valor}}, Permisos::Conservar).isEmpty();
+}
+
+QString escribeVarias(const QString& archivo, const QList<Cambio>& cambios, Permisos permisos, bool soloEstos) {
+    QString error;
+    std::optional<DocumentoIni> doc = carga(archivo, error);
+    // A file that cannot be read is never written over with a part of it; one that is to hold
+    // only the new keys needs nothing of the old one.
+    if (!doc && !soloEstos) return error;
+    if (!doc) doc.emplace();
+    const QByteArray antes = doc->bytes();
+    if (soloEstos) doc->vacia();
+    for (const Cambio& c : cambios)
+        if (!doc->pon(c.seccion, c.clave, sinSaltos(c.valor)))
+            return QStringLiteral("No se pudo grabar \"%1\": el valor de \"%2\" no cabe en la codificación del "
+                                  "archivo (Windows-1252)")
+                .arg(QDir::toNativeSeparators(archivo), c.clave);
+    const QByteArray despues = doc->bytes();
+    if (error.isEmpty() && QFileInfo::exists(archivo) && despues == antes) {
+        // Nothing to change; a settings file left readable by others is closed all the same.
+        const QFileDevice::Permissions abiertos = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                                  QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                                  QFileDevice::WriteOther | QFileDevice::ExeOther;
+        if (permisos == Permisos::SoloDueno && (QFile::permissions(archivo) & abiertos) &&
+            !QFile::setPermissions(archivo, QFile::permissions(archivo) & ~abiertos))
+            return QStringLiteral("No se pudo dejar \"%1\" legible solo por su dueño").arg(QDir::toNativeSeparators(archivo));
+        return {};
+    }
+    return EscrituraSegura::reemplaza(archivo, despues, permisos);
+}
+
+bool leeSeccion(const QString& archivo, const QString& seccion, QList<QPair<QString, QString>>& claves, QString& error) {
+    claves.clear();
+    const std::optional<DocumentoIni> doc = carga(archivo, error);
+    if (!doc) return false;
+    if (!doc->tieneSeccion(seccion) && doc->tieneContenido()) {
+        error = QStringLiteral("\"%1\" no tiene la sección [%2]").arg(QDir::toNativeSeparators(archivo), seccion);
         return false;
-    std::string salida;
-    if (ini.Save(salida, false) < 0) return false;
-    QSaveFile f(archivo);
-    if (!f.open(QIODevice::WriteOnly)) return false;
-    f.write(salida.data(), static_cast<qint64>(salida.size()));
-    return f.commit();
+    }
+    claves = doc->claves(seccion);
+    return true;
 }
 }

@@ -12,7 +12,16 @@ QString LibTORVAQt::LeeIni(const QString& seccion, const QString& clave, const Q
 
 void LibTORVAQt::EscribeIni(const QString& seccion, const QString& clave, const QString& valor,
                             const QString& archivo) {
-    ArchivoIniTexto::escribe(archivo, seccion, clave, valor);
+    EscribeIniVarias({kesa5::CambioIni{seccion, clave, valor}}, archivo, false);
+}
+
+QString LibTORVAQt::EscribeIniVarias(const QList<kesa5::CambioIni>& cambios, const QString& archivo, bool soloEstos) {
+    return ArchivoIniTexto::escribeVarias(archivo, cambios, ArchivoIniTexto::Permisos::SoloDueno, soloEstos);
+}
+
+bool LibTORVAQt::LeeSeccionIni(const QString& seccion, const QString& archivo, QList<QPair<QString, QString>>& claves,
+                               QString& error) {
+    return ArchivoIniTexto::leeSeccion(archivo, seccion, claves, error);
 }
 
 double LibTORVAQt::ksVal(const QString& texto) { return ValorNumerico::val(texto); }

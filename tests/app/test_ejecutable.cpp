@@ -2,6 +2,7 @@
 #include "platform/ArchivoIniTexto.h"
 #include "platform/Mezcla.h"
 #include "support/ServidoresPrueba.h"
+#include "support/SistemaPequeno.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
@@ -44,12 +47,15 @@ protected:
     }
 
     // A run without a window: no display and no Qt platform at all, as under cron.
-    Salida corre(const QStringList& args, const QString& programa = QString()) const {
+    // `entrada` is what the run reads on its standard input, which then ends.
+    Salida corre(const QStringList& args, const QString& programa = QString(), const QByteArray& entrada = {}) const {
         QProcess p;
         QProcessEnvironment e = entorno();
         for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) e.remove(QString::fromLatin1(v));
         p.setProcessEnvironment(e);
         p.start(programa.isEmpty() ? exe() : programa, args);
+        p.write(entrada);
+        p.closeWriteChannel();
         p.waitForFinished(120000);
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
     }
@@ -87,10 +93,62 @@ TEST_F(Ejecutable, AjustarWritesKeysAndRefusesBadOnes) {
               QStringLiteral("clave'1"));
     EXPECT_EQ(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Puerto")), QStringLiteral("3310"));
     EXPECT_FALSE(s.out.contains(QStringLiteral("clave'1")));
-    s = corre({QStringLiteral("-ajustar"), QStringLiteral("Número de precio a actualizar=9")});
-    EXPECT_EQ(s.estado, 2);
-    EXPECT_TRUE(s.err.contains(QStringLiteral("Número de precio a actualizar")));
-    EXPECT_TRUE(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Número de precio a actualizar")).isEmpty());
+    for (const char* precio : {"Número de precio a actualizar=9", "Número de precio a actualizar=0"}) {
+        s = corre({QStringLiteral("-ajustar"), QString::fromUtf8(precio)});
+        EXPECT_EQ(s.estado, 2) << precio;
+        EXPECT_TRUE(s.err.contains(QStringLiteral("debe ser un número de 1 a 5"))) << s.err.toStdString();
+        EXPECT_TRUE(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Número de precio a actualizar")).isEmpty());
+    }
+    const auto abiertos = QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup |
+                          QFileDevice::WriteOther;
+    EXPECT_EQ(QFile::permissions(ini()) & abiertos, QFileDevice::Permissions()) << "it holds the credentials";
+
+    // A secret from standard input stays off the command line.
+    s = corre({QStringLiteral("-ajustar"), QStringLiteral("Contraseña WEB=-")}, QString(), "por la entrada\n");
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    EXPECT_EQ(Mezcla::desencripta(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Contraseña WEB"))),
+              QStringLiteral("por la entrada"));
+    EXPECT_FALSE(s.out.contains(QStringLiteral("por la entrada")));
+
+    // Bytes that are not UTF-8, as a shell passes them, are refused.
+    s = corre({QStringLiteral("-c"), QStringLiteral("exec \"$0\" -ajustar \"$(printf 'Usuario WEB=a\\361o')\""), exe()},
+              QStringLiteral("/bin/sh"));
+    EXPECT_EQ(s.estado, 2) << s.err.toStdString();
+    EXPECT_TRUE(s.err.contains(QStringLiteral("no es texto UTF-8 válido"))) << s.err.toStdString();
+    EXPECT_TRUE(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Usuario WEB")).isEmpty());
+}
+
+TEST_F(Ejecutable, AjustarOnAFullDiskExits1NamingTheErrorAndKeepsTheFile) {
+    const qint64 tamano = QFileInfo(exe()).size();
+    prueba::SistemaPequeno disco(tamano + 512 * 1024);
+    SALTA_SIN_SISTEMA_PEQUENO(disco);
+    const QString carpetaLlena = disco.ruta() + QStringLiteral("/programa");
+    instala(carpetaLlena);
+    const QString programa = carpetaLlena + QStringLiteral("/moravi");
+    const QString iniLleno = carpetaLlena + QStringLiteral("/moravi.ini");
+    Salida s = corre({QStringLiteral("-ajustar"), QStringLiteral("Puerto=3306"), QStringLiteral("Usuario WEB=tienda")}, programa);
+    ASSERT_EQ(s.estado, 0) << s.err.toStdString();
+    QFile f(iniLleno);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray antes = f.readAll();
+    f.close();
+
+    disco.llena();
+    s = corre({QStringLiteral("-ajustar"), QStringLiteral("Puerto=3307"), QStringLiteral("Dirección IP=10.0.0.9")}, programa);
+    EXPECT_EQ(s.estado, 1);
+    EXPECT_TRUE(s.err.contains(QStringLiteral("No se pudo grabar"))) << s.err.toStdString();
+    EXPECT_TRUE(s.err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << s.err.toStdString();
+    EXPECT_FALSE(s.out.contains(QStringLiteral("Puerto"))) << "nothing is reported stored";
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), antes);
+    f.close();
+
+    disco.libera();
+    s = corre({QStringLiteral("-ajustar"), QStringLiteral("Puerto=3307"), QStringLiteral("Dirección IP=10.0.0.9")}, programa);
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    EXPECT_EQ(ArchivoIniTexto::lee(iniLleno, kConf, QStringLiteral("Puerto")), QStringLiteral("3307"));
+    EXPECT_EQ(Mezcla::desencripta(ArchivoIniTexto::lee(iniLleno, kConf, QStringLiteral("Usuario WEB"))),
+              QStringLiteral("tienda"));
 }
 
 TEST_F(Ejecutable, HeadlessSendEndToEnd) {
@@ -140,7 +198,14 @@ TEST_F(Ejecutable, WindowStartRegistersAutostartOnceAndAgainWhenMoved) {
     prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
     creaHost(srv, pos.nombre());
     const QString entrada = config.filePath(QStringLiteral("autostart/moravi.desktop"));
-    auto arranca = [&](const QString& programa) {
+    auto leeEntrada = [&] {
+        QFile f(entrada);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    };
+    // `cambia`: the start is expected to rewrite the entry, so it is waited for (a slow start,
+    // under the sanitizers or a busy machine, takes longer than the fixed pause).
+    auto arranca = [&](const QString& programa, bool cambia = false) {
+        const QString antes = leeEntrada();
         QProcess p;
         p.setProcessEnvironment(entorno());
         p.start(programa, {});
@@ -153,14 +218,11 @@ TEST_F(Ejecutable, WindowStartRegistersAutostartOnceAndAgainWhenMoved) {
              ++i)
             QThread::msleep(50);
         for (int i = 0; i < 100 && !QFile::exists(entrada); ++i) QThread::msleep(50);
+        for (int i = 0; cambia && i < 200 && leeEntrada() == antes; ++i) QThread::msleep(50);
         QThread::msleep(300);
         EXPECT_EQ(p.state(), QProcess::Running) << "the program keeps running behind its window";
         p.kill();
         p.waitForFinished();
-    };
-    auto leeEntrada = [&] {
-        QFile f(entrada);
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     };
     arranca(exe());
     const QString primera = leeEntrada();
@@ -177,7 +239,7 @@ TEST_F(Ejecutable, WindowStartRegistersAutostartOnceAndAgainWhenMoved) {
     const QString otra = dir.filePath(QStringLiteral("otra $x%"));
     instala(otra);
     QFile::copy(ini(), otra + QStringLiteral("/moravi.ini"));
-    arranca(otra + QStringLiteral("/moravi"));
+    arranca(otra + QStringLiteral("/moravi"), true);
     const QString nueva = leeEntrada();
     EXPECT_TRUE(nueva.contains(QStringLiteral("Exec=\"") + dir.path() + QStringLiteral("/otra \\\\$x%%/moravi\"")))
         << nueva.toStdString();

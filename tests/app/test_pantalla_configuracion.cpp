@@ -2,9 +2,11 @@
 // point-of-sale database on the test MariaDB.
 #include "VentanaReal.h"
 #include "platform/ArchivoIniTexto.h"
+#include "support/SistemaPequeno.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +17,8 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -124,6 +128,55 @@ TEST_F(Pantalla, UnreachableHostLeavesTheListEmptyAndTheProgramRunning) {
     EXPECT_EQ(v.lstLineas->count(), 0);
     EXPECT_EQ(v.Label4->text(), QStringLiteral("0"));
     EXPECT_NE(G().libTORVA, nullptr);
+    EXPECT_EQ(Config().SeleccionIlegible, QString()) << "no selection saved: every line is what the user chose";
+
+    // With lines marked in the file, an empty list is not "every line": the send must know.
+    w->Descargar();
+    marcaEnArchivo(12, QStringLiteral("1"));
+    arranca();
+    EXPECT_TRUE(Config().SeleccionIlegible.contains(QStringLiteral("No se pudo leer la lista de líneas")))
+        << Config().SeleccionIlegible.toStdString();
+    EXPECT_TRUE(Config().SeleccionIlegible.contains(QDir::toNativeSeparators(archivoLineas())));
+}
+
+TEST_F(Pantalla, ASelectionFileThatCannotBeReadIsSaidAndMarksNothing) {
+    pos.ejecuta(QStringLiteral("INSERT INTO lineas VALUES (7, 'Loza'), (12, 'Bebidas')"));
+    QByteArray utf16("\xFF\xFE");
+    const QString texto = QStringLiteral("[Líneas a pasar]\r\nLinea 12=1\r\n");
+    utf16.append(reinterpret_cast<const char*>(texto.utf16()), texto.size() * 2);
+    struct Caso {
+        const char* que;
+        QByteArray contenido;  // empty: a folder where the file should be
+        const char* motivo;    // what the reason says; nullptr: the selection is read
+    };
+    const Caso casos[] = {
+        {"a stray Latin-1 byte in a comment", "; de Mar\xED" "a\n[Líneas a pasar]\nLinea 12=1\n", nullptr},
+        {"a folder instead of the file", {}, "No se pudo leer"},
+        {"saved as UTF-16 by an editor", utf16, "[Líneas a pasar]"},
+    };
+    for (const Caso& c : casos) {
+        QFile::remove(archivoLineas());
+        QDir(archivoLineas()).removeRecursively();
+        if (c.contenido.isEmpty()) {
+            ASSERT_TRUE(QDir().mkdir(archivoLineas()));
+        } else {
+            QFile f(archivoLineas());
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(c.contenido);
+        }
+        if (w) w->Descargar();
+        frmInicial& v = arranca();
+        EXPECT_EQ(lineas(false).size(), 2) << c.que;
+        if (!c.motivo) {
+            EXPECT_EQ(Config().SeleccionIlegible, QString()) << c.que;
+            EXPECT_EQ(lineas(true), QStringList{u"12"_qs}) << c.que;
+            continue;
+        }
+        EXPECT_TRUE(Config().SeleccionIlegible.contains(QString::fromUtf8(c.motivo)))
+            << c.que << ": " << Config().SeleccionIlegible.toStdString();
+        EXPECT_EQ(lineas(true), QStringList{}) << c.que;
+        EXPECT_EQ(v.Label4->text(), QStringLiteral("0")) << c.que;
+    }
 }
 
 TEST_F(Pantalla, ConfigureCancelAndTheTabsOfEachMode) {
@@ -199,7 +252,7 @@ TEST_F(Pantalla, BoxChecksMasksAndLengths) {
     EXPECT_EQ(QApplication::focusWidget(), intervalo);
     intervalo->setText(QStringLiteral("0"));
 
-    for (const auto& [tecleado, queda] : {std::pair{"7", "1"}, {"05", "5"}, {"0", "0"}, {"6", "1"}}) {
+    for (const auto& [tecleado, queda] : {std::pair{"7", "1"}, {"05", "5"}, {"0", "1"}, {"6", "1"}}) {
         enfoca(precio);
         precio->clear();
         QTest::keyClicks(precio, QString::fromLatin1(tecleado));
@@ -253,6 +306,44 @@ TEST_F(Pantalla, SaveWritesEveryFormAndTheNewIntervalActsAtOnce) {
     EXPECT_EQ(v.Minutos * 60 + v.Segundos, 137);
     v.Timer1_Timer();
     EXPECT_EQ(v.lblInfo->text(), QStringLiteral("0 hors. 2 min. 42 segs."));
+}
+
+TEST_F(Pantalla, SaveOnAFullDiskSaysSoAndKeepsTheBoxesAndTheFile) {
+    prueba::SistemaPequeno disco(256 * 1024);
+    SALTA_SIN_SISTEMA_PEQUENO(disco);
+    frmInicial& v = arranca();
+    // The program's files move to the small disk, which is then filled to the last byte.
+    const QString ini = disco.ruta() + QStringLiteral("/moravi.ini");
+    ASSERT_TRUE(QFile::copy(carpeta.ini(), ini));
+    G().ArchivoIni = ini;
+    G().ArchivoLineas = disco.ruta() + QStringLiteral("/LineasAenviar.ini");
+    const QByteArray antes = textoDe(ini).toUtf8();
+    disco.llena();
+    const QString sinEspacio = QString::fromLocal8Bit(std::strerror(ENOSPC));
+
+    prueba::Respuestas r;
+    v.cmdConfigurar->click();
+    v.txtDato[7]->setText(QStringLiteral("3307"));
+    v.txtDato[5]->setText(QStringLiteral("nueva"));
+    v.cmdGrabar->click();
+    ASSERT_EQ(r.vistos.size(), 1);
+    EXPECT_EQ(r.vistos[0].titulo, QStringLiteral("Atención"));
+    EXPECT_TRUE(r.vistos[0].prompt.startsWith(QStringLiteral("No se grabó la configuración."))) << r.vistos[0].prompt.toStdString();
+    EXPECT_TRUE(r.vistos[0].prompt.contains(sinEspacio));
+    EXPECT_EQ(textoDe(ini).toUtf8(), antes);
+    EXPECT_EQ(v.txtDato[7]->text(), QStringLiteral("3307")) << "the boxes keep what was typed";
+    EXPECT_EQ(v.txtDato[5]->text(), QStringLiteral("nueva"));
+    EXPECT_EQ(v.stbTabs->currentIndex(), 1) << "still configuring, to try again";
+    EXPECT_NE(Config().PuertoWeb, 3307);
+
+    // At shutdown nobody may be there to see a box: the failure goes to standard error.
+    testing::internal::CaptureStderr();
+    v.Descargar();
+    const QString err = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_TRUE(err.contains(QStringLiteral("No se guardaron los anchos de las columnas"))) << err.toStdString();
+    EXPECT_TRUE(err.contains(sinEspacio));
+    EXPECT_EQ(textoDe(ini).toUtf8(), antes);
+    EXPECT_EQ(r.vistos.size(), 1);
 }
 
 TEST_F(Pantalla, ConnectionTestUsesTheBoxesAndChangesNothing) {

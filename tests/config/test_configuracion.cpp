@@ -8,10 +8,13 @@
 #include "config/LeerConfiguracion.h"
 #include "platform/Mezcla.h"
 #include "servicelib/Compartidos.h"
+#include "support/SistemaPequeno.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -45,6 +48,9 @@ TEST_F(Ajustes, FirstStartWritesEveryKeyWithItsDefaultInItsStoredForm) {
             EXPECT_EQ(guardado, c.defecto) << c.nombre.toStdString();
         }
     }
+    const auto abiertos = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
+                          QFileDevice::WriteOther;
+    EXPECT_EQ(QFile::permissions(G().ArchivoIni) & abiertos, QFileDevice::Permissions()) << "it holds the credentials";
     QFile f(G().ArchivoIni);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     // The file holds the keys in reading order.
@@ -108,6 +114,14 @@ TEST_F(Ajustes, BadNumbersAreCorrectedAndWrittenBack) {
     EXPECT_EQ(vista.info, QStringLiteral("Sin definir"));
     EXPECT_EQ(Config().NumeroPrecio, 5);
     EXPECT_EQ(lee(Claves::kNumeroPrecio), QStringLiteral("05")) << "a valid value is left as typed";
+
+    // There are five price columns: no Precio0, no Precio6.
+    for (const char* fuera : {"0", "6", "0.5"}) {
+        escribe(Claves::kNumeroPrecio, QString::fromLatin1(fuera));
+        LeerConfiguracion(vista);
+        EXPECT_EQ(Config().NumeroPrecio, 1) << fuera;
+        EXPECT_EQ(lee(Claves::kNumeroPrecio), QStringLiteral("1")) << fuera;
+    }
 }
 
 TEST_F(Ajustes, IntervalOfOneOrMoreSwitchesTheTimerOnAndKeepsTheLabel) {
@@ -160,6 +174,65 @@ TEST_F(Ajustes, SaveKeepsTheLineSelectionWhenTheLinesCouldNotBeRead) {
     EXPECT_FALSE(QFile::exists(G().ArchivoLineas));
 }
 
+TEST_F(Ajustes, AnUnreadableSelectionIsReplacedOnlyByLinesTheUserMarks) {
+    const QString sec = QStringLiteral("Líneas a pasar");
+    G().libTORVA->EscribeIni(sec, QStringLiteral("Linea 7"), QStringLiteral("1"), G().ArchivoLineas);
+    QFile f(G().ArchivoLineas);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray antes = f.readAll();
+    f.close();
+    LeerConfiguracion(vista);
+    vista.agregaLinea(QStringLiteral("     Loza") + QString(200, QLatin1Char(' ')) + QStringLiteral("7"));
+    vista.agregaLinea(QStringLiteral("     Ropa") + QString(200, QLatin1Char(' ')) + QStringLiteral("20"));
+    Config().SeleccionIlegible = QStringLiteral("No se pudo leer la selección de líneas guardada.");
+    EXPECT_EQ(GuardarConfiguracion(vista, {}), QString());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), antes) << "a save marking nothing keeps the selection it could not read";
+    f.close();
+    EXPECT_FALSE(Config().SeleccionIlegible.isEmpty());
+
+    vista.setLineaMarcada(1, true);
+    EXPECT_EQ(GuardarConfiguracion(vista, {}), QString());
+    EXPECT_EQ(G().libTORVA->LeeIni(sec, QStringLiteral("Linea 20"), G().ArchivoLineas), QStringLiteral("1"));
+    EXPECT_EQ(G().libTORVA->LeeIni(sec, QStringLiteral("Linea 7"), G().ArchivoLineas), QString());
+    EXPECT_TRUE(Config().SeleccionIlegible.isEmpty()) << "the lines marked and saved are the selection now";
+}
+
+TEST_F(Ajustes, SaveOnAFullDiskChangesNeitherFileAndSaysWhy) {
+    prueba::SistemaPequeno disco(64 * 1024);
+    SALTA_SIN_SISTEMA_PEQUENO(disco);
+    G().ArchivoIni = disco.ruta() + QStringLiteral("/moravi.ini");
+    G().ArchivoLineas = disco.ruta() + QStringLiteral("/LineasAenviar.ini");
+    LeerConfiguracion(vista);
+    vista.agregaLinea(QStringLiteral("     Loza") + QString(200, QLatin1Char(' ')) + QStringLiteral("7"));
+    vista.setLineaMarcada(0, true);
+    ASSERT_EQ(GuardarConfiguracion(vista, {}), QString());
+    auto bytes = [](const QString& archivo) {
+        QFile f(archivo);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray ini = bytes(G().ArchivoIni), lineas = bytes(G().ArchivoLineas);
+    ASSERT_FALSE(ini.isEmpty());
+
+    disco.llena();
+    vista.datos[7] = QStringLiteral("3307");
+    vista.datos[5] = QStringLiteral("otra");
+    vista.agregaLinea(QStringLiteral("     Ropa") + QString(200, QLatin1Char(' ')) + QStringLiteral("20"));
+    vista.setLineaMarcada(1, true);
+    const QString error = GuardarConfiguracion(vista, {});
+    EXPECT_TRUE(error.contains(QStringLiteral("No se pudo grabar"))) << error.toStdString();
+    EXPECT_EQ(bytes(G().ArchivoIni), ini);
+    EXPECT_EQ(bytes(G().ArchivoLineas), lineas);
+
+    // With only the settings file refusing, the selection saved matches the marks shown.
+    disco.libera();
+    QFile::remove(G().ArchivoIni);
+    ASSERT_TRUE(QDir().mkdir(G().ArchivoIni));
+    EXPECT_FALSE(GuardarConfiguracion(vista, {}).isEmpty());
+    EXPECT_EQ(G().libTORVA->LeeIni(QStringLiteral("Líneas a pasar"), QStringLiteral("Linea 20"), G().ArchivoLineas),
+              QStringLiteral("1"));
+}
+
 TEST_F(Ajustes, EmptyPasswordSavedStaysEmpty) {
     LeerConfiguracion(vista);
     vista.datos[5].clear();
@@ -188,7 +261,8 @@ TEST_F(Ajustes, CommandLineWritesValidPairsAndRefusesTheRestWhole) {
     EXPECT_TRUE(err.contains(QStringLiteral("Clave rara")));
     EXPECT_EQ(lee(QStringLiteral("Usuario WEB")), antes) << "nothing changes when one pair is refused";
     for (const char* malo : {"Intervalo en minutos para enviar existencias=10000", "Número de precio a actualizar=6",
-                             "Puerto=abc", "Intervalo en minutos para enviar existencias=-1"}) {
+                             "Número de precio a actualizar=0", "Puerto=abc",
+                             "Intervalo en minutos para enviar existencias=-1"}) {
         err.clear();
         EXPECT_EQ(AjustarDesdeLinea({QString::fromUtf8(malo)}, salida, errores), 2) << malo;
         EXPECT_FALSE(err.isEmpty());
@@ -252,6 +326,48 @@ TEST_F(Ajustes, EncryptionKeysDefaultCorrectSaveAndCheck) {
     }
     EXPECT_EQ(lee(Claves::kCifradoWeb), QStringLiteral("0"));
     EXPECT_EQ(lee(Claves::kCertificadoCAWeb), QStringLiteral("/etc/ca de la tienda.pem"));
+}
+
+TEST_F(Ajustes, CommandLineReadsADashFromInputAndRefusesTextThatIsNotUtf8) {
+    QString out, err;
+    QTextStream salida(&out), errores(&err);
+    QList<QByteArray> lineas{"se cr3ta ñ\r\n", "\n"};
+    QStringList pedidas;
+    const LectorEntrada entrada = [&](const QString& clave) -> std::optional<QByteArray> {
+        pedidas << clave;
+        if (lineas.isEmpty()) return std::nullopt;
+        return lineas.takeFirst();
+    };
+    EXPECT_EQ(AjustarDesdeLinea({u"Contraseña WEB=-"_qs, u"Password del FTP=-"_qs, u"Puerto=3307"_qs}, salida, errores,
+                                entrada),
+              0)
+        << err.toStdString();
+    EXPECT_EQ(pedidas, (QStringList{u"Contraseña WEB"_qs, u"Password del FTP"_qs}));
+    EXPECT_EQ(Mezcla::desencripta(lee(QStringLiteral("Contraseña WEB"))), QStringLiteral("se cr3ta ñ"));
+    EXPECT_EQ(Mezcla::desencripta(lee(QStringLiteral("Password del FTP"))), QString()) << "an empty line is empty";
+    EXPECT_FALSE(out.contains(QStringLiteral("cr3ta")));
+
+    // Refused whole, each with its reason: no input left, bytes that are not UTF-8, on the
+    // command line (decoded with a replacement character) or from the input.
+    const QString antes = lee(QStringLiteral("Contraseña WEB"));
+    struct Caso {
+        QStringList pares;
+        std::optional<QByteArray> linea;
+        const char* dice;
+    };
+    const Caso casos[] = {
+        {{u"Puerto=3308"_qs, u"Contraseña WEB=-"_qs}, std::nullopt, "entrada estándar"},
+        {{u"Puerto=3308"_qs, u"Contraseña WEB=-"_qs}, QByteArray("a\xF1o\n"), "UTF-8"},
+        {{u"Puerto=3308"_qs, QStringLiteral("Contraseña WEB=a") + QChar::ReplacementCharacter + u'o'}, std::nullopt,
+         "UTF-8"},
+    };
+    for (const Caso& c : casos) {
+        err.clear();
+        EXPECT_EQ(AjustarDesdeLinea(c.pares, salida, errores, [&](const QString&) { return c.linea; }), 2) << c.dice;
+        EXPECT_TRUE(err.contains(QString::fromUtf8(c.dice))) << err.toStdString();
+        EXPECT_EQ(lee(QStringLiteral("Contraseña WEB")), antes);
+        EXPECT_EQ(lee(Claves::kPuerto), QStringLiteral("3307"));
+    }
 }
 
 }
