@@ -5,6 +5,7 @@
 #include "config/AjustarDesdeLinea.h"
 #include "config/Configuracion.h"
 #include "servicelib/Compartidos.h"
+#include "servicelib/TextoImprimible.h"
 #include "sync/MotivoDeFin.h"
 #include "sync/clsProcedimenti.h"
 
@@ -47,8 +48,10 @@ int Enviar() {
     proc.LeerConfiguracion(campos);
     Config().LineasMarcadas = 0;
     proc.LeerLineas();
-    salida << "Enviando productos de " << g.BasesDD->cMiBase << " a " << Config().BaseWeb << " ("
-           << Config().DireccionIPWeb << ")"
+    // Names from the settings and messages from the servers are printed with their control
+    // characters written out (see TextoImprimible).
+    salida << "Enviando productos de " << TextoImprimible(g.BasesDD->cMiBase) << " a "
+           << TextoImprimible(Config().BaseWeb) << " (" << TextoImprimible(Config().DireccionIPWeb) << ")"
            << (Config().LineasMarcadas > 0 ? QStringLiteral(", %1 líneas marcadas").arg(Config().LineasMarcadas)
                                            : QString())
            << "\n";
@@ -59,10 +62,11 @@ int Enviar() {
     try {
         proc.EnviarProductos(campos, interrumpir, nullptr);
         const ResultadoEnvio& r = proc.Resultado();
-        if (const QString motivo = MotivoDeFin(r.fin); !motivo.isEmpty()) errores << "Aviso: " << motivo << "\n";
+        if (const QString motivo = MotivoDeFin(r.fin); !motivo.isEmpty())
+            errores << "Aviso: " << TextoImprimible(motivo) << "\n";
         estado = r.completo() ? 0 : 1;
     } catch (const std::exception& e) {
-        errores << "El envío terminó por un error: " << QString::fromUtf8(e.what()) << "\n";
+        errores << "El envío terminó por un error: " << TextoImprimible(QString::fromUtf8(e.what())) << "\n";
         estado = 1;
     }
     errores.flush();
