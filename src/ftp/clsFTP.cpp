@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QScopeGuard>
@@ -158,12 +159,18 @@ bool clsFTP::FTPUploadFile(const QString& sLocal, const QString& sRemote) {
         return false;
     }
     const QString ruta = absoluta(remoto);
-    // A handler of the progress event may close the connection: that happens once this is done.
-    const auto alTerminar = qScopeGuard([this] { transporte_.cierraSiPendiente(); });
+    // A handler of the progress event may close the connection (that happens once this is done)
+    // or destroy the session, ending the program: the transfer then stops and nothing of the
+    // session is touched again.
+    const QPointer<clsFTP> vivo(this);
+    const auto alTerminar = qScopeGuard([this, &vivo] {
+        if (vivo) transporte_.cierraSiPendiente();
+    });
     qint64 enviados = 0;
     bool empezado = false, enResto = false, detenido = false, falloLocal = false;
     const ResultadoCurl r = transporte_.enviar(ruta, ascii_, total, [&](char* destino, qint64 capacidad) -> qint64 {
         empezado = true;
+        if (!vivo) return -1;
         if (enviados >= total) return 0;
         if (!continuar_) {
             detenido = true;
@@ -177,12 +184,13 @@ bool clsFTP::FTPUploadFile(const QString& sLocal, const QString& sRemote) {
         enviados += n;
         if (n == kTrozo) {
             QCoreApplication::processEvents();
-            emiteProgreso(enviados, total);
+            if (vivo) emiteProgreso(enviados, total);
         } else {
             enResto = true;  // the last, shorter piece raises no event of its own
         }
         return n;
     });
+    if (!vivo) return false;
     if (r.ok()) {
         emiteProgreso(total, total);
         return true;
@@ -212,13 +220,17 @@ bool clsFTP::FTPDownloadFile(const QString& sLocal, const QString& sRemote) {
     archivo.setDirectWriteFallback(true);
     if (!abreLocal(archivo, QIODevice::WriteOnly, QStringLiteral("FtpOpenFile:GetFile"), CodigoCurl::EscrituraLocal))
         return false;
-    const auto alTerminar = qScopeGuard([this] { transporte_.cierraSiPendiente(); });
+    const QPointer<clsFTP> vivo(this);  // see FTPUploadFile
+    const auto alTerminar = qScopeGuard([this, &vivo] {
+        if (vivo) transporte_.cierraSiPendiente();
+    });
     const qint64 completos = total / kTrozo * kTrozo;
     QByteArray pendiente;
     qint64 guardados = 0;
     bool falloLocal = false;
     // The continue flag is not consulted: only uploads can be stopped.
     const ResultadoCurl r = transporte_.recibir(absoluta(remoto), ascii_, [&](const char* datos, qint64 largo) {
+        if (!vivo) return false;
         pendiente.append(datos, largo);
         qsizetype usados = 0;
         while (pendiente.size() - usados >= kTrozo) {
@@ -229,11 +241,13 @@ bool clsFTP::FTPDownloadFile(const QString& sLocal, const QString& sRemote) {
             usados += kTrozo;
             guardados += kTrozo;
             QCoreApplication::processEvents();
+            if (!vivo) return false;
             emiteProgreso(guardados, total);
         }
         pendiente.remove(0, usados);
         return true;
     });
+    if (!vivo) return false;  // the partial download is dropped with `archivo`
     const qint64 recibidos = guardados + pendiente.size();
     if (r.ok()) {
         if (archivo.write(pendiente) != pendiente.size() || !archivo.commit()) {
