@@ -1,5 +1,6 @@
 #include "ftp/clsFTP.h"
 
+#include "ftp/CortaLineas.h"
 #include "ftp/HoraListado.h"
 #include "ftp/LineaListado.h"
 #include "ftp/RutaRemota.h"
@@ -344,8 +345,9 @@ std::shared_ptr<cDirList> clsFTP::GetDirectoryListing(const QString& sFilter) {
         // A folder of that name is listed; when there is none the name is looked for below.
         const ResultadoCurl r = lista(absoluta(sFilter), QString(), leidas);
         if (r.ok()) return lista_;
-        if (leidas > 0) {
-            registra(QStringLiteral("InternetFindNextFile"), r);
+        // A listing that failed part-way, or was refused for an overlong line, is not tried again.
+        if (leidas > 0 || r.codigo == CodigoCurl::EscrituraLocal) {
+            registra(leidas == 0 ? QStringLiteral("FtpFindFirstFile") : QStringLiteral("InternetFindNextFile"), r);
             return nullptr;
         }
         lista_.reset();
@@ -378,16 +380,16 @@ ResultadoCurl clsFTP::lista(const QString& carpeta, const QString& patron, int& 
         if (!lista_) lista_ = std::make_shared<cDirList>();
         lista_->agrega(atributos, dias, dias, dias, a32(e->tamano), e->nombre, true);
     };
-    QByteArray pendiente;
-    const ResultadoCurl r = transporte_.listar(carpeta, [&](const char* datos, qint64 largo) {
-        pendiente.append(datos, largo);
-        qsizetype inicio = 0;
-        for (qsizetype fin; (fin = pendiente.indexOf('\n', inicio)) >= 0; inicio = fin + 1)
-            agrega(pendiente.mid(inicio, fin - inicio));
-        pendiente.remove(0, inicio);
-        return true;
+    CortaLineas lineas(agrega);
+    ResultadoCurl r = transporte_.listar(carpeta, [&](const char* datos, qint64 largo) {
+        return lineas.agrega(datos, largo);
     });
-    if (r.ok()) agrega(pendiente);  // a last line without its line break
+    if (lineas.excedida()) {
+        r.texto = QStringLiteral("el servidor envió una línea de listado de más de %1 bytes; no se leyó el listado")
+                      .arg(CortaLineas::kLargoMaximo);
+        r.respuestaError.clear();
+    }
+    if (r.ok()) agrega(lineas.resto());  // a last line without its line break
     return r;
 }
 

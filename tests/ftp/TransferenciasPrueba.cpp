@@ -230,6 +230,23 @@ TEST_F(Transferencias, ModosPasivoYActivoTransfierenYElModoValeDesdeLaSiguienteA
     }
 }
 
+// A listing line is taken up to 64 KiB: the test's own server sends one that never ends, which a
+// real server cannot be made to do.
+TEST_F(Transferencias, UnaLineaDeListadoSinFinSeRechazaConSuMensaje_ServidorFalso) {
+    ServidorRestringido servidor(enServidor(), {u"--linea-sin-fin"_s});
+    ASSERT_NE(servidor.puerto(), 0);
+    clsFTP otra;
+    otra.SetModePassive();
+    ASSERT_TRUE(otra.OpenConnection(servidor.direccion(), servidor_.usuario, servidor_.clave));
+    // A folder and a name (which would otherwise be looked for again in its folder) alike.
+    for (const QString& filtro : {u"/"_s, u"nombre"_s}) {
+        EXPECT_EQ(otra.GetDirectoryListing(filtro), nullptr);
+        EXPECT_TRUE(mensajeEmpiezaCon(otra, "FtpFindFirstFile error code: 23 Message: el servidor envió una línea de "
+                                            "listado de más de 65536 bytes; no se leyó el listado"));
+    }
+    EXPECT_EQ(otra.GetFTPDirectory(), u"/"_s) << otra.GetLastErrorMessage();  // the session goes on
+}
+
 // Ending the program from a progress handler destroys the session inside its own transfer: the
 // transfer stops, and libcurl's handles are released only once it has returned (run under ASan).
 TEST_F(Transferencias, SesionDestruidaDesdeElAvisoDeProgresoParaLaTransferenciaYLiberaAlVolver) {
