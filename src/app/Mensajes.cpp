@@ -27,6 +27,7 @@ void InstalarRespondedorVentana(QWidget* ventana) {
         QMessageBox caja(ventana);
         caja.setWindowTitle(titulo.isEmpty() ? Dialogos::tituloPrograma() : titulo);
         QString texto = prompt;
+        caja.setTextFormat(Qt::PlainText);  // messages may carry data or a server's words
         caja.setText(texto.replace(QLatin1Char('\r'), QLatin1Char('\n')));
         switch (botones & 0x70) {
         case Dialogos::Critical: caja.setIcon(QMessageBox::Critical); break;

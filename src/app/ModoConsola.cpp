@@ -6,6 +6,7 @@
 #include "config/AjustarDesdeLinea.h"
 #include "config/Configuracion.h"
 #include "servicelib/Compartidos.h"
+#include "servicelib/TextoImprimible.h"
 #include "sync/MotivoDeFin.h"
 #include "sync/clsProcedimenti.h"
 
@@ -88,8 +89,10 @@ int Enviar(bool prueba) {
         g.liberar();
         return estado;
     }
-    salida << "Enviando productos de " << g.BasesDD->cMiBase << " a " << Config().BaseWeb << " ("
-           << Config().DireccionIPWeb << ")"
+    // Names from the settings and messages from the servers are printed with their control
+    // characters written out (see TextoImprimible).
+    salida << "Enviando productos de " << TextoImprimible(g.BasesDD->cMiBase) << " a "
+           << TextoImprimible(Config().BaseWeb) << " (" << TextoImprimible(Config().DireccionIPWeb) << ")"
            << (Config().LineasMarcadas > 0 ? QStringLiteral(", %1 líneas marcadas").arg(Config().LineasMarcadas)
                                            : QString())
            << "\n";
@@ -100,11 +103,12 @@ int Enviar(bool prueba) {
     try {
         proc.EnviarProductos(campos, interrumpir, nullptr);
         const ResultadoEnvio& r = proc.Resultado();
-        for (const QString& aviso : r.avisos) errores << "Aviso: " << aviso << "\n";
-        if (const QString motivo = MotivoDeFin(r); !motivo.isEmpty()) errores << "Aviso: " << motivo << "\n";
+        for (const QString& aviso : r.avisos) errores << "Aviso: " << TextoImprimible(aviso) << "\n";
+        if (const QString motivo = MotivoDeFin(r); !motivo.isEmpty())
+            errores << "Aviso: " << TextoImprimible(motivo) << "\n";
         estado = r.completo() && r.recortados == 0 ? 0 : 1;
     } catch (const std::exception& e) {
-        errores << "El envío terminó por un error: " << QString::fromUtf8(e.what()) << "\n";
+        errores << "El envío terminó por un error: " << TextoImprimible(QString::fromUtf8(e.what())) << "\n";
         estado = 1;
     }
     errores.flush();

@@ -1,5 +1,7 @@
 #include "app/VistaPreviaConsola.h"
 
+#include "servicelib/TextoImprimible.h"
+
 #include <exception>
 
 int ImprimeVistaPrevia(clsProcedimenti& proc, QTextStream& salida, QTextStream& errores) {
@@ -7,21 +9,22 @@ int ImprimeVistaPrevia(clsProcedimenti& proc, QTextStream& salida, QTextStream& 
     try {
         v = proc.VistaPrevia();
     } catch (const std::exception& e) {
-        errores << "La vista previa no pudo leer las bases de datos: " << QString::fromUtf8(e.what()) << "\n";
+        errores << "La vista previa no pudo leer las bases de datos: " << TextoImprimible(QString::fromUtf8(e.what())) << "\n";
         return 1;
     }
     if (!v.leida) {
         errores << "La vista previa no pudo abrir la base de datos del punto de venta o la de la tienda"
-                << (v.motivo.isEmpty() ? QString() : QStringLiteral(": ") + v.motivo) << "\n";
+                << (v.motivo.isEmpty() ? QString() : QStringLiteral(": ") + TextoImprimible(v.motivo)) << "\n";
         return 1;
     }
     for (const VistaPreviaEnvio::Nuevo& n : v.nuevos)
-        salida << "Nuevo: " << n.clave << " «" << n.titulo << "» ("
+        salida << "Nuevo: " << TextoImprimible(n.clave) << " «" << TextoImprimible(n.titulo) << "» ("
                << (n.nombre.isEmpty() ? QStringLiteral("nombre: su número de entrada") : QStringLiteral("nombre: ") + n.nombre)
                << ")\n";
     for (const VistaPreviaEnvio::Cambio& c : v.cambios)
-        salida << "Cambio: " << c.clave << " " << c.campo << ": "
-               << (c.falta ? QStringLiteral("(no está)") : c.antes) << " → " << c.despues << "\n";
+        salida << "Cambio: " << TextoImprimible(c.clave) << " " << c.campo << ": "
+               << (c.falta ? QStringLiteral("(no está)") : TextoImprimible(c.antes)) << " → "
+               << TextoImprimible(c.despues) << "\n";
     salida << "Al día: " << v.total - v.cambiarian << " productos\n";
     salida << "Vista previa: " << v.cambiarian << " de " << v.total << " productos cambiarían (nuevos: "
            << v.nuevos.size() << ")\n";

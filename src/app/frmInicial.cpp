@@ -101,6 +101,10 @@ frmInicial::frmInicial(QWidget* parent) : QMainWindow(parent) {
     construyePrincipal(principal);
     construyeConfiguracion(configuracion);
     construyeRelacion(relacion);
+    // Labels show product keys, descriptions and server messages: as rich text a key such as
+    // "<img src=...>" would make Qt read that file. Only the skin's caption is the program's markup.
+    for (QLabel* etiqueta : findChildren<QLabel*>())
+        if (etiqueta != pctSkin) etiqueta->setTextFormat(Qt::PlainText);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

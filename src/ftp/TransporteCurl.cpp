@@ -2,6 +2,7 @@
 
 #include <QUrl>
 #include <curl/curl.h>
+#include <exception>
 #include <memory>
 #include <utility>
 
@@ -13,7 +14,6 @@ static_assert(CodigoCurl::Interrumpido == CURLE_ABORTED_BY_CALLBACK);
 static_assert(CodigoCurl::ArgumentoInvalido == CURLE_BAD_FUNCTION_ARGUMENT);
 static_assert(CodigoCurl::ArchivoRemotoAusente == CURLE_REMOTE_FILE_NOT_FOUND);
 static_assert(CodigoCurl::LlamadaAnidada == CURLE_RECURSIVE_API_CALL);
-static_assert(CURL_ERROR_SIZE <= 256, "the error buffer in TransporteCurl.h is too small");
 
 namespace {
 
@@ -30,10 +30,41 @@ void iniciaLibcurl() {
     (void)iniciado;
 }
 
-CURL* h(void* handle) { return static_cast<CURL*>(handle); }
+int codigoDeLinea(const QString& linea);
+
+}
+
+struct TransporteCurl::Estado {
+    CURL* handle = nullptr;
+    CURLM* multi = nullptr;
+    bool ocupado = false;          // libcurl is running a request on these handles
+    bool cierrePendiente = false;  // stop the request at its next callback, then release
+    bool abandonado = false;       // the session is gone: the request under way releases the handles
+    char errores[CURL_ERROR_SIZE] = {};
+    QList<RespuestaServidor> respuestas;
+    QStringList lineasPendientes;
+    std::exception_ptr excepcion;
+
+    ~Estado() { libera(); }
+    void libera() {
+        if (multi) curl_multi_cleanup(multi);  // closes the connection, sending QUIT
+        if (handle) curl_easy_cleanup(handle);
+        multi = nullptr;
+        handle = nullptr;
+    }
+    void guardaExcepcion() {
+        if (!excepcion) excepcion = std::current_exception();
+    }
+    void recibeLineaServidor(const char* datos, size_t largo);
+    int realiza();  // CURLcode
+};
+
+namespace {
+
+CURL* h(const std::shared_ptr<TransporteCurl::Estado>& e) { return e->handle; }
 
 struct Contexto {
-    TransporteCurl* transporte = nullptr;
+    TransporteCurl::Estado* estado = nullptr;
     const TransporteCurl::Lector* lector = nullptr;
     const TransporteCurl::Escritor* escritor = nullptr;
 };
@@ -48,7 +79,7 @@ using Lista = std::unique_ptr<curl_slist, LiberaLista>;
 // to the caller once libcurl has returned.
 
 size_t alRecibirLinea(char* datos, size_t tamano, size_t cuantos, void* usuario) {
-    auto* t = static_cast<TransporteCurl*>(usuario);
+    auto* t = static_cast<TransporteCurl::Estado*>(usuario);
     try {
         t->recibeLineaServidor(datos, tamano * cuantos);
         return tamano * cuantos;
@@ -61,11 +92,11 @@ size_t alRecibirLinea(char* datos, size_t tamano, size_t cuantos, void* usuario)
 size_t alLeer(char* destino, size_t tamano, size_t cuantos, void* usuario) {
     auto* c = static_cast<Contexto*>(usuario);
     try {
-        if (c->transporte->cierrePendiente()) return CURL_READFUNC_ABORT;
+        if (c->estado->cierrePendiente) return CURL_READFUNC_ABORT;
         const qint64 n = (*c->lector)(destino, static_cast<qint64>(tamano * cuantos));
         return n < 0 ? CURL_READFUNC_ABORT : static_cast<size_t>(n);
     } catch (...) {
-        c->transporte->guardaExcepcion();
+        c->estado->guardaExcepcion();
         return CURL_READFUNC_ABORT;
     }
 }
@@ -73,10 +104,10 @@ size_t alLeer(char* destino, size_t tamano, size_t cuantos, void* usuario) {
 size_t alEscribir(char* datos, size_t tamano, size_t cuantos, void* usuario) {
     auto* c = static_cast<Contexto*>(usuario);
     try {
-        if (c->transporte->cierrePendiente()) return CURL_WRITEFUNC_ERROR;
+        if (c->estado->cierrePendiente) return CURL_WRITEFUNC_ERROR;
         return (*c->escritor)(datos, static_cast<qint64>(tamano * cuantos)) ? tamano * cuantos : CURL_WRITEFUNC_ERROR;
     } catch (...) {
-        c->transporte->guardaExcepcion();
+        c->estado->guardaExcepcion();
         return CURL_WRITEFUNC_ERROR;
     }
 }
@@ -93,11 +124,15 @@ int codigoDeLinea(const QString& linea) {
 
 }
 
-TransporteCurl::TransporteCurl() {
+TransporteCurl::TransporteCurl() : estado_(std::make_shared<Estado>()) {
     iniciaLibcurl();
 }
 
-TransporteCurl::~TransporteCurl() { liberaHandle(); }
+TransporteCurl::~TransporteCurl() {
+    // Idle, the handles go with the state now; during a request the request holds the state too.
+    estado_->cierrePendiente = true;
+    estado_->abandonado = true;
+}
 
 ResultadoCurl TransporteCurl::resultado(int codigo) {
     ResultadoCurl r;
@@ -121,44 +156,41 @@ QByteArray TransporteCurl::urlBase(const QString& servidor) {
 }
 
 void TransporteCurl::liberaHandle() {
-    if (multi_) curl_multi_cleanup(static_cast<CURLM*>(multi_));  // closes the connection, sending QUIT
-    if (handle_) curl_easy_cleanup(h(handle_));
-    multi_ = nullptr;
-    handle_ = nullptr;
+    estado_->libera();
     base_.clear();
 }
 
 bool TransporteCurl::abrir() {
-    if (ocupado_) return true;  // asked from inside a transfer: the handle stays, and conectar refuses
+    if (estado_->ocupado) return true;  // asked from inside a transfer: the handle stays, and conectar refuses
     liberaHandle();
-    handle_ = curl_easy_init();
-    multi_ = curl_multi_init();
-    if (!handle_ || !multi_) liberaHandle();
-    return handle_ != nullptr;
+    estado_->handle = curl_easy_init();
+    estado_->multi = curl_multi_init();
+    if (!estado_->handle || !estado_->multi) liberaHandle();
+    return estado_->handle != nullptr;
 }
 
 void TransporteCurl::cerrar() {
-    if (ocupado_) {
+    if (estado_->ocupado) {
         // Closed from a handler while libcurl is busy: the transfer stops at its next callback,
         // and the connection goes when the session calls cierraSiPendiente, once it has cleaned up.
-        cierrePendiente_ = true;
+        estado_->cierrePendiente = true;
         return;
     }
     liberaHandle();
 }
 
 void TransporteCurl::cierraSiPendiente() {
-    if (!cierrePendiente_ || ocupado_) return;
-    cierrePendiente_ = false;
+    if (!estado_->cierrePendiente || estado_->ocupado) return;
+    estado_->cierrePendiente = false;
     liberaHandle();
 }
 
 bool TransporteCurl::disponible(ResultadoCurl& rechazo) const {
-    if (ocupado_) {
+    if (estado_->ocupado) {
         rechazo = resultado(CodigoCurl::LlamadaAnidada);
         return false;
     }
-    if (!handle_ || base_.isEmpty()) {
+    if (!estado_->handle || base_.isEmpty()) {
         rechazo = resultado(CodigoCurl::FormatoUrl);
         return false;
     }
@@ -167,23 +199,23 @@ bool TransporteCurl::disponible(ResultadoCurl& rechazo) const {
 
 ResultadoCurl TransporteCurl::conectar(const QString& servidor, const QString& usuario, const QString& clave,
                                        bool pasivo) {
-    if (ocupado_) return resultado(CodigoCurl::LlamadaAnidada);
-    if (!handle_) return resultado(CodigoCurl::FalloInicio);
+    if (estado_->ocupado) return resultado(CodigoCurl::LlamadaAnidada);
+    if (!estado_->handle) return resultado(CodigoCurl::FalloInicio);
     base_ = urlBase(servidor);
     if (base_.isEmpty()) return resultado(CodigoCurl::FormatoUrl);
     usuario_ = usuario.toUtf8();
     clave_ = clave.toUtf8();
     pasivo_ = pasivo;
     preparaPeticion(base_);
-    curl_easy_setopt(h(handle_), CURLOPT_NOBODY, 1L);
-    curl_easy_setopt(h(handle_), CURLOPT_FRESH_CONNECT, 1L);
+    curl_easy_setopt(h(estado_), CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(h(estado_), CURLOPT_FRESH_CONNECT, 1L);
     ResultadoCurl r = ejecuta();
     if (!r.ok()) base_.clear();  // later requests fail plainly instead of trying to log in again
     return r;
 }
 
 void TransporteCurl::preparaPeticion(const QByteArray& url) {
-    CURL* c = h(handle_);
+    CURL* c = h(estado_);
     curl_easy_reset(c);  // keeps the open connection
     curl_easy_setopt(c, CURLOPT_URL, url.constData());
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "ftp");
@@ -192,9 +224,9 @@ void TransporteCurl::preparaPeticion(const QByteArray& url) {
         curl_easy_setopt(c, CURLOPT_PASSWORD, clave_.constData());
     }
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errores_);
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, estado_->errores);
     curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, alRecibirLinea);
-    curl_easy_setopt(c, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(c, CURLOPT_HEADERDATA, estado_.get());
     // Asking only for a size, libcurl still writes a few lines of its own as the body.
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, descarta);
     // Every path is absolute, so requests never depend on the server's current folder.
@@ -219,13 +251,13 @@ void TransporteCurl::cifrado(int modo, const QByteArray& ca) {
     certificadoCA_ = ca;
 }
 
-int TransporteCurl::realiza() {
+int TransporteCurl::Estado::realiza() {
     // The request runs on a multi handle of our own, which also keeps the open connection between
     // requests. curl_easy_perform waits up to a second at a time for socket activity, and libcurl
     // 7.88 sometimes has none to wait for while it opens a passive data connection: a capped wait
     // keeps that from costing a whole second per transfer.
-    auto* m = static_cast<CURLM*>(multi_);
-    CURL* e = h(handle_);
+    CURLM* m = multi;
+    CURL* e = handle;
     if (curl_multi_add_handle(m, e) != CURLM_OK) return CURLE_FAILED_INIT;
     int enCurso = 1;
     CURLMcode mc = CURLM_OK;
@@ -242,43 +274,51 @@ int TransporteCurl::realiza() {
 }
 
 ResultadoCurl TransporteCurl::ejecuta() {
-    respuestas_.clear();
-    lineasPendientes_.clear();
-    errores_[0] = '\0';
-    excepcion_ = nullptr;
-    ocupado_ = true;
-    const auto rc = static_cast<CURLcode>(realiza());
-    ocupado_ = false;
+    // Held here until libcurl has returned, whatever happens to this object meanwhile.
+    const std::shared_ptr<Estado> e = estado_;
+    e->respuestas.clear();
+    e->lineasPendientes.clear();
+    e->errores[0] = '\0';
+    e->excepcion = nullptr;
+    e->ocupado = true;
+    const auto rc = static_cast<CURLcode>(e->realiza());
+    e->ocupado = false;
 
     ResultadoCurl r;
-    r.codigo = rc;
-    r.respuestas = respuestas_;
-    if (rc != CURLE_OK) {
-        r.texto = errores_[0] ? QString::fromUtf8(errores_).trimmed() : QString::fromUtf8(curl_easy_strerror(rc));
-        // Failures of our own side are not the server's answer, whatever it said last.
-        const bool nuestra = rc == CURLE_ABORTED_BY_CALLBACK || rc == CURLE_READ_ERROR || rc == CURLE_WRITE_ERROR;
-        if (!nuestra && !respuestas_.isEmpty() && respuestas_.last().codigo >= 400)
-            r.respuestaError = respuestas_.last().texto;
+    if (e->abandonado) {
+        // The session was destroyed from a callback: the handles go with `e`, now that nothing
+        // runs inside them, and this object is not touched again.
+        r = resultado(CodigoCurl::Interrumpido);
+    } else {
+        r.codigo = rc;
+        r.respuestas = e->respuestas;
+        if (rc != CURLE_OK) {
+            r.texto = e->errores[0] ? QString::fromUtf8(e->errores).trimmed() : QString::fromUtf8(curl_easy_strerror(rc));
+            // Failures of our own side are not the server's answer, whatever it said last.
+            const bool nuestra = rc == CURLE_ABORTED_BY_CALLBACK || rc == CURLE_READ_ERROR || rc == CURLE_WRITE_ERROR;
+            if (!nuestra && !e->respuestas.isEmpty() && e->respuestas.last().codigo >= 400)
+                r.respuestaError = e->respuestas.last().texto;
+        }
     }
-    if (excepcion_) std::rethrow_exception(std::exchange(excepcion_, nullptr));
+    if (e->excepcion) std::rethrow_exception(std::exchange(e->excepcion, nullptr));
     return r;
 }
 
-void TransporteCurl::recibeLineaServidor(const char* datos, size_t largo) {
+void TransporteCurl::Estado::recibeLineaServidor(const char* datos, size_t largo) {
     QString linea = QString::fromUtf8(datos, static_cast<qsizetype>(largo));
     while (linea.endsWith(QLatin1Char('\n')) || linea.endsWith(QLatin1Char('\r'))) linea.chop(1);
     // libcurl also hands over header lines of its own making ("Content-Length: ..."): only the
     // server's numbered replies are kept.
-    if (lineasPendientes_.isEmpty() && codigoDeLinea(linea) < 0) return;
-    lineasPendientes_ << linea;
-    const QString& primera = lineasPendientes_.first();
+    if (lineasPendientes.isEmpty() && codigoDeLinea(linea) < 0) return;
+    lineasPendientes << linea;
+    const QString& primera = lineasPendientes.first();
     const int codigo = codigoDeLinea(primera);
     const bool variasLineas = primera.size() > 3 && primera[3] == QLatin1Char('-');
-    const bool ultima = !variasLineas || (lineasPendientes_.size() > 1 && codigoDeLinea(linea) == codigo &&
+    const bool ultima = !variasLineas || (lineasPendientes.size() > 1 && codigoDeLinea(linea) == codigo &&
                                           (linea.size() == 3 || linea[3] == QLatin1Char(' ')));
     if (!ultima) return;
-    respuestas_.append({codigo, lineasPendientes_.join(QLatin1Char('\n'))});
-    lineasPendientes_.clear();
+    respuestas.append({codigo, lineasPendientes.join(QLatin1Char('\n'))});
+    lineasPendientes.clear();
 }
 
 QByteArray TransporteCurl::urlDe(const QString& ruta, bool carpeta) const {
@@ -303,8 +343,8 @@ ResultadoCurl TransporteCurl::ordenes(const QStringList& lineas) {
         if (!lista) lista.reset(cabeza);
     }
     preparaPeticion(base_);
-    curl_easy_setopt(h(handle_), CURLOPT_NOBODY, 1L);
-    curl_easy_setopt(h(handle_), CURLOPT_QUOTE, lista.get());
+    curl_easy_setopt(h(estado_), CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(h(estado_), CURLOPT_QUOTE, lista.get());
     return ejecuta();
 }
 
@@ -313,11 +353,11 @@ ResultadoCurl TransporteCurl::tamano(const QString& ruta, qint64& bytes) {
     ResultadoCurl rechazo;
     if (!disponible(rechazo)) return rechazo;
     preparaPeticion(urlDe(ruta, false));
-    curl_easy_setopt(h(handle_), CURLOPT_NOBODY, 1L);
-    curl_easy_setopt(h(handle_), CURLOPT_TRANSFERTEXT, 0L);
+    curl_easy_setopt(h(estado_), CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(h(estado_), CURLOPT_TRANSFERTEXT, 0L);
     ResultadoCurl r = ejecuta();
     curl_off_t largo = -1;
-    if (r.ok() && handle_ && curl_easy_getinfo(h(handle_), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &largo) == CURLE_OK)
+    if (r.ok() && estado_->handle && curl_easy_getinfo(h(estado_), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &largo) == CURLE_OK)
         bytes = largo;
     return r;
 }
@@ -326,10 +366,10 @@ ResultadoCurl TransporteCurl::enviar(const QString& ruta, bool ascii, qint64 lar
     ResultadoCurl rechazo;
     if (!disponible(rechazo)) return rechazo;
     Contexto c;
-    c.transporte = this;
+    c.estado = estado_.get();
     c.lector = &lector;
     preparaPeticion(urlDe(ruta, false));
-    CURL* e = h(handle_);
+    CURL* e = h(estado_);
     curl_easy_setopt(e, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(e, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(largo));
     curl_easy_setopt(e, CURLOPT_TRANSFERTEXT, ascii ? 1L : 0L);
@@ -346,10 +386,10 @@ ResultadoCurl TransporteCurl::recibeDe(const QByteArray& url, bool ascii, const 
     ResultadoCurl rechazo;
     if (!disponible(rechazo)) return rechazo;
     Contexto c;
-    c.transporte = this;
+    c.estado = estado_.get();
     c.escritor = &escritor;
     preparaPeticion(url);
-    CURL* e = h(handle_);
+    CURL* e = h(estado_);
     curl_easy_setopt(e, CURLOPT_TRANSFERTEXT, ascii ? 1L : 0L);
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, alEscribir);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, &c);

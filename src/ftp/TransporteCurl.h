@@ -5,8 +5,8 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <exception>
 #include <functional>
+#include <memory>
 
 // The libcurl result codes the session tells apart (checked against curl.h in the .cpp).
 namespace CodigoCurl {
@@ -41,6 +41,9 @@ public:
     using Escritor = std::function<bool(const char* datos, qint64 largo)>;
 
     TransporteCurl();
+    // Destroyed from inside a transfer (a handler of the progress event ends the program), it
+    // stops the transfer and leaves the handles to the request under way, which releases them once
+    // libcurl has returned; nothing of this object is touched after that.
     ~TransporteCurl();
     TransporteCurl(const TransporteCurl&) = delete;
     TransporteCurl& operator=(const TransporteCurl&) = delete;
@@ -77,33 +80,24 @@ public:
     // The server's LIST answer for the folder, as it comes (see LineaListado).
     ResultadoCurl listar(const QString& carpeta, const Escritor& escritor);
 
-    // Called back by libcurl (public only so the C callbacks can reach them).
-    void recibeLineaServidor(const char* datos, size_t largo);
-    void guardaExcepcion() { if (!excepcion_) excepcion_ = std::current_exception(); }
-    bool cierrePendiente() const { return cierrePendiente_; }
+    // The handles and what libcurl's callbacks write into (defined in the .cpp).
+    struct Estado;
 
 private:
     void preparaPeticion(const QByteArray& url);
     ResultadoCurl ejecuta();
-    int realiza();  // CURLcode
     bool disponible(ResultadoCurl& rechazo) const;
     QByteArray urlDe(const QString& ruta, bool carpeta) const;
     ResultadoCurl recibeDe(const QByteArray& url, bool ascii, const Escritor& escritor);
     void liberaHandle();
 
-    // CURL* and CURLM*, kept opaque so that only the .cpp sees libcurl.
-    void* handle_ = nullptr;
-    void* multi_ = nullptr;
+    // Shared with the request under way, so that it outlives this object when that is destroyed
+    // from inside a callback.
+    std::shared_ptr<Estado> estado_;
     QByteArray base_;
     QByteArray usuario_;
     QByteArray clave_;
     bool pasivo_ = true;
     int cifrado_ = 0;
     QByteArray certificadoCA_;
-    bool ocupado_ = false;
-    bool cierrePendiente_ = false;
-    char errores_[256] = {};
-    QList<RespuestaServidor> respuestas_;
-    QStringList lineasPendientes_;
-    std::exception_ptr excepcion_;
 };

@@ -1,11 +1,13 @@
 #include "ftp/clsFTP.h"
 
+#include "ftp/CortaLineas.h"
 #include "ftp/HoraListado.h"
 #include "ftp/LineaListado.h"
 #include "ftp/RutaRemota.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QScopeGuard>
@@ -159,12 +161,18 @@ bool clsFTP::FTPUploadFile(const QString& sLocal, const QString& sRemote) {
         return false;
     }
     const QString ruta = absoluta(remoto);
-    // A handler of the progress event may close the connection: that happens once this is done.
-    const auto alTerminar = qScopeGuard([this] { transporte_.cierraSiPendiente(); });
+    // A handler of the progress event may close the connection (that happens once this is done)
+    // or destroy the session, ending the program: the transfer then stops and nothing of the
+    // session is touched again.
+    const QPointer<clsFTP> vivo(this);
+    const auto alTerminar = qScopeGuard([this, &vivo] {
+        if (vivo) transporte_.cierraSiPendiente();
+    });
     qint64 enviados = 0;
     bool empezado = false, enResto = false, detenido = false, falloLocal = false;
     const ResultadoCurl r = transporte_.enviar(ruta, ascii_, total, [&](char* destino, qint64 capacidad) -> qint64 {
         empezado = true;
+        if (!vivo) return -1;
         if (enviados >= total) return 0;
         if (!continuar_) {
             detenido = true;
@@ -178,12 +186,13 @@ bool clsFTP::FTPUploadFile(const QString& sLocal, const QString& sRemote) {
         enviados += n;
         if (n == kTrozo) {
             QCoreApplication::processEvents();
-            emiteProgreso(enviados, total);
+            if (vivo) emiteProgreso(enviados, total);
         } else {
             enResto = true;  // the last, shorter piece raises no event of its own
         }
         return n;
     });
+    if (!vivo) return false;
     if (r.ok()) {
         emiteProgreso(total, total);
         return true;
@@ -213,13 +222,17 @@ bool clsFTP::FTPDownloadFile(const QString& sLocal, const QString& sRemote) {
     archivo.setDirectWriteFallback(true);
     if (!abreLocal(archivo, QIODevice::WriteOnly, QStringLiteral("FtpOpenFile:GetFile"), CodigoCurl::EscrituraLocal))
         return false;
-    const auto alTerminar = qScopeGuard([this] { transporte_.cierraSiPendiente(); });
+    const QPointer<clsFTP> vivo(this);  // see FTPUploadFile
+    const auto alTerminar = qScopeGuard([this, &vivo] {
+        if (vivo) transporte_.cierraSiPendiente();
+    });
     const qint64 completos = total / kTrozo * kTrozo;
     QByteArray pendiente;
     qint64 guardados = 0;
     bool falloLocal = false;
     // The continue flag is not consulted: only uploads can be stopped.
     const ResultadoCurl r = transporte_.recibir(absoluta(remoto), ascii_, [&](const char* datos, qint64 largo) {
+        if (!vivo) return false;
         pendiente.append(datos, largo);
         qsizetype usados = 0;
         while (pendiente.size() - usados >= kTrozo) {
@@ -230,11 +243,13 @@ bool clsFTP::FTPDownloadFile(const QString& sLocal, const QString& sRemote) {
             usados += kTrozo;
             guardados += kTrozo;
             QCoreApplication::processEvents();
+            if (!vivo) return false;
             emiteProgreso(guardados, total);
         }
         pendiente.remove(0, usados);
         return true;
     });
+    if (!vivo) return false;  // the partial download is dropped with `archivo`
     const qint64 recibidos = guardados + pendiente.size();
     if (r.ok()) {
         if (archivo.write(pendiente) != pendiente.size() || !archivo.commit()) {
@@ -331,8 +346,9 @@ std::shared_ptr<cDirList> clsFTP::GetDirectoryListing(const QString& sFilter) {
         // A folder of that name is listed; when there is none the name is looked for below.
         const ResultadoCurl r = lista(absoluta(sFilter), QString(), leidas);
         if (r.ok()) return lista_;
-        if (leidas > 0) {
-            registra(QStringLiteral("InternetFindNextFile"), r);
+        // A listing that failed part-way, or was refused for an overlong line, is not tried again.
+        if (leidas > 0 || r.codigo == CodigoCurl::EscrituraLocal) {
+            registra(leidas == 0 ? QStringLiteral("FtpFindFirstFile") : QStringLiteral("InternetFindNextFile"), r);
             return nullptr;
         }
         lista_.reset();
@@ -365,16 +381,16 @@ ResultadoCurl clsFTP::lista(const QString& carpeta, const QString& patron, int& 
         if (!lista_) lista_ = std::make_shared<cDirList>();
         lista_->agrega(atributos, dias, dias, dias, a32(e->tamano), e->nombre, true);
     };
-    QByteArray pendiente;
-    const ResultadoCurl r = transporte_.listar(carpeta, [&](const char* datos, qint64 largo) {
-        pendiente.append(datos, largo);
-        qsizetype inicio = 0;
-        for (qsizetype fin; (fin = pendiente.indexOf('\n', inicio)) >= 0; inicio = fin + 1)
-            agrega(pendiente.mid(inicio, fin - inicio));
-        pendiente.remove(0, inicio);
-        return true;
+    CortaLineas lineas(agrega);
+    ResultadoCurl r = transporte_.listar(carpeta, [&](const char* datos, qint64 largo) {
+        return lineas.agrega(datos, largo);
     });
-    if (r.ok()) agrega(pendiente);  // a last line without its line break
+    if (lineas.excedida()) {
+        r.texto = QStringLiteral("el servidor envió una línea de listado de más de %1 bytes; no se leyó el listado")
+                      .arg(CortaLineas::kLargoMaximo);
+        r.respuestaError.clear();
+    }
+    if (r.ok()) agrega(lineas.resto());  // a last line without its line break
     return r;
 }
 

@@ -1,5 +1,8 @@
 #include "servicelib/Dialogos.h"
 
+#include "servicelib/TextoImprimible.h"
+
+#include <QStringList>
 #include <cstdio>
 
 namespace Dialogos {
@@ -22,9 +25,11 @@ int respuestaPorDefecto(int buttons) {
 
 int MsgBox(const QString& prompt, int buttons, const QString& title) {
     if (actual()) return actual()(prompt, buttons, title);
-    QString texto = prompt;
-    texto.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    std::fprintf(stderr, "[%s] %s\n", qUtf8Printable(title), qUtf8Printable(texto));
+    // The box's own line breaks stay line breaks; any other control character (from a path or a
+    // server's words inside the message) is written out, so it cannot act on the terminal.
+    QStringList lineas = QString(prompt).replace(QLatin1Char('\r'), QLatin1Char('\n')).split(QLatin1Char('\n'));
+    for (QString& l : lineas) l = TextoImprimible(l);
+    std::fprintf(stderr, "[%s] %s\n", qUtf8Printable(TextoImprimible(title)), qUtf8Printable(lineas.join(u'\n')));
     return respuestaPorDefecto(buttons);
 }
 

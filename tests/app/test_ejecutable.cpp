@@ -246,4 +246,52 @@ TEST_F(Ejecutable, WindowStartRegistersAutostartOnceAndAgainWhenMoved) {
     EXPECT_FALSE(nueva.contains(QStringLiteral("# marca")));
 }
 
+// Keys, descriptions and a server's message reach the terminal with their control characters
+// written out: no colour, no cursor movement, no line the program did not print.
+TEST_F(Ejecutable, HeadlessSendShowsControlCharactersFromTheDataEscaped) {
+    const prueba::ServidorBD srv = prueba::servidorBD();
+    prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
+    prueba::BaseTemporal web({QStringLiteral("wordpress-tables.sql")});
+    pos.ejecuta(QStringLiteral(
+        "INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) VALUES "
+        "('E1', CONCAT('rojo', CHAR(27), '[31m', CHAR(10), '3 de 3 FALSO'), 5, 1, 1), "
+        "(CONCAT('K', CHAR(13), 'Z'), CONCAT('tab', CHAR(9), 'fin', CHAR(127)), 6, 1, 1)"));
+    creaHost(srv, pos.nombre());
+    ASSERT_EQ(corre({QStringLiteral("-ajustar"), QStringLiteral("Dirección IP=") + srv.host,
+                     QStringLiteral("Puerto=") + QString::number(srv.puerto), QStringLiteral("Usuario WEB=") + srv.usuario,
+                     QStringLiteral("Contraseña WEB=") + srv.clave, QStringLiteral("Base de datos WEB=") + web.nombre()})
+                  .estado,
+              0);
+    const auto sinControles = [](const QString& texto) {
+        for (const QChar c : texto)
+            if ((c.unicode() < 0x20 && c != QLatin1Char('\n')) || c.unicode() == 0x7f) return false;
+        return true;
+    };
+
+    Salida s = corre({QStringLiteral("-enviar")});
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    EXPECT_TRUE(sinControles(s.out)) << s.out.toStdString();
+    const QStringList lineas = s.out.trimmed().split(QLatin1Char('\n'));
+    EXPECT_FALSE(lineas.contains(QStringLiteral("3 de 3 FALSO"))) << s.out.toStdString();
+    EXPECT_TRUE(s.out.contains(QStringLiteral("E1  Descripción: rojo\\x1b[31m\\n3 de 3 FALSO\n"))) << s.out.toStdString();
+    EXPECT_TRUE(s.out.contains(QStringLiteral("K\\rZ  Descripción: tab\\tfin\\x7f\n"))) << s.out.toStdString();
+    EXPECT_EQ(lineas.last(), QStringLiteral("Productos enviados: 2 de 2 (nuevos: 2)"));
+    // The key with a carriage return is the shop's SKU as it stands.
+    EXPECT_EQ(web.valor(QStringLiteral("SELECT COUNT(*) FROM wp_postmeta WHERE meta_key='_sku' AND meta_value=CONCAT('K', "
+                                       "CHAR(13), 'Z')")),
+              QStringLiteral("1"));
+
+    // A server's message on standard error: no line of its own.
+    web.ejecuta(QStringLiteral(
+        "CREATE TRIGGER rechaza BEFORE UPDATE ON wp_posts FOR EACH ROW BEGIN DECLARE m VARCHAR(100) DEFAULT "
+        "CONCAT('mal', CHAR(27 USING utf8mb4), '[2J', CHAR(10 USING utf8mb4), 'Productos enviados: 9 de 9'); "
+        "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = m; END"));
+    s = corre({QStringLiteral("-enviar")});
+    EXPECT_EQ(s.estado, 1);
+    EXPECT_TRUE(sinControles(s.err)) << s.err.toStdString();
+    // (The server writes the escape out itself, its own way; the line feed comes through as it is.)
+    EXPECT_TRUE(s.err.contains(QStringLiteral("mal\\001B[2J\\nProductos enviados: 9 de 9"))) << s.err.toStdString();
+    EXPECT_TRUE(s.out.trimmed().endsWith(QStringLiteral("\nProductos enviados: 0 de 2 (nuevos: 0)"))) << s.out.toStdString();
+}
+
 }

@@ -2,10 +2,15 @@
 // offscreen, sending to a shop database on the test MariaDB. The countdown is driven tick by
 // tick through its handler: no test waits for the clock.
 #include "VentanaReal.h"
+#include "app/Mensajes.h"
 #include "app/clsInicio.h"
+#include "servicelib/Dialogos.h"
 
+#include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -215,6 +220,57 @@ TEST_F(Programa, IconClickAndRightClickRestoreTheWindowMovementDoesNothing) {
     emit icono->activated(QSystemTrayIcon::Trigger);
     QApplication::processEvents();
     EXPECT_EQ(QApplication::focusWidget(), v.Picture1);
+}
+
+// Keys, descriptions and server messages are shown as text: markup in them is neither drawn nor
+// followed (as rich text, an "<img src=...>" makes Qt read the file it names).
+TEST_F(Programa, MarkupFromTheDataOrAServerIsShownAsTextAndNothingIsLoaded) {
+    QImage imagen(400, 400, QImage::Format_RGB32);
+    imagen.fill(Qt::red);
+    const QString png = carpeta.ruta() + QStringLiteral("/g.png");
+    ASSERT_TRUE(imagen.save(png));
+    const QString marca = QStringLiteral("<img src=\"%1\">").arg(png);
+    const auto alto = [](const QLabel* l) { return l->sizeHint().height(); };  // 400 and more once the picture is read
+    pos.ejecuta(QStringLiteral("INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) "
+                               "VALUES ('<b>K1</b>', '<i>x</i>%1', 10, 1, 1)").arg(marca));
+    frmInicial& v = arranca(5);
+    QString enLabel3;
+    int altoLabel3 = 0;
+    alProcesar([&] { return v.Label5->text() == QStringLiteral("Producto 1 de 1"); },
+               [&] {
+                   enLabel3 = v.Label3->text();
+                   altoLabel3 = alto(v.Label3);
+               });
+    v.cmdLeerAhora->click();
+    EXPECT_TRUE(enLabel3.contains(QStringLiteral("<b>K1</b>"))) << enLabel3.toStdString();
+    EXPECT_TRUE(enLabel3.contains(QStringLiteral("<i>x</i>") + marca)) << enLabel3.toStdString();
+    EXPECT_LT(altoLabel3, 200);
+    EXPECT_EQ(enTienda(), QStringList{QStringLiteral("<b>K1</b>")});
+
+    // A server's refusal that quotes the data, on the main tab.
+    web.ejecuta(QStringLiteral("CREATE TRIGGER rechaza BEFORE UPDATE ON wp_posts FOR EACH ROW "
+                               "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = '%1'").arg(marca));
+    v.cmdLeerAhora->click();
+    EXPECT_TRUE(v.lblError->text().contains(marca)) << v.lblError->text().toStdString();
+    EXPECT_LT(alto(v.lblError), 200);
+
+    // The window's own message boxes.
+    const Dialogos::Respondedor anterior = Dialogos::instalar({});
+    InstalarRespondedorVentana(&v);
+    QString enCaja;
+    int altoCaja = 0;
+    QTimer::singleShot(0, &v, [&] {
+        auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!caja) return;
+        const auto* texto = caja->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        enCaja = texto ? texto->text() : QString();
+        altoCaja = texto ? alto(texto) : 0;
+        caja->accept();
+    });
+    Dialogos::MsgBox(QStringLiteral("No se pudo: ") + marca, Dialogos::Critical, QStringLiteral("Prueba"));
+    Dialogos::instalar(anterior);
+    EXPECT_EQ(enCaja, QStringLiteral("No se pudo: ") + marca);
+    EXPECT_LT(altoCaja, 200);
 }
 
 }

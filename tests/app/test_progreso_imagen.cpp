@@ -3,10 +3,15 @@
 #include "Entorno.h"
 #include "app/frmInicial.h"
 #include "ftp/clsFTP.h"
+#include "support/ServidoresPrueba.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -68,6 +73,33 @@ TEST_F(Progreso, EmptyAndLargeFilesNeitherDivideByZeroNorOverflow) {
     const int mayor = std::numeric_limits<int>::max();
     EXPECT_EQ(aviso(mayor / 2, mayor).second, 50);
     EXPECT_EQ(aviso(mayor, mayor), std::make_pair(copiados("2 147 483 647", "2 147 483 647"), 100));
+}
+
+// Closing the program from inside the progress event of a real transfer: the transfer stops and
+// the session goes without libcurl's handles being freed under it (run under ASan).
+TEST_F(Progreso, ClosingTheProgramFromTheProgressEventStopsTheTransferFirst) {
+    const prueba::ServidorFTP srv = prueba::servidorFTP();
+    QTemporaryDir local;
+    const QString archivo = local.filePath(QStringLiteral("foto.jpg"));
+    QFile f(archivo);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(3000, 'f'));
+    f.close();
+    ASSERT_TRUE(w->mFTP->OpenConnection(QStringLiteral("127.0.0.1:%1").arg(srv.puerto), srv.usuario, srv.clave))
+        << w->mFTP->GetLastErrorMessage().toStdString();
+    const QString remoto = QStringLiteral("/cierre-%1.jpg").arg(QCoreApplication::applicationPid());
+    int avisos = 0;
+    QObject::connect(w->mFTP.get(), &clsFTP::FileTransferProgress, w.get(), [&] {
+        ++avisos;
+        w->Descargar();
+    });
+    clsFTP* sesion = w->mFTP.get();
+    EXPECT_FALSE(sesion->FTPUploadFile(archivo, remoto));
+    EXPECT_EQ(avisos, 1);
+    EXPECT_EQ(w->mFTP, nullptr);
+    const QFileInfo enServidor(srv.raiz + remoto);
+    EXPECT_LT(enServidor.exists() ? enServidor.size() : 0, 3000);
+    QFile::remove(enServidor.filePath());
 }
 
 }

@@ -1,12 +1,14 @@
 // Remote listings into cDirList, the entries' flags and times.
 #include "AyudaFTP.h"
 
+#include "ftp/CortaLineas.h"
 #include "ftp/HoraListado.h"
 #include "ftp/LineaListado.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTimeZone>
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -176,9 +178,61 @@ TEST(LineaListado, LeeLasFormasUnixYDosDeLosServidores) {
     EXPECT_EQ(lee("lrwxrwxrwx 1 u g 9 Jun 30 10:00 enlace -> destino"), u"enlace|9|Jun 30 10:00|"_s);
     EXPECT_EQ(lee("03-04-20  10:31PM       <DIR>          Nueva carpeta"), u"Nueva carpeta|0|03-04-20  10:31PM|d"_s);
     EXPECT_EQ(lee("12-31-2019  09:05AM              5120 informe.pdf"), u"informe.pdf|5120|12-31-2019  09:05AM|"_s);
+    // The size is the number before the first date followed by one space; what follows is the name.
+    EXPECT_EQ(lee("-rw-r--r-- 1 mi usuario grupo12 10 Dec 08 05:31 a.txt"), u"a.txt|10|Dec 08 05:31|"_s);
+    EXPECT_EQ(lee("-rw-r--r--\t1\tu\tg\tx10\tDec\t8\t2020 a"), u"a|10|Dec\t8\t2020|"_s);
+    EXPECT_EQ(lee("-rw-r--r-- 1 u g 10 Dec 08 05:31  x 5 Jan 01 2020 y"), u" x 5 Jan 01 2020 y|10|Dec 08 05:31|"_s);
+    EXPECT_EQ(lee("-rw-r--r-- 1 u g 10 Dec 08 05:31\tno 7 Jan 01 2020 y"), u"y|7|Jan 01 2020|"_s);
     for (const char* otra : {"total 12", "", "drwxr-xr-x 2 u g 4096 Dec 08 05:31 .", "drwxr-xr-x 2 u g 4096 Dec 08 05:31 ..",
-                             "hola mundo"})
+                             "hola mundo", "-rw-r--r-- 1 u g 10 Dec 08 05:31 ", "-rw-r--r-- u g 10 Dec 08 05:31 a",
+                             "-rw-r--r-- 1 u g 10 Dic. 08 05:31 a", "-rw-r--r-- 1 u g 10 Dec 08 5:3 a"})
         EXPECT_EQ(lee(otra), u"(none)"_s) << otra;
+
+    // Long lines are read in one pass (a line of 100,000 digits once took seconds).
+    const QString nombreLargo(60000, u'n');
+    const QString unix = u"-rw-r--r-- 1 u g 5 Dec 08 05:31 "_s;
+    const struct { QString linea, entrada; } largas[] = {
+        {u"-rw-r--r-- 1 "_s + QString(100000, u'1'), u"(none)"_s},
+        {u"-rw-r--r-- 1 "_s + u"1 "_s.repeated(50000) + u"Dec 08 05:31"_s, u"(none)"_s},
+        {u"-rw-r--r-- 1 "_s + u"1 Dec 08 "_s.repeated(10000), u"(none)"_s},
+        {unix + nombreLargo, nombreLargo + u"|5|Dec 08 05:31|"_s},
+        {unix + u"5 Dec 08 05:31 "_s.repeated(5000), u"5 Dec 08 05:31 "_s.repeated(5000) + u"|5|Dec 08 05:31|"_s},
+        {u"03-04-20  10:31PM "_s + QString(50000, u' ') + u"<DIR> "_s + nombreLargo, nombreLargo + u"|0|03-04-20  10:31PM|d"_s},
+    };
+    for (const auto& l : largas) EXPECT_EQ(lee(l.linea.toUtf8().constData()), l.entrada) << l.linea.left(60);
+}
+
+TEST(CortaLineas, LineasEnterasComoLleguenLosBytesYNingunaDeMasDe64KiB) {
+    // However the bytes are split, the same lines come out; the last one without "\n" is left over.
+    const QByteArray texto = "uno\r\ndos\n\ntres";
+    for (const qsizetype trozo : {1, 2, 3, 5, 100}) {
+        QByteArrayList vistas;
+        CortaLineas cortador([&](const QByteArray& l) { vistas << l; });
+        for (qsizetype i = 0; i < texto.size(); i += trozo)
+            EXPECT_TRUE(cortador.agrega(texto.constData() + i, std::min(trozo, texto.size() - i)));
+        EXPECT_EQ(vistas, (QByteArrayList{"uno\r", "dos", ""})) << trozo;
+        EXPECT_EQ(cortador.resto(), "tres");
+    }
+
+    // Up to 64 KiB before the line feed is a line; one byte more stops the listing, wherever it
+    // arrives, and nothing more is taken.
+    const qsizetype maximo = CortaLineas::kLargoMaximo;
+    ASSERT_EQ(maximo, 65536);
+    for (const qsizetype trozo : {1000, 65536, 70000}) {
+        for (const bool pasa : {false, true}) {
+            const QByteArray datos = QByteArray(maximo + (pasa ? 1 : 0), 'x') + "\nsiguiente\n";
+            QList<qsizetype> largos;
+            CortaLineas cortador([&](const QByteArray& l) { largos << l.size(); });
+            bool aceptado = true;
+            for (qsizetype i = 0; i < datos.size() && aceptado; i += trozo)
+                aceptado = cortador.agrega(datos.constData() + i, std::min(trozo, datos.size() - i));
+            EXPECT_EQ(aceptado, !pasa) << trozo;
+            EXPECT_EQ(cortador.excedida(), pasa);
+            EXPECT_EQ(largos, pasa ? QList<qsizetype>{} : (QList<qsizetype>{maximo, 9})) << trozo;
+            EXPECT_FALSE(pasa && cortador.agrega("\n", 1));
+            EXPECT_EQ(cortador.resto(), QByteArray());
+        }
+    }
 }
 
 TEST(ListaDeEntradas, AtributosPosicionesNombresYVaciado) {

@@ -189,8 +189,8 @@ TEST_F(Transferencias, EnvioYRecepcionSimplesReemplazanLoQueHabia) {
 // the session really uses.
 class ServidorRestringido {
 public:
-    ServidorRestringido(const QString& raiz, const QString& sin) {
-        proceso_.start(u"/usr/bin/python3"_s, {QStringLiteral(MORAVI_SERVIDOR_RESTRINGIDO), u"--raiz"_s, raiz, u"--sin"_s, sin});
+    ServidorRestringido(const QString& raiz, const QStringList& opciones) {
+        proceso_.start(u"/usr/bin/python3"_s, QStringList{QStringLiteral(MORAVI_SERVIDOR_RESTRINGIDO), u"--raiz"_s, raiz} + opciones);
         if (proceso_.waitForReadyRead(20000)) puerto_ = proceso_.readLine().trimmed().toInt();
     }
     ~ServidorRestringido() {
@@ -213,7 +213,7 @@ TEST_F(Transferencias, ModosPasivoYActivoTransfierenYElModoValeDesdeLaSiguienteA
     // opening waits for the next opening.
     for (const bool pasivo : {false, true}) {
         SCOPED_TRACE(pasivo);
-        ServidorRestringido servidor(enServidor(), pasivo ? u"activo"_s : u"pasivo"_s);
+        ServidorRestringido servidor(enServidor(), {u"--sin"_s, pasivo ? u"activo"_s : u"pasivo"_s});
         ASSERT_NE(servidor.puerto(), 0);
         clsFTP otra;
         otra.SetTransferBinary();
@@ -228,6 +228,55 @@ TEST_F(Transferencias, ModosPasivoYActivoTransfierenYElModoValeDesdeLaSiguienteA
         ASSERT_TRUE(otra.OpenConnection(servidor.direccion(), servidor_.usuario, servidor_.clave));
         EXPECT_FALSE(otra.FTPUploadFile(m, u"/otro.bin"_s));
     }
+}
+
+// A listing line is taken up to 64 KiB: the test's own server sends one that never ends, which a
+// real server cannot be made to do.
+TEST_F(Transferencias, UnaLineaDeListadoSinFinSeRechazaConSuMensaje_ServidorFalso) {
+    ServidorRestringido servidor(enServidor(), {u"--linea-sin-fin"_s});
+    ASSERT_NE(servidor.puerto(), 0);
+    clsFTP otra;
+    otra.SetModePassive();
+    ASSERT_TRUE(otra.OpenConnection(servidor.direccion(), servidor_.usuario, servidor_.clave));
+    // A folder and a name (which would otherwise be looked for again in its folder) alike.
+    for (const QString& filtro : {u"/"_s, u"nombre"_s}) {
+        EXPECT_EQ(otra.GetDirectoryListing(filtro), nullptr);
+        EXPECT_TRUE(mensajeEmpiezaCon(otra, "FtpFindFirstFile error code: 23 Message: el servidor envió una línea de "
+                                            "listado de más de 65536 bytes; no se leyó el listado"));
+    }
+    EXPECT_EQ(otra.GetFTPDirectory(), u"/"_s) << otra.GetLastErrorMessage();  // the session goes on
+}
+
+// Ending the program from a progress handler destroys the session inside its own transfer: the
+// transfer stops, and libcurl's handles are released only once it has returned (run under ASan).
+TEST_F(Transferencias, SesionDestruidaDesdeElAvisoDeProgresoParaLaTransferenciaYLiberaAlVolver) {
+    const QByteArray datos = contenido(2000, 4);
+    escribe(local(u"g.bin"_s), datos);
+    escribe(enServidor(u"g.bin"_s), datos);
+    for (const bool subida : {true, false}) {
+        SCOPED_TRACE(subida);
+        auto sesion = std::make_unique<clsFTP>();
+        sesion->SetTransferBinary();
+        sesion->SetModePassive();
+        ASSERT_TRUE(sesion->OpenConnection(direccion(), servidor_.usuario, servidor_.clave));
+        int avisos = 0;
+        QObject::connect(sesion.get(), &clsFTP::FileTransferProgress, [&] {
+            ++avisos;
+            sesion.reset();
+        });
+        clsFTP* s = sesion.get();
+        EXPECT_FALSE(subida ? s->FTPUploadFile(local(u"g.bin"_s), remota(u"h.bin"_s))
+                            : s->FTPDownloadFile(local(u"h.bin"_s), remota(u"g.bin"_s)));
+        EXPECT_EQ(sesion, nullptr);
+        EXPECT_EQ(avisos, 1);
+        if (subida)
+            EXPECT_LT(existe(enServidor(u"h.bin"_s)) ? lee(enServidor(u"h.bin"_s)).size() : 0, datos.size());
+        else
+            EXPECT_FALSE(existe(local(u"h.bin"_s)));
+    }
+    // The server took the stopped transfers in its stride.
+    EXPECT_TRUE(ftp_.FTPDownloadFile(local(u"i.bin"_s), remota(u"g.bin"_s))) << ftp_.GetLastErrorMessage();
+    EXPECT_EQ(lee(local(u"i.bin"_s)), datos);
 }
 
 }

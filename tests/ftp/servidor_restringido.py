@@ -1,23 +1,34 @@
 #!/usr/bin/python3
-"""An FTP server for one test that lacks one way of opening data connections, to show which way
-the client uses: --sin pasivo refuses PASV/EPSV, --sin activo refuses PORT/EPRT. User tuser/tpass.
-Prints its port on the first line of standard output."""
+"""An FTP server for one test that misbehaves in one chosen way. --sin lacks one way of opening
+data connections, to show which way the client uses: --sin pasivo refuses PASV/EPSV, --sin activo
+refuses PORT/EPRT. --linea-sin-fin answers every LIST with one listing line that never ends.
+User tuser/tpass. Prints its port on the first line of standard output."""
 import argparse
+import itertools
 import sys
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import BufferedIteratorProducer, FTPHandler
 from pyftpdlib.servers import FTPServer
 
 p = argparse.ArgumentParser()
 p.add_argument("--raiz", required=True)
-p.add_argument("--sin", choices=["pasivo", "activo"], required=True)
+p.add_argument("--sin", choices=["pasivo", "activo"])
+p.add_argument("--linea-sin-fin", action="store_true")
 a = p.parse_args()
 
-quitar = {"pasivo": ("PASV", "EPSV"), "activo": ("PORT", "EPRT")}[a.sin]
+quitar = {"pasivo": ("PASV", "EPSV"), "activo": ("PORT", "EPRT"), None: ()}[a.sin]
 
 
 class Manejador(FTPHandler):
     proto_cmds = {k: v for k, v in FTPHandler.proto_cmds.items() if k not in quitar}
+
+    def ftp_LIST(self, path):
+        if not a.linea_sin_fin:
+            return super().ftp_LIST(path)
+        # An entry whose name goes on for as long as the client keeps reading.
+        linea = itertools.chain([b"-rw-r--r-- 1 u g 5 Dec 08 05:31 "], itertools.repeat(b"x" * 8192))
+        self.push_dtp_data(BufferedIteratorProducer(linea), isproducer=True, cmd="LIST")
+        return path
 
 
 auth = DummyAuthorizer()

@@ -6,11 +6,14 @@
 #include "servicelib/CrearObjeto.h"
 #include "servicelib/Dialogos.h"
 #include "servicelib/LibTORVA.h"
+#include "servicelib/TextoImprimible.h"
 #include "servicelib/Utilerias.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -159,6 +162,24 @@ TEST(PointOfSaleSettings, FolderIsAnInstallationOnlyWithItsSettingsFile) {
     EXPECT_EQ(reg.DatosS0W(QStringLiteral("servidor")), QStringLiteral("192.168.1.5"));
     reg.GuardaDatosS0W(QStringLiteral("MySQLServer"), QStringLiteral("192.168.1.5"));
     EXPECT_EQ(reg.DatosS0W(QStringLiteral("MySQLServer")), QStringLiteral("192.168.1.5"));
+}
+
+TEST(TextoImprimible, ControlCharactersAreWrittenOutAndEverythingElseStays) {
+    const struct { QString entrada, salida; } casos[] = {
+        {QString(), QString()},
+        {u"Café Ñandú 12,50 € ✓ 😀"_s, u"Café Ñandú 12,50 € ✓ 😀"_s},
+        {u"C:\\sartenal\\n no es salto"_s, u"C:\\sartenal\\n no es salto"_s},  // a backslash stays as it is
+        {u"a\nb\rc\td"_s, u"a\\nb\\rc\\td"_s},
+        {u"x\r\n3 de 3 FALSO"_s, u"x\\r\\n3 de 3 FALSO"_s},
+        {u"\x1b[31mrojo\x1b[0m"_s, u"\\x1b[31mrojo\\x1b[0m"_s},
+        {QString(QChar(0)) + u"\x01\x07\x08\x0b\x0c\x1f"_s, u"\\x00\\x01\\x07\\x08\\x0b\\x0c\\x1f"_s},
+        {u"borra\x7f"_s, u"borra\\x7f"_s},
+        {u"\u0080\u0085\u009b1m\u009f\u00a0"_s, u"\\x80\\x85\\x9b1m\\x9f\u00a0"_s},  // C1; no-break space stays
+        {u"a\u2028b\u2029c"_s, u"a\\u2028b\\u2029c"_s},
+        {u"\u202eodnum\u202c \u2066x\u2069"_s, u"\\u202eodnum\\u202c \\u2066x\\u2069"_s},
+        {u"\u200d\u00ad"_s, u"\u200d\u00ad"_s},  // joiners and soft hyphens lay nothing out
+    };
+    for (const auto& c : casos) EXPECT_EQ(TextoImprimible(c.entrada), c.salida) << c.entrada.toStdString();
 }
 
 }
