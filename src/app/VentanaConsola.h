@@ -27,8 +27,9 @@ public:
     void setLabel4(const QString&) override {}
     QString botonEnvio() const override { return boton_; }
     void setBotonEnvio(const QString& texto) override { boton_ = texto; }
-    void setLabel3(const QString& texto) override { label3_ = texto; }
-    void setLabel5(const QString& texto) override;
+    void setLabel3(const QString&) override {}
+    void setLabel5(const QString&) override {}
+    void productoEnviado(int n, int m, const QString& clave, const QString& descripcion) override;
     void setLabel3Visible(bool) override {}
     void setLabel5Visible(bool) override {}
     void setPorcenVisible(bool) override {}
@@ -40,5 +41,4 @@ private:
     std::array<QString, Claves::kCajas> datos_;
     QList<QPair<QString, bool>> lineas_;
     QString boton_ = QStringLiteral("Enviar ahora");
-    QString label3_;
 };

@@ -9,6 +9,8 @@ QString MotivoDeFin(ResultadoEnvio::Fin fin) {
         return QStringLiteral("se perdió la conexión con la base de datos de la tienda; el envío terminó antes");
     case ResultadoEnvio::Fin::OtroEnvio:
         return QStringLiteral("otro envío a la misma tienda estaba en curso; este no se hizo");
+    case ResultadoEnvio::Fin::SinSeleccion:
+        return QStringLiteral("no se pudo leer qué líneas de productos enviar; no se envió nada");
     case ResultadoEnvio::Fin::Completo:
     case ResultadoEnvio::Fin::Interrumpido:
     case ResultadoEnvio::Fin::Fallo:

@@ -21,4 +21,9 @@ public:
     virtual QObject* pctPorcen() = 0;
     // Lets the window system handle pending input.
     virtual void procesarEventos() = 0;
+    // Product n of m is in the shop (its chunk was committed); a window that keeps a line per
+    // product (the terminal's) hears of each, the labels only of a chunk's first and last.
+    virtual void productoEnviado(int n, int m, const QString& clave, const QString& descripcion) {
+        (void)n, (void)m, (void)clave, (void)descripcion;
+    }
 };

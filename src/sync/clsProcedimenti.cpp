@@ -80,6 +80,13 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
     try {
         if (!web || !host) throw ErrorServicio(91, QStringLiteral("Variable de objeto o bloque With no establecido"));
         const Configuracion& cfg = Config();
+        // A selection that cannot be read never turns into "every line".
+        if (!cfg.SeleccionIlegible.isEmpty()) {
+            resultado_.fin = ResultadoEnvio::Fin::SinSeleccion;
+            resultado_.avisos << cfg.SeleccionIlegible;
+            cierre();
+            return resultado_;
+        }
         web->cMiBase = cfg.BaseWeb;
         web->cRuta = cfg.DireccionIPWeb;
         web->cUsuario = cfg.UsuarioWeb;
@@ -192,6 +199,9 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
             resultado_.enviados = lote.hasta;
             desde = lote.hasta;
 
+            for (int i = lote.desde; i < lote.hasta; ++i)
+                ventana_.productoEnviado(i + 1, m, QString::fromStdString(productos[size_t(i)].clave),
+                                         QString::fromStdString(productos[size_t(i)].descrip));
             const int ultimo = lote.hasta - 1;
             ventana_.setLabel3(QStringLiteral("Imagen del producto ") +
                                QString::fromStdString(productos[size_t(ultimo)].clave) + descripcion(ultimo));

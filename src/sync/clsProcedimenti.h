@@ -20,6 +20,7 @@ struct ResultadoEnvio {
         SinBaseDeDatos,   // the point-of-sale or the shop's database could not be opened at the start
         ConexionPerdida,  // the shop's database could not be opened again before a product
         OtroEnvio,        // another send to the same shop was under way: this one wrote nothing
+        SinSeleccion,     // the saved product-line selection could not be read: nothing was sent
         Fallo,            // an error ended it (and passed on to the caller)
     };
     int enviados = 0;  // products written, in key order from the first

@@ -256,3 +256,40 @@ TEST_F(Lotes, AWooCommerceShopKeepsItsLookupRowsTermsAndCountsInStep) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Lotes, WhatTheShopCutIsReportedAMissingConfiguraIsNotedAnUnreadableSelectionSendsNothing) {
+    // A shop whose tables are older and narrower than WordPress's own: titles in a 3-byte
+    // character set, values in a short column. The server stores what it can; the send says what.
+    web.ejecuta(u"ALTER TABLE wp_posts MODIFY post_title text CHARACTER SET utf8mb3 NOT NULL;\n"
+                "ALTER TABLE wp_postmeta MODIFY meta_value varchar(10) NULL"_s);
+    host.ejecuta(u"DROP TABLE configura;\nALTER TABLE productos MODIFY Descrip varchar(120) CHARACTER SET utf8mb4"_s);
+    producto(u"A1"_s, sqlTexto(u"Mesa 😀"_s), u"1"_s);
+    producto(u"B1"_s, u"'Silla'"_s, u"12345678.25"_s);
+    ResultadoEnvio r = enviar();
+    EXPECT_EQ(r.fin, ResultadoEnvio::Fin::Completo);
+    const QString avisos = r.avisos.join(u'\n');
+    EXPECT_TRUE(avisos.contains(u"configura"_s)) << avisos.toStdString();
+    EXPECT_GE(r.recortados, 3) << avisos.toStdString();  // the title, and B1's two prices
+    EXPECT_TRUE(avisos.contains(u"A1: post_title"_s)) << avisos.toStdString();
+    EXPECT_TRUE(avisos.contains(u"B1 _regular_price: meta_value"_s)) << avisos.toStdString();
+    EXPECT_TRUE(avisos.contains(u"B1 _price: meta_value"_s)) << avisos.toStdString();
+
+    // A price that changes to one the column cannot hold is reported on the update too.
+    host.ejecuta(u"UPDATE productos SET Precio1 = 987654321.5 WHERE Clave = 'A1'"_s);
+    r = enviar();
+    EXPECT_TRUE(r.avisos.join(u'\n').contains(u"A1 _regular_price: meta_value"_s)) << r.avisos.join(u'\n').toStdString();
+
+    // The saved selection of lines could not be read: nothing is sent, the reason is given.
+    const int valoresAntes = cuenta(u"wp_postmeta"_s);
+    host.ejecuta(u"UPDATE productos SET Existencia = 9"_s);
+    Config().SeleccionIlegible = u"No se pudo leer la selección de líneas guardada."_s;
+    r = enviar();
+    EXPECT_EQ(r.fin, ResultadoEnvio::Fin::SinSeleccion);
+    EXPECT_EQ(r.avisos, QStringList{Config().SeleccionIlegible});
+    EXPECT_EQ(web.valor(u"SELECT COUNT(*) FROM wp_postmeta WHERE meta_key='_stock' AND meta_value='9'"_s), u"0"_s);
+    EXPECT_EQ(cuenta(u"wp_postmeta"_s), valoresAntes);
+}
+
+}  // namespace
