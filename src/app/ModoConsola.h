@@ -7,10 +7,15 @@ namespace ModoConsola {
 bool PideEnvio(const QStringList& argumentos);
 // "-ajustar" as an argument.
 bool PideAjuste(const QStringList& argumentos);
+// "-historial" as an argument.
+bool PideHistorial(const QStringList& argumentos);
 
 // One send and out. Exit status: 0 every selected product sent; 1 a database could not be
 // opened, the run ended early or failed; 2 the point-of-sale folder check failed.
 int Enviar();
+// Prints the history of the last sends, newest first; 0 printed (even when empty), 1 when the
+// history file could not be read (it is then set aside).
+int Historial();
 // Writes the "Clave=valor" pairs that follow "-ajustar"; 0 written, 2 refused.
 int Ajustar(const QStringList& argumentos);
 }

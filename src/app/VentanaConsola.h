@@ -6,6 +6,8 @@
 #include <QTextStream>
 #include <array>
 
+class ProgresoConsola;
+
 // The send's window when there is none (moravi -enviar): the settings and the product lines
 // are kept in memory, and each product written is printed on standard output.
 class VentanaConsola : public VentanaEnvio {
@@ -34,10 +36,16 @@ public:
     QObject* pctPorcen() override { return nullptr; }
     void procesarEventos() override {}
 
+    // On a terminal the products written update one progress line instead of printing a line each.
+    void setProgreso(ProgresoConsola* progreso) { progreso_ = progreso; }
+    // The product text of the chunk being written ("Clave: ..."), which names the key of a failed one.
+    const QString& textoProducto() const { return label3_; }
+
 private:
     QTextStream& salida_;
     std::array<QString, 19> datos_;
     QList<QPair<QString, bool>> lineas_;
     QString boton_ = QStringLiteral("Enviar ahora");
     QString label3_;
+    ProgresoConsola* progreso_ = nullptr;
 };
