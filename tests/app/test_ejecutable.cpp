@@ -187,6 +187,21 @@ TEST_F(Ejecutable, HistorialPrintsTheSendsAndALogIsKeptBesideTheSettings) {
     EXPECT_TRUE(registro[1].contains(QStringLiteral(" error: clave A1: el envío no terminó: "))) << registro[1].toStdString();
     EXPECT_TRUE(registro[2].contains(QStringLiteral(" envío: ")));
 
+    // On a terminal (a real pseudo-terminal through script(1)): one line updated in place.
+    web.ejecuta(QStringLiteral("DROP TRIGGER rechaza"));
+    QProcess terminal;
+    QProcessEnvironment e = entorno();
+    e.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    terminal.setProcessEnvironment(e);
+    terminal.start(QStringLiteral("script"), {QStringLiteral("-qefc"), exe() + QStringLiteral(" -enviar"), QStringLiteral("/dev/null")});
+    ASSERT_TRUE(terminal.waitForStarted()) << "script(1), from util-linux";
+    terminal.waitForFinished(120000);
+    EXPECT_EQ(terminal.exitCode(), 0);
+    const QString enTerminal = QString::fromUtf8(terminal.readAllStandardOutput()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    EXPECT_TRUE(enTerminal.contains(QStringLiteral("\rProductos 3 de 3, "))) << enTerminal.toStdString();
+    EXPECT_FALSE(enTerminal.contains(QStringLiteral("3 de 3  "))) << "no line per chunk";
+    EXPECT_TRUE(enTerminal.trimmed().endsWith(QStringLiteral("Productos enviados: 3 de 3 (nuevos: 1)"))) << enTerminal.toStdString();
+
     // A history that is not ours is set aside with a message.
     QFile h(carpeta() + QStringLiteral("/moravi-historial.json"));
     ASSERT_TRUE(h.open(QIODevice::WriteOnly | QIODevice::Truncate));
