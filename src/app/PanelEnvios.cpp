@@ -25,6 +25,8 @@ PanelEnvios::PanelEnvios(QWidget* parent) : QWidget(parent) {
                                              QStringLiteral("Cambiados"), QStringLiteral("Resultado")});
     tblHistorial->verticalHeader()->setVisible(false);
     tblHistorial->verticalHeader()->setDefaultSectionSize(tblHistorial->fontMetrics().height() + 4);
+    // Each column as wide as what it holds; the result takes the rest of the width.
+    tblHistorial->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tblHistorial->horizontalHeader()->setStretchLastSection(true);
     tblHistorial->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblHistorial->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -63,5 +65,4 @@ void PanelEnvios::Muestra() {
             tblHistorial->setItem(i, c, celda);
         }
     }
-    tblHistorial->resizeColumnsToContents();
 }
