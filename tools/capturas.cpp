@@ -40,6 +40,9 @@ int main(int argc, char** argv) {
     w.show();
     w.activateWindow();
     espera(800);
+    // One send from the window, so the main tab shows its last send and the history.
+    w.cmdLeerAhora->click();
+    espera(300);
     w.lblInfo->setText(QStringLiteral("0 hors. 4 min. 59 segs."));
     espera(300);
     bool ok = w.grab().save(salida + QStringLiteral("/ventana-principal.png"));

@@ -1,6 +1,11 @@
 #include "app/ModoConsola.h"
 
+#include "app/AnotaEnvio.h"
 #include "app/Arranque.h"
+#include "app/HistorialEnvios.h"
+#include "app/ProgresoConsola.h"
+#include "app/RegistroSoporte.h"
+#include "app/ResumenEnvio.h"
 #include "app/VentanaConsola.h"
 #include "app/VistaPreviaConsola.h"
 #include "config/AjustarDesdeLinea.h"
@@ -10,9 +15,12 @@
 #include "sync/MotivoDeFin.h"
 #include "sync/clsProcedimenti.h"
 
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTextStream>
 #include <cstdio>
+#include <optional>
 
 #ifdef Q_OS_UNIX
 #include <termios.h>
@@ -56,6 +64,30 @@ bool PideEnvio(const QStringList& argumentos) {
 
 bool PideAjuste(const QStringList& argumentos) { return argumentos.mid(1).contains(QStringLiteral("-ajustar")); }
 
+bool PideHistorial(const QStringList& argumentos) {
+    return argumentos.mid(1).contains(QStringLiteral("-historial"));
+}
+
+int Historial() {
+    QTextStream salida(stdout), errores(stderr);
+    Arranque::PreparaRutas();
+    HistorialEnvios historial(HistorialEnvios::RutaJunto(G().ArchivoIni));
+    if (const QString aviso = historial.Cargar(); !aviso.isEmpty()) {
+        errores << aviso << "\n";
+        RegistroSoporte(RegistroSoporte::RutaJunto(G().ArchivoIni)).Escribe(QStringLiteral("aviso"), aviso);
+        return 1;
+    }
+    if (historial.Envios().isEmpty()) {
+        salida << "No hay envíos registrados en " << historial.Ruta() << "\n";
+        return 0;
+    }
+    salida << "Últimos " << historial.Envios().size() << " envíos (" << historial.Ruta() << "), el más reciente primero:\n";
+    // Reasons may carry text from the databases: one printable line each.
+    for (const EnvioRegistrado& e : historial.Envios())
+        salida << RegistroSoporte::EscapaControles(ResumenEnvio::Linea(e)) << "\n";
+    return 0;
+}
+
 int Ajustar(const QStringList& argumentos) {
     QTextStream salida(stdout), errores(stderr);
     Arranque::PreparaRutas();
@@ -98,21 +130,48 @@ int Enviar(bool prueba) {
            << "\n";
     salida.flush();
 
+    // On a terminal one line shows the progress; to a file or a pipe, a line per chunk as before.
+    std::optional<ProgresoConsola> progreso;
+    if (ProgresoConsola::SalidaEsTerminal()) ventana.setProgreso(&progreso.emplace(salida));
+
     bool interrumpir = false;
     int estado = 0;
+    QString motivo, error, claveDelFallo;
+    QElapsedTimer reloj;
+    reloj.start();
     try {
         proc.EnviarProductos(campos, interrumpir, nullptr);
-        const ResultadoEnvio& r = proc.Resultado();
-        for (const QString& aviso : r.avisos) errores << "Aviso: " << TextoImprimible(aviso) << "\n";
-        if (const QString motivo = MotivoDeFin(r); !motivo.isEmpty())
-            errores << "Aviso: " << TextoImprimible(motivo) << "\n";
-        estado = r.completo() && r.recortados == 0 ? 0 : 1;
+        motivo = MotivoDeFin(proc.Resultado());
+        estado = proc.Resultado().completo() && proc.Resultado().recortados == 0 ? 0 : 1;
     } catch (const std::exception& e) {
-        errores << "El envío terminó por un error: " << TextoImprimible(QString::fromUtf8(e.what())) << "\n";
+        error = QString::fromUtf8(e.what());
+        motivo = QStringLiteral("el envío no terminó: ") + error;
+        claveDelFallo = ClaveDeTexto(ventana.textoProducto());
         estado = 1;
     }
-    errores.flush();
+    const qint64 ms = reloj.elapsed();
+    if (progreso) progreso->Termina();
     const ResultadoEnvio& r = proc.Resultado();
+    // Names and messages from the data or the servers are printed with their control
+    // characters written out (see TextoImprimible).
+    for (const QString& aviso : r.avisos) errores << "Aviso: " << TextoImprimible(aviso) << "\n";
+    if (!error.isEmpty()) errores << "El envío terminó por un error: " << TextoImprimible(error) << "\n";
+    else if (!motivo.isEmpty()) errores << "Aviso: " << TextoImprimible(motivo) << "\n";
+    errores.flush();
+
+    // The window's history and the support log hear of this send too.
+    const EnvioRegistrado anotado = EnvioRegistrado::De(r, QDateTime::currentDateTime(), ms, motivo);
+    HistorialEnvios historial(HistorialEnvios::RutaJunto(g.ArchivoIni));
+    RegistroSoporte registro(RegistroSoporte::RutaJunto(g.ArchivoIni));
+    if (const QString aviso = historial.Cargar(); !aviso.isEmpty()) {
+        errores << "Aviso: " << aviso << "\n";
+        registro.Escribe(QStringLiteral("aviso"), aviso);
+    }
+    if (!AnotaEnvio(historial, registro, anotado, r.avisos, claveDelFallo))
+        errores << "Aviso: no se pudo escribir el historial de envíos " << historial.Ruta() << "\n";
+    errores.flush();
+
+    salida << "Valores cambiados: " << r.cambiados << ", tiempo: " << ResumenEnvio::Duracion(ms) << "\n";
     salida << "Productos enviados: " << r.enviados << " de " << r.total << " (nuevos: " << r.nuevos << ")\n";
     salida.flush();
     g.liberar();

@@ -7,11 +7,16 @@ namespace ModoConsola {
 bool PideEnvio(const QStringList& argumentos);
 // "-ajustar" as an argument.
 bool PideAjuste(const QStringList& argumentos);
+// "-historial" as an argument.
+bool PideHistorial(const QStringList& argumentos);
 
 // One send and out. Exit status: 0 every selected product sent; 1 a database could not be
 // opened, the run ended early or failed; 2 the point-of-sale folder check failed.
 // `prueba` ("-prueba" on the command line): only print what the send would do.
 int Enviar(bool prueba = false);
+// Prints the history of the last sends, newest first; 0 printed (even when empty), 1 when the
+// history file could not be read (it is then set aside).
+int Historial();
 // Writes the "Clave=valor" pairs that follow "-ajustar" (a value "-" is read from standard
 // input); 0 written, 1 the settings file could not be written, 2 refused.
 int Ajustar(const QStringList& argumentos);

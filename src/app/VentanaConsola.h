@@ -7,6 +7,8 @@
 #include <QTextStream>
 #include <array>
 
+class ProgresoConsola;
+
 // The send's window when there is none (moravi -enviar): the settings and the product lines
 // are kept in memory, and each product written is printed on standard output.
 class VentanaConsola : public VentanaEnvio {
@@ -27,8 +29,8 @@ public:
     void setLabel4(const QString&) override {}
     QString botonEnvio() const override { return boton_; }
     void setBotonEnvio(const QString& texto) override { boton_ = texto; }
-    void setLabel3(const QString&) override {}
-    void setLabel5(const QString&) override {}
+    void setLabel3(const QString& texto) override { label3_ = texto; }
+    void setLabel5(const QString& texto) override;
     void productoEnviado(int n, int m, const QString& clave, const QString& descripcion) override;
     void setLabel3Visible(bool) override {}
     void setLabel5Visible(bool) override {}
@@ -36,9 +38,16 @@ public:
     QObject* pctPorcen() override { return nullptr; }
     void procesarEventos() override {}
 
+    // On a terminal the products written update one progress line instead of printing a line each.
+    void setProgreso(ProgresoConsola* progreso) { progreso_ = progreso; }
+    // The product text of the chunk being written ("Clave: ..."), which names the key of a failed one.
+    const QString& textoProducto() const { return label3_; }
+
 private:
     QTextStream& salida_;
     std::array<QString, Claves::kCajas> datos_;
     QList<QPair<QString, bool>> lineas_;
     QString boton_ = QStringLiteral("Enviar ahora");
+    QString label3_;
+    ProgresoConsola* progreso_ = nullptr;
 };

@@ -1,8 +1,12 @@
 #include "app/frmInicial.h"
 
+#include "app/AnotaEnvio.h"
 #include "app/Arranque.h"
 #include "app/Icono.h"
 #include "app/Mensajes.h"
+#include "app/PanelEnvios.h"
+#include "app/RegistroSoporte.h"
+#include "app/ResumenEnvio.h"
 #include "app/clsInicio.h"
 #include "app/frmDescripcion.h"
 #include "config/ClavesConfiguracion.h"
@@ -24,6 +28,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -183,6 +188,8 @@ void frmInicial::construyePrincipal(QWidget* pagina) {
     lblError->setStyleSheet(QStringLiteral("color: #a00000"));
     lblError->setVisible(false);
     capa->addWidget(lblError, 9, 0, 1, 2);
+    panelEnvios = new PanelEnvios(pagina);
+    capa->addWidget(panelEnvios, 10, 0, 1, 2);
     capa->setRowStretch(10, 1);
 
     connect(cmdLeerAhora, &QPushButton::clicked, this, &frmInicial::cmdLeerAhora_Click);
@@ -358,8 +365,23 @@ bool frmInicial::Cargar(const QStringList& argumentos, const QString& carpeta) {
     txtDato[0]->setText(g.BasesDD->cMiBase);
     txtDato[1]->setText(QString::number(Config().IntervaloMinutos));
 
+    const QString avisoHistorial = panelEnvios->Carga(HistorialEnvios::RutaJunto(g.ArchivoIni));
+    if (!avisoHistorial.isEmpty())
+        RegistroSoporte(RegistroSoporte::RutaJunto(g.ArchivoIni)).Escribe(QStringLiteral("aviso"), avisoHistorial);
+    // A fault that ended the last send before a restart still shows until a send succeeds.
+    for (const EnvioRegistrado& e : panelEnvios->historial()->Envios()) {
+        if (!e.completo() && !e.fallido()) continue;
+        enFallo_ = e.fallido();
+        if (enFallo_) {
+            lblError->setText(e.fin.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral(": ") + e.mensaje);
+            lblError->setVisible(true);
+        }
+        break;
+    }
+
     clsInicio inicio;
     inicio.PonerSystray(*this);
+    actualizaIcono();
     inicio.SiRegistrado(QLatin1Char('/') + Arranque::NombreEjecutable());
     // Below 1 nothing is scheduled (a negative interval too): the window shows itself.
     if (Config().IntervaloMinutos < 1) inicio.Restaurar(*this);
@@ -467,6 +489,7 @@ void frmInicial::changeEvent(QEvent* e) {
                 if (windowState() & Qt::WindowMinimized) hide();
             });
             clsInicio().PonerSystray(*this);
+            actualizaIcono();
         }
     } else if (!(windowState() & Qt::WindowMaximized)) {
         show();
@@ -505,6 +528,7 @@ void frmInicial::Timer1_Timer() {
     int h = 0, m = 0, s = 0;
     TiempoRestante(h, m, s);
     lblInfo->setText(QStringLiteral("%1 hors. %2 min. %3 segs.").arg(h).arg(m).arg(s));
+    actualizaIcono();
     QCoreApplication::processEvents();
     if (Minutos >= Config().IntervaloMinutos) {
         Segundos = 0;
@@ -526,7 +550,7 @@ void frmInicial::IniciarEnvio() {
     Timer1->stop();
     Segundos = 0;
     enviando_ = true;
-    lblError->setVisible(false);
+    // An error on the main tab stays until a send succeeds.
     do {
         envioPendiente_ = false;
         // Lines that could not be read at start-up (the point-of-sale server was not up yet)
@@ -534,23 +558,42 @@ void frmInicial::IniciarEnvio() {
         if (lstLineas->count() == 0) clsProcedimenti(*this).LeerLineas();
         clsProcedimenti proc(*this);
         proc.Lote = LoteEnvio;
+        QElapsedTimer reloj;
+        reloj.start();
+        QString motivo, clave;
         try {
             proc.EnviarProductos(clnCampos, blInterruptus, mFTP.get());
             // A send that could not reach a database writes nothing; say so where the user looks,
             // without a dialog that would stop an unattended program.
-            QStringList avisos = proc.Resultado().avisos;
-            if (const QString motivo = MotivoDeFin(proc.Resultado()); !motivo.isEmpty()) avisos.prepend(motivo);
-            if (!avisos.isEmpty()) avisaFallo(avisos.join(QStringLiteral("; ")));
+            motivo = MotivoDeFin(proc.Resultado());
+            // What the send noted without stopping (values the shop cut, a missing table) is shown too.
+            if (const QStringList& avisos = proc.Resultado().avisos; !avisos.isEmpty())
+                motivo = (motivo.isEmpty() ? QString() : motivo + QStringLiteral("; ")) + avisos.join(QStringLiteral("; "));
         } catch (const std::exception& e) {
             // The run has already put the button and labels back and closed its connections.
             setBotonEnvio(kEnviarAhora);
             setLabel3Visible(false);
             setLabel5Visible(false);
-            avisaFallo(QStringLiteral("el envío no terminó: ") + QString::fromUtf8(e.what()));
+            motivo = QStringLiteral("el envío no terminó: ") + QString::fromUtf8(e.what());
+            clave = ClaveDeTexto(Label3->text());  // the chunk being written names its first product
         }
+        terminaEnvio(proc.Resultado(), reloj.elapsed(), motivo, clave);
     } while (envioPendiente_ && !descargado_);
     enviando_ = false;
     if (Config().IntervaloMinutos >= 1 && !descargado_) Timer1->start();
+    actualizaIcono();
+}
+
+void frmInicial::terminaEnvio(const ResultadoEnvio& r, qint64 ms, const QString& motivo, const QString& claveDelFallo) {
+    const EnvioRegistrado envio = EnvioRegistrado::De(r, QDateTime::currentDateTime(), ms, motivo);
+    if (HistorialEnvios* historial = panelEnvios->historial())
+        AnotaEnvio(*historial, RegistroSoporte(RegistroSoporte::RutaJunto(G().ArchivoIni)), envio, r.avisos,
+                   claveDelFallo);
+    panelEnvios->Muestra();
+    if (envio.completo()) lblError->setVisible(false);
+    if (!motivo.isEmpty()) avisaFallo(motivo);
+    if (envio.completo() || envio.fallido()) enFallo_ = envio.fallido();
+    actualizaIcono();
 }
 
 void frmInicial::avisaFallo(const QString& motivo) {
@@ -558,8 +601,28 @@ void frmInicial::avisaFallo(const QString& motivo) {
                           QStringLiteral(": ") + motivo;
     lblError->setText(texto);
     lblError->setVisible(true);
-    if (QSystemTrayIcon* icono = clsInicio::icono(); icono && icono->isVisible())
+    // Unattended sends retry on schedule: one message for a run of failures, not one per retry.
+    if (enFallo_) return;
+    if (QSystemTrayIcon* icono = clsInicio::icono(); icono && icono->isVisible()) {
         icono->showMessage(windowTitle(), texto, QSystemTrayIcon::Warning);
+        ++avisosIcono_;
+    }
+}
+
+void frmInicial::actualizaIcono() {
+    QSystemTrayIcon* icono = clsInicio::icono();
+    if (!icono || descargado_) return;
+    QDateTime proximo;
+    if (Timer1->isActive() && Config().IntervaloMinutos >= 1) {
+        int h = 0, m = 0, s = 0;
+        TiempoRestante(h, m, s);
+        proximo = QDateTime::currentDateTime().addSecs(h * 3600 + m * 60 + s);
+    }
+    const QString tip = ResumenEnvio::TextoIcono(windowTitle(), panelEnvios->ultimo(), proximo);
+    if (icono->toolTip() != tip) icono->setToolTip(tip);
+    if (enFallo_ && iconoAviso_.isNull()) iconoAviso_ = IconoAviso();
+    const QIcon deseado = enFallo_ ? iconoAviso_ : windowIcon();
+    if (icono->icon().cacheKey() != deseado.cacheKey()) icono->setIcon(deseado);
 }
 
 void frmInicial::cmdLeerAhora_Click() {

@@ -18,6 +18,8 @@ class QTabWidget;
 class QTableWidget;
 class QTimer;
 class clsFTP;
+class PanelEnvios;
+struct ResultadoEnvio;
 
 // The main window: loading it starts the program, unloading it ends it. It holds the send
 // schedule, the send button, the configuration tabs and the product-line list.
@@ -73,6 +75,7 @@ public:
     QComboBox* cmbCifradoFTP = nullptr;
     QLineEdit* txtCertificadoCAFTP = nullptr;
     QTableWidget* mhgReja = nullptr;
+    PanelEnvios* panelEnvios = nullptr;  // the last send and the history, under the countdown
 
     // Handlers and routines.
     void Timer1_Timer();
@@ -98,6 +101,10 @@ public:
 
     // True while a send runs (between the start and the end of IniciarEnvio's run).
     bool enviando() const { return enviando_; }
+    // True from a send that a fault ended until one succeeds: the icon shows a warning.
+    bool enFallo() const { return enFallo_; }
+    // Messages the icon has shown about failed sends (one per run of failures).
+    int avisosIcono() const { return avisosIcono_; }
 
     // VentanaEnvio / VistaConfiguracion.
     QString dato(int indice) const override;
@@ -137,6 +144,10 @@ private:
     void primeraActivacion();
     // Shows why the last send did not reach the shop, on the main tab and as an icon message.
     void avisaFallo(const QString& motivo);
+    // Records a finished send (history, log) and shows it on the main tab and the icon.
+    void terminaEnvio(const ResultadoEnvio& r, qint64 ms, const QString& motivo, const QString& claveDelFallo);
+    // The icon's tip (last send, next one due) and its warning state.
+    void actualizaIcono();
     void actualizaMascaras();
     QList<QStringList> filasReja() const;
     int indiceDeCaja(QObject* objeto) const;
@@ -145,4 +156,7 @@ private:
     bool envioPendiente_ = false;  // the countdown reached zero while a send was running
     bool descargando_ = false;
     bool descargado_ = false;
+    bool enFallo_ = false;
+    int avisosIcono_ = 0;
+    QIcon iconoAviso_;  // the program's icon with a warning sign, while enFallo_
 };

@@ -10,6 +10,10 @@ int main(int argc, char** argv) {
     QStringList argumentos;
     for (int i = 0; i < argc; ++i) argumentos << QString::fromLocal8Bit(argv[i]);
 
+    if (ModoConsola::PideHistorial(argumentos)) {
+        QCoreApplication app(argc, argv);
+        return ModoConsola::Historial();
+    }
     if (ModoConsola::PideAjuste(argumentos) || ModoConsola::PideEnvio(argumentos)) {
         // No display needed: a plain core application.
         QCoreApplication app(argc, argv);

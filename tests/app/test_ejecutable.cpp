@@ -193,6 +193,84 @@ TEST_F(Ejecutable, HeadlessSendEndToEnd) {
     EXPECT_EQ(web.valor(QStringLiteral("SELECT COUNT(*) FROM wp_posts")), QStringLiteral("2"));
 }
 
+TEST_F(Ejecutable, HistorialPrintsTheSendsAndALogIsKeptBesideTheSettings) {
+    Salida s = corre({QStringLiteral("-historial")});
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    EXPECT_TRUE(s.out.startsWith(QStringLiteral("No hay envíos registrados"))) << s.out.toStdString();
+
+    const prueba::ServidorBD srv = prueba::servidorBD();
+    prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
+    prueba::BaseTemporal web({QStringLiteral("wordpress-tables.sql")});
+    pos.ejecuta(QStringLiteral("INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) VALUES "
+                               "('A1', 'Uno', 10, 3, 1), ('B2', 'Dos', 5, 0, 1)"));
+    creaHost(srv, pos.nombre());
+    ASSERT_EQ(corre({QStringLiteral("-ajustar"), QStringLiteral("Dirección IP=") + srv.host,
+                     QStringLiteral("Puerto=") + QString::number(srv.puerto), QStringLiteral("Usuario WEB=") + srv.usuario,
+                     QStringLiteral("Contraseña WEB=") + srv.clave, QStringLiteral("Base de datos WEB=") + web.nombre()})
+                  .estado,
+              0);
+    // Output to a pipe: a line per chunk, then the values changed and the time, then the total.
+    s = corre({QStringLiteral("-enviar")});
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    QStringList lineas = s.out.trimmed().split(QLatin1Char('\n'));
+    ASSERT_GE(lineas.size(), 3);
+    EXPECT_FALSE(s.out.contains(QLatin1Char('\r')));
+    EXPECT_EQ(lineas.last(), QStringLiteral("Productos enviados: 2 de 2 (nuevos: 2)"));
+    EXPECT_TRUE(lineas[lineas.size() - 2].startsWith(QStringLiteral("Valores cambiados: 0, tiempo: ")))
+        << lineas[lineas.size() - 2].toStdString();
+    // The shop refuses every new value: the one chunk fails whole, and the log names the product it began with.
+    pos.ejecuta(QStringLiteral("INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) VALUES ('C3', 'Tres', 1, 1, 1)"));
+    web.ejecuta(QStringLiteral("CREATE TRIGGER rechaza BEFORE INSERT ON wp_postmeta FOR EACH ROW SIGNAL SQLSTATE '45000' "
+                               "SET MESSAGE_TEXT = 'no\\nva'"));
+    s = corre({QStringLiteral("-enviar")});
+    EXPECT_EQ(s.estado, 1);
+    EXPECT_TRUE(s.out.trimmed().endsWith(QStringLiteral("Productos enviados: 0 de 3 (nuevos: 0)"))) << s.out.toStdString();
+
+    s = corre({QStringLiteral("-historial")});
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    lineas = s.out.trimmed().split(QLatin1Char('\n'));
+    ASSERT_EQ(lineas.size(), 3) << s.out.toStdString();
+    EXPECT_TRUE(lineas[0].startsWith(QStringLiteral("Últimos 2 envíos"))) << lineas[0].toStdString();
+    EXPECT_TRUE(lineas[1].contains(QStringLiteral("productos 0 de 3  nuevos 0  cambiados 0  falló: el envío no terminó: ")))
+        << lineas[1].toStdString();
+    EXPECT_TRUE(lineas[1].contains(QStringLiteral("no\\nva"))) << "a line break from the data stays escaped";
+    EXPECT_TRUE(lineas[2].contains(QStringLiteral("productos 2 de 2  nuevos 2  cambiados 0  completo")))
+        << lineas[2].toStdString();
+
+    QFile log(carpeta() + QStringLiteral("/moravi.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QStringList registro = QString::fromUtf8(log.readAll()).trimmed().split(QLatin1Char('\n'));
+    ASSERT_EQ(registro.size(), 3) << registro.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(registro[0].contains(QStringLiteral(" envío: ")));
+    EXPECT_TRUE(registro[1].contains(QStringLiteral(" error: clave A1: el envío no terminó: "))) << registro[1].toStdString();
+    EXPECT_TRUE(registro[2].contains(QStringLiteral(" envío: ")));
+
+    // On a terminal (a real pseudo-terminal through script(1)): one line updated in place.
+    web.ejecuta(QStringLiteral("DROP TRIGGER rechaza"));
+    QProcess terminal;
+    QProcessEnvironment e = entorno();
+    e.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    terminal.setProcessEnvironment(e);
+    terminal.start(QStringLiteral("script"), {QStringLiteral("-qefc"), exe() + QStringLiteral(" -enviar"), QStringLiteral("/dev/null")});
+    ASSERT_TRUE(terminal.waitForStarted()) << "script(1), from util-linux";
+    terminal.waitForFinished(120000);
+    EXPECT_EQ(terminal.exitCode(), 0);
+    const QString enTerminal = QString::fromUtf8(terminal.readAllStandardOutput()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    EXPECT_TRUE(enTerminal.contains(QStringLiteral("\rProductos 3 de 3"))) << enTerminal.toStdString();
+    EXPECT_FALSE(enTerminal.contains(QStringLiteral("3 de 3  "))) << "no line per chunk";
+    EXPECT_TRUE(enTerminal.trimmed().endsWith(QStringLiteral("Productos enviados: 3 de 3 (nuevos: 1)"))) << enTerminal.toStdString();
+
+    // A history that is not ours is set aside with a message.
+    QFile h(carpeta() + QStringLiteral("/moravi-historial.json"));
+    ASSERT_TRUE(h.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    h.write("basura");
+    h.close();
+    s = corre({QStringLiteral("-historial")});
+    EXPECT_EQ(s.estado, 1);
+    EXPECT_TRUE(s.err.contains(QStringLiteral("se apartó como"))) << s.err.toStdString();
+    EXPECT_TRUE(QFile::exists(carpeta() + QStringLiteral("/moravi-historial.json.danado")));
+}
+
 TEST_F(Ejecutable, WindowStartRegistersAutostartOnceAndAgainWhenMoved) {
     const prueba::ServidorBD srv = prueba::servidorBD();
     prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
