@@ -28,6 +28,17 @@ constexpr int kEsperaCandado = 5;
 // A send never sits idle on the shop's connection this long between two statements.
 constexpr int kSilencioSospechoso = 60;
 
+// The shop's database, as the settings name it, in the order the settings are assigned.
+void ApuntaALaTienda(kesa5::BasesDD& web, const Configuracion& cfg) {
+    web.cMiBase = cfg.BaseWeb;
+    web.cRuta = cfg.DireccionIPWeb;
+    web.cUsuario = cfg.UsuarioWeb;
+    web.cPassword = cfg.ContrasenaWeb;
+    web.cPuerto = cfg.PuertoWeb;
+    web.cCifrado = cfg.CifradoWeb;
+    web.cCertificadoCA = cfg.CertificadoCAWeb;
+}
+
 // The point of sale's picture folder, with one final separator.
 QString LeeCarpetaImagenes(kesa5::BasesDD& host, ConexionPtr& cn) {
     QString carpeta = host.LeeDato(QStringLiteral("CarpetaImgProds"), cn, QStringLiteral("configura"));
@@ -87,13 +98,7 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
             cierre();
             return resultado_;
         }
-        web->cMiBase = cfg.BaseWeb;
-        web->cRuta = cfg.DireccionIPWeb;
-        web->cUsuario = cfg.UsuarioWeb;
-        web->cPassword = cfg.ContrasenaWeb;
-        web->cPuerto = cfg.PuertoWeb;
-        web->cCifrado = cfg.CifradoWeb;
-        web->cCertificadoCA = cfg.CertificadoCAWeb;
+        ApuntaALaTienda(*web, cfg);
 
         if (!host->AbrirBdD(cnHost, host->cMiBase)) {
             if (!host->cUltimoError.isEmpty()) resultado_.avisos << host->cUltimoError;
@@ -231,13 +236,7 @@ VistaPreviaEnvio clsProcedimenti::VistaPrevia() {
     if (!CrearObjeto(web, QStringLiteral("BasesDD")) || !G().BasesDD) return vista;
     const std::shared_ptr<kesa5::BasesDD> host = G().BasesDD;
     const Configuracion& cfg = Config();
-    web->cMiBase = cfg.BaseWeb;
-    web->cRuta = cfg.DireccionIPWeb;
-    web->cUsuario = cfg.UsuarioWeb;
-    web->cPassword = cfg.ContrasenaWeb;
-    web->cPuerto = cfg.PuertoWeb;
-    web->cCifrado = cfg.CifradoWeb;
-    web->cCertificadoCA = cfg.CertificadoCAWeb;
+    ApuntaALaTienda(*web, cfg);
     ConexionPtr cnHost, cnWeb;
     struct Cierre {
         kesa5::BasesDD& host;
