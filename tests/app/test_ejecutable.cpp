@@ -346,7 +346,17 @@ TEST_F(Ejecutable, HeadlessSendShowsControlCharactersFromTheDataEscaped) {
         return true;
     };
 
-    Salida s = corre({QStringLiteral("-enviar")});
+    // The preview first: what would be created, escaped too, and nothing written.
+    Salida s = corre({QStringLiteral("-enviar"), QStringLiteral("-prueba")});
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    EXPECT_TRUE(sinControles(s.out)) << s.out.toStdString();
+    EXPECT_TRUE(s.out.contains(QStringLiteral("Nuevo: E1 «rojo\\x1b[31m\\n3 de 3 FALSO» (nombre: rojo31m3-de-3-falso)\n")))
+        << s.out.toStdString();
+    EXPECT_EQ(s.out.trimmed().split(QLatin1Char('\n')).last(),
+              QStringLiteral("Vista previa: 2 de 2 productos cambiarían (nuevos: 2)"));
+    EXPECT_EQ(web.valor(QStringLiteral("SELECT COUNT(*) FROM wp_posts")), QStringLiteral("0"));
+
+    s = corre({QStringLiteral("-enviar")});
     EXPECT_EQ(s.estado, 0) << s.err.toStdString();
     EXPECT_TRUE(sinControles(s.out)) << s.out.toStdString();
     const QStringList lineas = s.out.trimmed().split(QLatin1Char('\n'));

@@ -293,3 +293,39 @@ TEST_F(Lotes, WhatTheShopCutIsReportedAMissingConfiguraIsNotedAnUnreadableSelect
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Lotes, APreviewListsWhatASendWouldDoAndLeavesTheShopByteForByte) {
+    producto(u"A1"_s, u"'Mesa'"_s, u"10"_s, u"2"_s);
+    producto(u"B1"_s, u"'Silla'"_s, u"10"_s, u"2"_s);
+    enviar();
+    host.ejecuta(u"UPDATE productos SET Precio1 = 12.5 WHERE Clave = 'B1';\n"
+                 "INSERT INTO productos (Clave, Descrip, Precio1, Existencia) VALUES ('C1', 'Mesa', 3, 0)"_s);
+    const QStringList antes = foto(web);
+    // Another send holds the shop: a preview takes no lock, so it is not held up.
+    const std::shared_ptr<kesa5::BasesDD> otro = baseWeb();
+    ConexionPtr suya;
+    ASSERT_TRUE(otro->AbrirBdD(suya, Config().BaseWeb));
+    ASSERT_TRUE(suya->TomaCandado(u"moravi-envio:"_s + Config().BaseWeb, 0));
+    ahora = ahora.addDays(1);
+
+    clsProcedimenti proc(ventana);
+    const VistaPreviaEnvio v = proc.VistaPrevia();
+    otro->CierraBdD(suya);
+    ASSERT_TRUE(v.leida);
+    EXPECT_EQ(v.total, 3);
+    EXPECT_EQ(v.cambiarian, 2);
+    ASSERT_EQ(v.nuevos.size(), 1u);
+    EXPECT_EQ(v.nuevos[0].clave + u'|' + v.nuevos[0].titulo + u'|' + v.nuevos[0].nombre, u"C1|Mesa|mesa-2"_s);
+    QStringList cambios;
+    for (const auto& c : v.cambios) cambios << c.clave + u' ' + c.campo + u' ' + c.antes + u'>' + c.despues;
+    EXPECT_EQ(cambios, (QStringList{u"B1 _regular_price 10>12.5"_s, u"B1 _price 10>12.5"_s}));
+    EXPECT_EQ(foto(web), antes);
+
+    // A shop that cannot be reached: nothing read, said so.
+    Config().ContrasenaWeb = u"otra"_s;
+    EXPECT_FALSE(clsProcedimenti(ventana).VistaPrevia().leida);
+}
+
+}  // namespace
