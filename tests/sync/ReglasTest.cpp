@@ -5,6 +5,7 @@
 #include "sync/ConsultaProductos.h"
 #include "sync/EscrituraLote.h"
 #include "sync/LecturaTienda.h"
+#include "sync/MotivoDeFin.h"
 #include "sync/PlanEnvio.h"
 #include "sync/Reloj.h"
 #include "sync/SlugWordPress.h"
@@ -209,3 +210,20 @@ TEST(PlanEnvio, StatementsAreCutByBytesAndNamesThatCanCollideAreKept) {
 }
 
 }  // namespace plan
+
+TEST(MotivoDeFin, SaysHowFarASendGotWhenItStoppedPartWay) {
+    ResultadoEnvio r;
+    r.total = 10;
+    for (const auto& [fin, enviados, dice] :
+         {std::tuple{ResultadoEnvio::Fin::OtroEnvio, 4, "se enviaron 4 de 10 productos, el resto se enviará en el próximo envío"},
+          std::tuple{ResultadoEnvio::Fin::ConexionPerdida, 7, "se enviaron 7 de 10 productos"},
+          std::tuple{ResultadoEnvio::Fin::OtroEnvio, 0, "este no se hizo"},
+          std::tuple{ResultadoEnvio::Fin::SinSeleccion, 0, "no se envió nada"}}) {
+        r.fin = fin;
+        r.enviados = enviados;
+        EXPECT_TRUE(MotivoDeFin(r).contains(QString::fromUtf8(dice))) << MotivoDeFin(r).toStdString();
+    }
+    r.fin = ResultadoEnvio::Fin::Completo;
+    r.enviados = 10;
+    EXPECT_EQ(MotivoDeFin(r), QString());
+}
