@@ -5,8 +5,8 @@
 
 moravi_sql() { mariadb --no-defaults --socket="$MORAVI_TEST_DB_SOCKET" -uroot --default-character-set=utf8mb4 "$@"; }
 
-moravi_preparar_demo() {  # DIR PRODUCTOS
-    local demo=$1 productos=$2
+moravi_preparar_demo() {  # DIR PRODUCTOS [EXECUTABLE]
+    local demo=$1 productos=$2 exe=${3:-build/src/app/moravi}
     echo "== Iniciando MariaDB de prueba"
     moravi_iniciar_mariadb
     moravi_sql -e "CREATE DATABASE punto_venta CHARACTER SET latin1; CREATE DATABASE tienda CHARACTER SET utf8mb4;"
@@ -16,7 +16,7 @@ moravi_preparar_demo() {  # DIR PRODUCTOS
 
     echo "== Preparando la carpeta del programa en $demo"
     mkdir -p "$demo/programa" "$demo/sartenal" "$demo/config"
-    cp build/src/app/moravi "$demo/programa/moravi"
+    cp "$exe" "$demo/programa/moravi"
     export XDG_CONFIG_HOME="$demo/config"   # the autostart entry of the demo stays in the demo
     cat > "$demo/sartenal/S0W.ini" <<INI
 [S0W]
