@@ -1,5 +1,7 @@
 #include "sync/WooCommerce.h"
 
+#include <array>
+
 #include <QStringList>
 #include <algorithm>
 
@@ -28,9 +30,41 @@ QString lista(const std::vector<std::int64_t>& ids) {
 
 // The first value of `clave` for post p.ID, as WordPress's get_post_meta(id, key, true) reads it.
 QString meta(const char* clave) {
-    return QStringLiteral("(SELECT meta_value FROM wp_postmeta WHERE post_id=p.ID AND meta_key='%1' "
-                          "ORDER BY meta_id LIMIT 1)")
+    // The post's own rows (the post_id index): with "ORDER BY meta_id LIMIT 1" the server may
+    // otherwise walk the key's index in meta_id order across every product, once per post.
+    return QStringLiteral("(SELECT meta_value FROM wp_postmeta FORCE INDEX (post_id) WHERE post_id=p.ID AND "
+                          "meta_key='%1' ORDER BY meta_id LIMIT 1)")
         .arg(L(clave));
+}
+
+// The keys the lookup row is derived from. Each post's rows of them are read in one pass (the
+// post_id index) for the meta_id of each key's first row (d0.i0, d0.i1, ...), and each value then
+// by its meta_id: the first row of a key, as WooCommerce reads a value.
+const std::array<const char*, 13> kClavesLookup{"_sku", "_virtual", "_downloadable", "_price", "_sale_price",
+                                                 "_manage_stock", "_stock", "_stock_status", "_wc_rating_count",
+                                                 "_wc_average_rating", "total_sales", "_tax_status", "_tax_class"};
+
+int indiceLookup(const char* clave) {
+    for (size_t i = 0; i < kClavesLookup.size(); ++i)
+        if (QLatin1String(kClavesLookup[i]) == QLatin1String(clave)) return static_cast<int>(i);
+    return -1;
+}
+
+QString primerosIds() {
+    QStringList c;
+    for (size_t i = 0; i < kClavesLookup.size(); ++i)
+        c << QStringLiteral("MIN(IF(m.meta_key = '%1', m.meta_id, NULL)) AS i%2").arg(L(kClavesLookup[i])).arg(i);
+    return c.join(QLatin1Char(','));
+}
+
+QString primera(const char* clave) {
+    return QStringLiteral("(SELECT meta_value FROM wp_postmeta WHERE meta_id = d0.i%1)").arg(indiceLookup(clave));
+}
+
+QString clavesLookup() {
+    QStringList c;
+    for (const char* k : kClavesLookup) c << QStringLiteral("'%1'").arg(L(k));
+    return c.join(QLatin1Char(','));
 }
 
 // The sum of the values of a serialised PHP array of numbers ("a:2:{i:4;i:1;i:5;i:3;}" gives 4),
@@ -117,21 +151,22 @@ void WooCommerce::EscribeLote(Conexion& cn, const std::vector<std::int64_t>& env
             " TRUNCATE(IFNULL(NULLIF(d.sales, ''), '0') + 0, 0),"
             " IFNULL(NULLIF(d.tax_status, ''), 'taxable'),"
             " IFNULL(d.tax_class, '') "
-            "FROM (SELECT p.ID AS id, %3 AS sku, %4 AS virtual_, %5 AS downloadable_,"
-            " (SELECT MIN(meta_value + 0) FROM wp_postmeta WHERE post_id = p.ID AND meta_key = '_price'"
-            "  AND meta_value <> '') AS min_price,"
-            " (SELECT MAX(meta_value + 0) FROM wp_postmeta WHERE post_id = p.ID AND meta_key = '_price'"
-            "  AND meta_value <> '') AS max_price,"
+            "FROM (SELECT d0.id, %3 AS sku, %4 AS virtual_, %5 AS downloadable_, d0.min_price, d0.max_price,"
             " %6 AS price, %7 AS sale, %8 AS manage, %9 AS stock, %10 AS status, %11 AS rc, %12 AS rating,"
             " %13 AS sales, %14 AS tax_status, %15 AS tax_class"
-            " FROM wp_posts p WHERE p.ID IN (%16) AND p.post_type = 'product') d "
+            " FROM (SELECT p.ID AS id, %17,"
+            "  MIN(IF(m.meta_key = '_price' AND m.meta_value <> '', m.meta_value + 0, NULL)) AS min_price,"
+            "  MAX(IF(m.meta_key = '_price' AND m.meta_value <> '', m.meta_value + 0, NULL)) AS max_price"
+            "  FROM wp_posts p LEFT JOIN wp_postmeta m ON m.post_id = p.ID AND m.meta_key IN (%18)"
+            "  WHERE p.ID IN (%16) AND p.post_type = 'product' GROUP BY p.ID) d0) d "
             "ON DUPLICATE KEY UPDATE sku = VALUES(sku), min_price = VALUES(min_price), max_price = VALUES(max_price),"
             " onsale = VALUES(onsale), stock_quantity = VALUES(stock_quantity), stock_status = VALUES(stock_status)")
-            .arg(QString::number(decimalesPrecio_), sumaSerializada(QStringLiteral("d.rc")), meta("_sku"),
-                 meta("_virtual"), meta("_downloadable"), meta("_price"), meta("_sale_price"), meta("_manage_stock"),
-                 meta("_stock"))
-            .arg(estado, meta("_wc_rating_count"), meta("_wc_average_rating"), meta("total_sales"),
-                 meta("_tax_status"), meta("_tax_class"), ids));
+            .arg(QString::number(decimalesPrecio_), sumaSerializada(QStringLiteral("d.rc")), primera("_sku"),
+                 primera("_virtual"), primera("_downloadable"), primera("_price"), primera("_sale_price"),
+                 primera("_manage_stock"), primera("_stock"))
+            .arg(primera("_stock_status"), primera("_wc_rating_count"), primera("_wc_average_rating"),
+                 primera("total_sales"), primera("_tax_status"), primera("_tax_class"), ids, primerosIds(),
+                 clavesLookup()));
 
     // 2. Terms added: the simple type and the default category to a product that has no type
     // or no category (as WooCommerce's save of a new product), "outofstock" to a product out of stock.
@@ -149,7 +184,7 @@ void WooCommerce::EscribeLote(Conexion& cn, const std::vector<std::int64_t>& env
 
     // 3. "outofstock" taken from a product no longer out of stock.
     cn.Execute(QStringLiteral("DELETE FROM wp_term_relationships WHERE term_taxonomy_id = %1 AND object_id IN (%2)"
-                              " AND IFNULL((SELECT m.meta_value FROM wp_postmeta m WHERE m.post_id = "
+                              " AND IFNULL((SELECT m.meta_value FROM wp_postmeta m FORCE INDEX (post_id) WHERE m.post_id = "
                               "wp_term_relationships.object_id AND m.meta_key = '_stock_status' ORDER BY m.meta_id "
                               "LIMIT 1), '') <> 'outofstock'")
                    .arg(QString::number(sinExistencias_), ids));
