@@ -28,6 +28,15 @@ constexpr int kEsperaCandado = 5;
 // A send never sits idle on the shop's connection this long between two statements.
 constexpr int kSilencioSospechoso = 60;
 
+// What the shop holds for the products from `desde` on (a few large reads), and the plan of
+// their chunks.
+PlanEnvio LeeTiendaYPlanifica(Conexion& cn, std::vector<ProductoEnvio>& productos, int desde, const LimitesLote& lote,
+                              const std::function<void()>& latido) {
+    LecturaTienda::Enlaza(cn, productos, desde, latido);
+    LecturaTienda::LeeValores(cn, productos, desde, latido);
+    return PlanEnvio(productos, LecturaTienda::NombresOcupados(cn, productos, desde, latido), lote);
+}
+
 // The shop's database, as the settings name it, in the order the settings are assigned.
 void ApuntaALaTienda(kesa5::BasesDD& web, const Configuracion& cfg) {
     web.cMiBase = cfg.BaseWeb;
@@ -161,11 +170,7 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         // Read again after the shop's connection had to be dialled anew: another send may
         // have written in between.
         std::optional<PlanEnvio> plan;
-        const auto leeTienda = [&](int desde) {
-            LecturaTienda::Enlaza(*cnWeb, productos, desde, latido);
-            LecturaTienda::LeeValores(*cnWeb, productos, desde, latido);
-            plan.emplace(productos, LecturaTienda::NombresOcupados(*cnWeb, productos, desde, latido), Lote);
-        };
+        const auto leeTienda = [&](int desde) { plan.emplace(LeeTiendaYPlanifica(*cnWeb, productos, desde, Lote, latido)); };
         if (m > 0 && !blInterruptus) leeTienda(0);
 
         for (int desde = 0; desde < m && !blInterruptus;) {
@@ -260,9 +265,7 @@ VistaPreviaEnvio clsProcedimenti::VistaPrevia() {
     std::vector<ProductoEnvio> productos = LeeProductosPuntoDeVenta(
         *cnHost, ConsultaProductos(ventana_, cfg.LineasMarcadas), cfg.NumeroPrecio, {});
     vista.total = static_cast<int>(productos.size());
-    LecturaTienda::Enlaza(*cnWeb, productos, 0, {});
-    LecturaTienda::LeeValores(*cnWeb, productos, 0, {});
-    PlanEnvio plan(productos, LecturaTienda::NombresOcupados(*cnWeb, productos, 0, {}), Lote);
+    PlanEnvio plan = LeeTiendaYPlanifica(*cnWeb, productos, 0, Lote, {});
     const auto texto = [](const std::string& s) { return QString::fromStdString(s); };
     for (int desde = 0; desde < vista.total;) {
         const LotePlan lote = plan.Siguiente(desde);

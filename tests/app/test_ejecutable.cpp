@@ -73,6 +73,13 @@ protected:
         ArchivoIniTexto::escribe(ini(), kConf, QStringLiteral("Ruta de Sartenal Premium"), host());
         ArchivoIniTexto::escribe(ini(), kConf, QStringLiteral("Base de datos principal"), base);
     }
+
+    // Points the program at the shop database `web` on the test server, through -ajustar.
+    Salida apuntaATienda(const prueba::ServidorBD& srv, const QString& web) const {
+        return corre({QStringLiteral("-ajustar"), QStringLiteral("Dirección IP=") + srv.host,
+                      QStringLiteral("Puerto=") + QString::number(srv.puerto), QStringLiteral("Usuario WEB=") + srv.usuario,
+                      QStringLiteral("Contraseña WEB=") + srv.clave, QStringLiteral("Base de datos WEB=") + web});
+    }
 };
 
 TEST_F(Ejecutable, HeadlessFirstStartWithoutInstallationSaysWhyAndExits2) {
@@ -161,9 +168,7 @@ TEST_F(Ejecutable, HeadlessSendEndToEnd) {
         "('XFDD1', 'no va', 1, 1, 1, 1), ('XFCT9', 'tampoco', 1, 1, 1, 2);"
         "INSERT INTO lineas VALUES (1, 'Bebidas'), (2, 'Loza');"));
     creaHost(srv, pos.nombre());
-    Salida s = corre({QStringLiteral("-ajustar"), QStringLiteral("Dirección IP=") + srv.host,
-                      QStringLiteral("Puerto=") + QString::number(srv.puerto), QStringLiteral("Usuario WEB=") + srv.usuario,
-                      QStringLiteral("Contraseña WEB=") + srv.clave, QStringLiteral("Base de datos WEB=") + web.nombre()});
+    Salida s = apuntaATienda(srv, web.nombre());
     ASSERT_EQ(s.estado, 0) << s.err.toStdString();
 
     s = corre({QStringLiteral("-enviar")});
@@ -204,11 +209,7 @@ TEST_F(Ejecutable, HistorialPrintsTheSendsAndALogIsKeptBesideTheSettings) {
     pos.ejecuta(QStringLiteral("INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) VALUES "
                                "('A1', 'Uno', 10, 3, 1), ('B2', 'Dos', 5, 0, 1)"));
     creaHost(srv, pos.nombre());
-    ASSERT_EQ(corre({QStringLiteral("-ajustar"), QStringLiteral("Dirección IP=") + srv.host,
-                     QStringLiteral("Puerto=") + QString::number(srv.puerto), QStringLiteral("Usuario WEB=") + srv.usuario,
-                     QStringLiteral("Contraseña WEB=") + srv.clave, QStringLiteral("Base de datos WEB=") + web.nombre()})
-                  .estado,
-              0);
+    ASSERT_EQ(apuntaATienda(srv, web.nombre()).estado, 0);
     // Output to a pipe: a line per chunk, then the values changed and the time, then the total.
     s = corre({QStringLiteral("-enviar")});
     EXPECT_EQ(s.estado, 0) << s.err.toStdString();
@@ -335,11 +336,7 @@ TEST_F(Ejecutable, HeadlessSendShowsControlCharactersFromTheDataEscaped) {
         "('E1', CONCAT('rojo', CHAR(27), '[31m', CHAR(10), '3 de 3 FALSO'), 5, 1, 1), "
         "(CONCAT('K', CHAR(13), 'Z'), CONCAT('tab', CHAR(9), 'fin', CHAR(127)), 6, 1, 1)"));
     creaHost(srv, pos.nombre());
-    ASSERT_EQ(corre({QStringLiteral("-ajustar"), QStringLiteral("Dirección IP=") + srv.host,
-                     QStringLiteral("Puerto=") + QString::number(srv.puerto), QStringLiteral("Usuario WEB=") + srv.usuario,
-                     QStringLiteral("Contraseña WEB=") + srv.clave, QStringLiteral("Base de datos WEB=") + web.nombre()})
-                  .estado,
-              0);
+    ASSERT_EQ(apuntaATienda(srv, web.nombre()).estado, 0);
     const auto sinControles = [](const QString& texto) {
         for (const QChar c : texto)
             if ((c.unicode() < 0x20 && c != QLatin1Char('\n')) || c.unicode() == 0x7f) return false;

@@ -28,6 +28,14 @@ protected:
     void marcaEnArchivo(int id, const QString& valor) const {
         ArchivoIniTexto::escribe(archivoLineas(), QStringLiteral("Líneas a pasar"), QStringLiteral("Linea %1").arg(id), valor);
     }
+    // Types the test shop's server, database, port, user and password into the boxes.
+    void escribeTienda(frmInicial& v) const {
+        v.txtDato[4]->setText(srv.host);
+        v.txtDato[2]->setText(web.nombre());
+        v.txtDato[7]->setText(QString::number(srv.puerto));
+        v.txtDato[3]->setText(srv.usuario);
+        v.txtDato[5]->setText(srv.clave);
+    }
     // Moves the focus to `caja` as a click would; a box that refuses takes it back at once.
     void enfoca(QWidget* caja) {
         caja->setFocus(Qt::MouseFocusReason);
@@ -350,11 +358,7 @@ TEST_F(Pantalla, ConnectionTestUsesTheBoxesAndChangesNothing) {
     frmInicial& v = arranca();
     const QString iniAntes = textoDe(carpeta.ini());
     v.cmdConfigurar->click();
-    v.txtDato[4]->setText(srv.host);
-    v.txtDato[2]->setText(web.nombre());
-    v.txtDato[7]->setText(QString::number(srv.puerto));
-    v.txtDato[3]->setText(srv.usuario);
-    v.txtDato[5]->setText(srv.clave);
+    escribeTienda(v);
     prueba::Respuestas r;
     v.cmdProbar->click();
     v.txtDato[5]->setText(srv.clave + QStringLiteral("x"));
@@ -400,11 +404,7 @@ TEST_F(Pantalla, EncryptionChoiceIsTestedCheckedAndSaved) {
     EXPECT_EQ(v.cmbCifradoFTP->currentIndex(), 0);
     EXPECT_FALSE(v.txtCertificadoCAWeb->isEnabled());
     v.cmdConfigurar->click();
-    v.txtDato[4]->setText(srv.host);
-    v.txtDato[2]->setText(web.nombre());
-    v.txtDato[7]->setText(QString::number(srv.puerto));
-    v.txtDato[3]->setText(srv.usuario);
-    v.txtDato[5]->setText(srv.clave);
+    escribeTienda(v);
     v.cmbCifradoWeb->setCurrentIndex(2);
     EXPECT_TRUE(v.txtCertificadoCAWeb->isEnabled());
 
