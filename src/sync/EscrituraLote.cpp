@@ -157,8 +157,17 @@ std::vector<std::int64_t> EscrituraLote::unaVez(const LotePlan& lote, const std:
         for (const auto& parte : PartesPorBytes(largos(posts), largoUtf8(cabecera) + 1, bytes_))
             cn_->Execute(cabecera + entre(posts, parte) + QLatin1Char(')'));
     }
-    // WooCommerce's own records of these products, from the rows just written.
-    if (woo_) woo_->EscribeLote(*cn_, enviados, ids);
+    // WooCommerce's own records of these products, and of the variable products of its
+    // variations, from the rows just written.
+    if (woo_) {
+        std::vector<std::int64_t> padres;
+        for (int i = lote.desde; i < lote.hasta; ++i) {
+            const AjustesTienda& a = productos[size_t(i)].ajustes;
+            if (a.variacion && a.padre != 0 && std::find(padres.begin(), padres.end(), a.padre) == padres.end())
+                padres.push_back(a.padre);
+        }
+        woo_->EscribeLote(*cn_, enviados, padres);
+    }
     unidad.Confirma();
     return ids;
 }
