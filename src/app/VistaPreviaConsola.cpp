@@ -28,6 +28,7 @@ int ImprimeVistaPrevia(clsProcedimenti& proc, QTextStream& salida, QTextStream& 
                << "\n";
     for (const VistaPreviaEnvio::Nota& n : v.notas)
         salida << "Se conserva: " << TextoImprimible(n.clave) << " " << TextoImprimible(n.texto) << "\n";
+    for (const QString& aviso : v.avisos) errores << "Aviso: " << TextoImprimible(aviso) << "\n";
     salida << "Al día: " << v.total - v.cambiarian << " productos\n";
     salida << "Vista previa: " << v.cambiarian << " de " << v.total << " productos cambiarían (nuevos: "
            << v.nuevos.size() << ")\n";
