@@ -125,7 +125,7 @@ ConexionMySQL::ConexionMySQL(const AjustesConexion& ajustes) : ajustes_(ajustes)
     const QByteArray base = ajustes.base.toUtf8();
     if (!mysql_real_connect(m, servidor.isEmpty() ? "127.0.0.1" : servidor.constData(), usuario.constData(),
                             clave.constData(), base.isEmpty() ? nullptr : base.constData(), ajustes.puerto,
-                            nullptr, 0))
+                            nullptr, CLIENT_MULTI_STATEMENTS))
         lanza();
     ponKeepalive(mysql_get_socket(m));
 }
@@ -233,6 +233,67 @@ void ConexionMySQL::Recorre(const QString& sql, const std::function<void(const F
         porFila(valores);
     }
     if (mysql_errno(m) != 0) lanza();  // the server or the path went away in the middle
+}
+
+void ConexionMySQL::Varias(const QStringList& sentencias, const std::function<void(int, const FilaLeida&)>& porFila,
+                           int* fallida) {
+    if (fallida) *fallida = -1;
+    if (sentencias.isEmpty()) return;
+    if (sentencias.size() == 1) {
+        try {
+            Recorre(sentencias.front(), [&](const FilaLeida& f) { porFila(0, f); });
+        } catch (...) {
+            if (fallida) *fallida = 0;
+            throw;
+        }
+        return;
+    }
+    MYSQL* m = abierta();
+    const QByteArray q = sentencias.join(QStringLiteral(";\n")).toUtf8();
+    int i = 0;
+    int r = mysql_real_query(m, q.constData(), static_cast<unsigned long>(q.size()));
+    // Whatever results the server still owes are read, so the session stays usable after an
+    // error or an exception of `porFila`.
+    const auto drena = [m] {
+        while (mysql_more_results(m) && mysql_next_result(m) == 0)
+            if (MYSQL_RES* res = mysql_store_result(m)) mysql_free_result(res);
+    };
+    try {
+    for (;;) {
+        if (r != 0) {
+            if (fallida) *fallida = i;
+            const int numero = static_cast<int>(mysql_errno(m));
+            const QString texto = QString::fromUtf8(mysql_error(m));
+            throw ErrorServicio(numero, QStringLiteral("[MySQL %1] %2").arg(numero).arg(texto));
+        }
+        if (MYSQL_RES* res = mysql_use_result(m)) {
+            std::unique_ptr<MYSQL_RES, void (*)(MYSQL_RES*)> guarda(res, mysql_free_result);
+            const unsigned n = mysql_num_fields(res);
+            const MYSQL_FIELD* campos = mysql_fetch_fields(res);
+            FilaLeida valores;
+            while (MYSQL_ROW fila = mysql_fetch_row(res)) {
+                const unsigned long* largos = mysql_fetch_lengths(res);
+                valores.clear();
+                for (unsigned c = 0; c < n; ++c) valores << convierte(campos[c], fila[c], largos[c]);
+                porFila(i, valores);
+            }
+            if (mysql_errno(m) != 0) {
+                r = 1;
+                continue;
+            }
+        } else if (mysql_field_count(m) != 0) {
+            r = 1;
+            continue;
+        }
+        const int siguiente = mysql_next_result(m);
+        if (siguiente == -1) break;
+        ++i;
+        r = siguiente;
+    }
+    } catch (...) {
+        drena();
+        throw;
+    }
 }
 
 QString ConexionMySQL::Escapa(const QString& texto) const {

@@ -61,6 +61,8 @@ public:
 
     void Execute(const QString& sql) override;
     void Recorre(const QString& sql, const std::function<void(const FilaLeida&)>& porFila) override;
+    void Varias(const QStringList& sentencias, const std::function<void(int, const FilaLeida&)>& porFila,
+                int* fallida = nullptr) override;
     QString Escapa(const QString& texto) const override;
     unsigned CuentaAvisos() const override;
     std::int64_t UltimoId() const override;

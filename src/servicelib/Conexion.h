@@ -1,6 +1,7 @@
 #pragma once
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <cstdint>
 #include <functional>
@@ -20,6 +21,13 @@ public:
     // Runs a SELECT and hands each row to `porFila` as it arrives from the server, so a large
     // result is never held whole. `porFila` must not use this connection.
     virtual void Recorre(const QString& sql, const std::function<void(const FilaLeida&)>& porFila) = 0;
+    // Runs `sentencias` in one round trip (the client's multi-statement mode), in order; the
+    // rows of a statement that returns some (SELECT, SHOW WARNINGS) go to `porFila` with that
+    // statement's index. The first statement the server refuses raises ErrorServicio with its
+    // index in `fallida` (the ones after it do not run; the ones before it stand, inside
+    // whatever transaction is open). The text of all of them together must fit in one packet.
+    virtual void Varias(const QStringList& sentencias, const std::function<void(int, const FilaLeida&)>& porFila,
+                        int* fallida = nullptr) = 0;
     // How many warnings the server raised for the last statement (read from its answer, no
     // round trip); SHOW WARNINGS then tells what they were.
     virtual unsigned CuentaAvisos() const = 0;

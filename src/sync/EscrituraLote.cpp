@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QThread>
 #include <algorithm>
+#include <array>
 #include <unordered_map>
 
 namespace {
@@ -51,8 +52,10 @@ std::vector<std::pair<int, int>> PartesPorBytes(const std::vector<int>& largos, 
     return partes;
 }
 
-EscrituraLote::EscrituraLote(ConexionPtr cn, QString formatoFecha, int bytes, WooCommerce* woo, QString prefijo)
+EscrituraLote::EscrituraLote(ConexionPtr cn, QString formatoFecha, int bytes, WooCommerce* woo, QString prefijo,
+                             int paquete)
     : cn_(std::move(cn)), formatoFecha_(std::move(formatoFecha)), bytes_(bytes), woo_(woo), prefijo_(std::move(prefijo)) {
+    if (paquete > 0) paquete_ = std::max(1024, paquete - 1024);
     if (!cn_) throw ErrorServicio(91, QStringLiteral("La conexión con la tienda no está abierta"));
 }
 
@@ -62,19 +65,62 @@ QString EscrituraLote::texto(const std::string& s) const {
     return QLatin1Char('\'') + cn_->Escapa(QString::fromStdString(s)) + QLatin1Char('\'');
 }
 
-void EscrituraLote::ejecuta(const QString& sql, const std::function<QString(int fila)>& claveDeFila) {
-    cn_->Execute(sql);
-    if (cn_->CuentaAvisos() == 0) return;
+void EscrituraLote::anotaAviso(const FilaLeida& f, const std::function<QString(int fila)>& claveDeFila) {
     static const QRegularExpression fila(QStringLiteral("at row ([0-9]+)"));
     static const QRegularExpression columna(QStringLiteral("column [`']?(?:[^`' ]+[`']?\\.[`']?)*([^`' ]+?)[`']? at row"));
-    cn_->Recorre(QStringLiteral("SHOW WARNINGS"), [&](const FilaLeida& f) {
-        const QString mensaje = f.value(2).toString();
-        const QRegularExpressionMatch mf = fila.match(mensaje), mc = columna.match(mensaje);
-        const QString clave = mf.hasMatch() ? claveDeFila(mf.captured(1).toInt()) : QString();
-        recortes_ << (clave.isEmpty() ? QString() : clave + QStringLiteral(": ")) +
-                         (mc.hasMatch() ? mc.captured(1) + QLatin1Char(' ') : QString()) + QLatin1Char('(') + mensaje +
-                         QLatin1Char(')');
-    });
+    const QString mensaje = f.value(2).toString();
+    const QRegularExpressionMatch mf = fila.match(mensaje), mc = columna.match(mensaje);
+    const QString clave = mf.hasMatch() && claveDeFila ? claveDeFila(mf.captured(1).toInt()) : QString();
+    recortes_ << (clave.isEmpty() ? QString() : clave + QStringLiteral(": ")) +
+                     (mc.hasMatch() ? mc.captured(1) + QLatin1Char(' ') : QString()) + QLatin1Char('(') + mensaje +
+                     QLatin1Char(')');
+}
+
+void EscrituraLote::ejecuta(const QString& sql, const std::function<QString(int fila)>& claveDeFila) {
+    if (enCola_) {
+        // The server's warnings are asked for right after the statement, in the same round trip.
+        cola_ << sql << QStringLiteral("SHOW WARNINGS");
+        avisosDe_.push_back({});
+        avisosDe_.push_back(claveDeFila ? claveDeFila : [](int) { return QString(); });
+        return;
+    }
+    cn_->Execute(sql);
+    if (cn_->CuentaAvisos() == 0) return;
+    cn_->Recorre(QStringLiteral("SHOW WARNINGS"), [&](const FilaLeida& f) { anotaAviso(f, claveDeFila); });
+}
+
+void EscrituraLote::encola(const QString& sql) {
+    if (!enCola_) {
+        cn_->Execute(sql);
+        return;
+    }
+    cola_ << sql;
+    avisosDe_.push_back({});
+}
+
+void EscrituraLote::vaciaCola(const std::function<void(int, const FilaLeida&)>& porFila) {
+    // As few round trips as the server's packet allows: statements joined up to its bound.
+    int desde = 0;
+    while (desde < cola_.size()) {
+        int hasta = desde, bytes = 0;
+        while (hasta < cola_.size() && (hasta == desde || bytes + largoUtf8(cola_[hasta]) + 2 <= paquete_))
+            bytes += largoUtf8(cola_[hasta++]) + 2;
+        const int base = desde;
+        int fallida = -1;
+        try {
+            cn_->Varias(cola_.mid(desde, hasta - desde), [&](int i, const FilaLeida& f) {
+                const size_t k = size_t(base + i);
+                if (avisosDe_[k]) anotaAviso(f, avisosDe_[k]);
+                else if (porFila) porFila(base + i, f);
+            }, &fallida);
+        } catch (...) {
+            fallaAlEmpezar_ = base == 0 && fallida == 0;
+            throw;
+        }
+        desde = hasta;
+    }
+    cola_.clear();
+    avisosDe_.clear();
 }
 
 std::vector<std::int64_t> EscrituraLote::Escribe(const LotePlan& lote, const std::vector<ProductoEnvio>& productos,
@@ -93,26 +139,78 @@ std::vector<std::int64_t> EscrituraLote::Escribe(const LotePlan& lote, const std
 }
 
 std::vector<std::int64_t> EscrituraLote::unaVez(const LotePlan& lote, const std::vector<ProductoEnvio>& productos) {
+    // The whole chunk travels in one or two round trips: its transaction's begin, the new posts
+    // (each multi-row insert's first ID kept in a session variable, and each new post's meta rows
+    // addressed from it), the meta rows, the changed values, the touch of every post and
+    // WooCommerce's records. With new posts the chunk ends in a check that each one got the ID
+    // its place says; when another writer's posts came in between (interleaved auto-increment),
+    // the chunk is undone and written again step by step, each post found by its name.
+    std::optional<std::vector<std::int64_t>> ids = unaVez(lote, productos, true);
+    if (!ids) ids = unaVez(lote, productos, false);
+    return *ids;
+}
+
+std::optional<std::vector<std::int64_t>> EscrituraLote::unaVez(const LotePlan& lote,
+                                                                const std::vector<ProductoEnvio>& productos,
+                                                                bool enUnViaje) {
     recortes_.clear();
-    Transaccion unidad(cn_);
+    cola_.clear();
+    avisosDe_.clear();
+    enCola_ = enUnViaje;
     const auto claveDe = [&](int producto) { return QString::fromStdString(productos[size_t(producto)].clave); };
-    const std::vector<std::int64_t> ids = insertaPosts(lote, claveDe);
-    std::unordered_map<int, std::int64_t> nuevoId;
-    for (size_t i = 0; i < ids.size(); ++i) nuevoId[lote.nuevos[i].producto] = ids[i];
+    // Undone unless confirmed: an error passing through, or a check that failed.
+    struct Deshace {
+        Conexion& cn;
+        bool abierta = false;
+        ~Deshace() {
+            if (!abierta) return;
+            try {
+                cn.RollbackTrans();
+            } catch (...) {
+                // The connection is gone: the server has already dropped the unfinished work.
+            }
+        }
+    } deshace{*cn_};
+    fallaAlEmpezar_ = false;
+    if (!enUnViaje) {
+        fallaAlEmpezar_ = true;
+        cn_->BeginTrans();
+        fallaAlEmpezar_ = false;
+        deshace.abierta = true;
+    } else
+        encola(QStringLiteral("START TRANSACTION"));
+
+    // The new posts: their IDs now, or as "@moravi_pN+k" until the check.
+    std::vector<std::int64_t> ids(lote.nuevos.size(), 0);
+    std::vector<QString> idTexto(lote.nuevos.size());
+    std::vector<std::pair<int, int>> partes;
+    QStringList nombres;
+    if (!lote.nuevos.empty()) {
+        if (enUnViaje) {
+            partes = encolaPosts(lote, claveDe, nombres);
+            for (size_t j = 0; j < partes.size(); ++j)
+                for (int i = partes[j].first; i < partes[j].second; ++i)
+                    idTexto[size_t(i)] = QStringLiteral("@moravi_p%1+%2").arg(j).arg(i - partes[j].first);
+        } else {
+            ids = insertaPosts(lote, claveDe);
+            for (size_t i = 0; i < ids.size(); ++i) idTexto[i] = QString::number(ids[i]);
+        }
+    }
+    std::unordered_map<int, size_t> nuevo;
+    for (size_t i = 0; i < lote.nuevos.size(); ++i) nuevo[lote.nuevos[i].producto] = i;
     const auto postDe = [&](int producto) {
-        const auto it = nuevoId.find(producto);
-        return it != nuevoId.end() ? it->second : productos[static_cast<size_t>(producto)].postId;
+        const auto it = nuevo.find(producto);
+        return it != nuevo.end() ? idTexto[it->second] : QString::number(productos[size_t(producto)].postId);
     };
 
     if (!lote.filas.empty()) {
         QStringList filas;
         filas.reserve(static_cast<qsizetype>(lote.filas.size()));
         for (const LotePlan::Fila& f : lote.filas)
-            filas << QStringLiteral("(%1,'%2',%3)")
-                         .arg(QString::number(postDe(f.producto)), QLatin1String(f.clave), texto(f.valor));
+            filas << QStringLiteral("(%1,'%2',%3)").arg(postDe(f.producto), QLatin1String(f.clave), texto(f.valor));
         const QString cabecera = P(QStringLiteral("INSERT INTO wp_postmeta (post_id, meta_key, meta_value) VALUES "));
         for (const auto& parte : PartesPorBytes(largos(filas), largoUtf8(cabecera), bytes_))
-            ejecuta(cabecera + entre(filas, parte), [&](int fila) {
+            ejecuta(cabecera + entre(filas, parte), [&lote, claveDe, parte](int fila) {
                 const int i = parte.first + fila - 1;
                 return i < parte.second ? claveDe(lote.filas[size_t(i)].producto) + QLatin1Char(' ') +
                                               QLatin1String(lote.filas[size_t(i)].clave)
@@ -120,24 +218,23 @@ std::vector<std::int64_t> EscrituraLote::unaVez(const LotePlan& lote, const std:
             });
     }
 
-    if (!lote.cambios.empty()) {
-        // In the order of meta_id, the order the server walks them in (and numbers its warnings by).
-        std::vector<const LotePlan::Cambio*> orden;
-        for (const LotePlan::Cambio& c : lote.cambios) orden.push_back(&c);
-        std::sort(orden.begin(), orden.end(), [](auto a, auto b) { return a->metaId < b->metaId; });
-        QStringList casos, ids;
+    // In the order of meta_id, the order the server walks them in (and numbers its warnings by).
+    std::vector<const LotePlan::Cambio*> orden;
+    for (const LotePlan::Cambio& c : lote.cambios) orden.push_back(&c);
+    std::sort(orden.begin(), orden.end(), [](auto a, auto b) { return a->metaId < b->metaId; });
+    if (!orden.empty()) {
+        QStringList casos, metas;
         for (const LotePlan::Cambio* pc : orden) {
-            const LotePlan::Cambio& c = *pc;
-            casos << QStringLiteral("WHEN %1 THEN %2").arg(QString::number(c.metaId), texto(c.despues));
-            ids << QString::number(c.metaId);
+            casos << QStringLiteral("WHEN %1 THEN %2").arg(QString::number(pc->metaId), texto(pc->despues));
+            metas << QString::number(pc->metaId);
         }
         std::vector<int> l = largos(casos);
-        for (size_t i = 0; i < l.size(); ++i) l[i] += largoUtf8(ids[static_cast<qsizetype>(i)]) + 1;
+        for (size_t i = 0; i < l.size(); ++i) l[i] += largoUtf8(metas[static_cast<qsizetype>(i)]) + 1;
         const QString cabecera = P(QStringLiteral("UPDATE wp_postmeta SET meta_value = CASE meta_id "));
         for (const auto& parte : PartesPorBytes(l, largoUtf8(cabecera) + 32, bytes_))
             ejecuta(cabecera + entre(casos, parte, QLatin1Char(' ')) + QStringLiteral(" END WHERE meta_id IN (") +
-                        entre(ids, parte) + QLatin1Char(')'),
-                    [&](int fila) {
+                        entre(metas, parte) + QLatin1Char(')'),
+                    [&orden, claveDe, parte](int fila) {
                         const int i = parte.first + fila - 1;
                         return i < parte.second ? claveDe(orden[size_t(i)]->producto) + QLatin1Char(' ') +
                                                       QLatin1String(kClavesValor[size_t(orden[size_t(i)]->cual)])
@@ -145,13 +242,20 @@ std::vector<std::int64_t> EscrituraLote::unaVez(const LotePlan& lote, const std:
                     });
     }
 
-    // Every product sent is touched, changed or not: the shop sees when it was last brought in step.
-    QStringList posts;
-    std::vector<std::int64_t> enviados;
+    // Every product sent is touched, changed or not: the shop sees when it was last brought in
+    // step. WooCommerce's records follow the products that were created or changed.
+    QStringList posts, cambiados;
+    std::vector<bool> cambia(size_t(lote.cuenta()), false);
+    for (const LotePlan::Fila& f : lote.filas) cambia[size_t(f.producto - lote.desde)] = true;
+    for (const LotePlan::Cambio& c : lote.cambios) cambia[size_t(c.producto - lote.desde)] = true;
+    std::vector<std::int64_t> padres;
     for (int i = lote.desde; i < lote.hasta; ++i) {
         if (std::find(lote.omitidos.begin(), lote.omitidos.end(), i) != lote.omitidos.end()) continue;
-        enviados.push_back(postDe(i));
-        posts << QString::number(enviados.back());
+        posts << postDe(i);
+        if (cambia[size_t(i - lote.desde)]) cambiados << posts.back();
+        const AjustesTienda& a = productos[size_t(i)].ajustes;
+        if (a.variacion && a.padre != 0 && std::find(padres.begin(), padres.end(), a.padre) == padres.end())
+            padres.push_back(a.padre);
     }
     if (!posts.isEmpty()) {
         const QString local = Reloj::texto(formatoFecha_);
@@ -159,31 +263,86 @@ std::vector<std::int64_t> EscrituraLote::unaVez(const LotePlan& lote, const std:
         const QString cabecera = P(QStringLiteral("UPDATE wp_posts SET post_modified='")) + local +
                                  QStringLiteral("',post_modified_gmt='") + gmt + QStringLiteral("' WHERE ID IN (");
         for (const auto& parte : PartesPorBytes(largos(posts), largoUtf8(cabecera) + 1, bytes_))
-            cn_->Execute(cabecera + entre(posts, parte) + QLatin1Char(')'));
+            encola(cabecera + entre(posts, parte) + QLatin1Char(')'));
     }
-    // WooCommerce's own records of these products, and of the variable products of its
-    // variations, from the rows just written.
-    if (woo_) {
-        std::vector<std::int64_t> padres;
+    // WooCommerce's records can go with the rest unless variable products must first be read.
+    const bool wooAhora = woo_ && padres.empty() && !posts.isEmpty();
+    if (wooAhora)
+        for (const QString& sql : woo_->SentenciasLote(posts.join(QLatin1Char(',')), cambiados.join(QLatin1Char(','))))
+            encola(sql);
+    if (enUnViaje) {
+        for (size_t j = 0; j < partes.size(); ++j) {
+            QStringList elt;
+            for (int i = partes[j].first; i < partes[j].second; ++i) elt << QLatin1Char('\'') + cn_->Escapa(nombres[i]) + QLatin1Char('\'');
+            const QString p = QStringLiteral("@moravi_p%1").arg(j);
+            encola(P(QStringLiteral("SELECT %1, COUNT(*), IFNULL(SUM(post_name = ELT(ID - %1 + 1, %2)), 0) FROM wp_posts "
+                                    "WHERE ID >= %1 AND ID < %1 + %3 AND post_type='product' AND post_author=%4"))
+                       .arg(p, elt.join(QLatin1Char(',')), QString::number(partes[j].second - partes[j].first),
+                            QString::number(kAutor)));
+        }
+        const bool confirmaYa = lote.nuevos.empty() && (!woo_ || wooAhora);
+        if (confirmaYa) encola(QStringLiteral("COMMIT"));
+        std::vector<std::array<std::int64_t, 3>> comprobado;
+        deshace.abierta = true;
+        vaciaCola([&](int, const FilaLeida& f) {
+            comprobado.push_back({f.value(0).toLongLong(), f.value(1).toLongLong(), f.value(2).toLongLong()});
+        });
+        if (confirmaYa) {
+            deshace.abierta = false;
+            return ids;
+        }
+        for (size_t j = 0; j < partes.size(); ++j) {
+            const std::int64_t n = partes[j].second - partes[j].first;
+            if (j >= comprobado.size() || comprobado[j][1] != n || comprobado[j][2] != n) return std::nullopt;
+            for (int i = partes[j].first; i < partes[j].second; ++i)
+                ids[size_t(i)] = comprobado[j][0] + (i - partes[j].first);
+        }
+        enCola_ = false;
+        nombraPorId(lote, ids);
+    }
+    if (woo_ && !wooAhora) {
+        std::vector<std::int64_t> enviados;
         for (int i = lote.desde; i < lote.hasta; ++i) {
-            const AjustesTienda& a = productos[size_t(i)].ajustes;  // an omitted product changed nothing
-            if (a.variacion && a.padre != 0 && std::find(padres.begin(), padres.end(), a.padre) == padres.end())
-                padres.push_back(a.padre);
+            if (std::find(lote.omitidos.begin(), lote.omitidos.end(), i) != lote.omitidos.end()) continue;
+            const auto it = nuevo.find(i);
+            enviados.push_back(it != nuevo.end() ? ids[it->second] : productos[size_t(i)].postId);
         }
         woo_->EscribeLote(*cn_, enviados, padres);
     }
-    unidad.Confirma();
+    cn_->CommitTrans();
+    deshace.abierta = false;
     return ids;
 }
 
-std::vector<std::int64_t> EscrituraLote::insertaPosts(const LotePlan& lote,
-                                                      const std::function<QString(int producto)>& claveDe) {
-    std::vector<std::int64_t> ids(lote.nuevos.size(), 0);
-    if (lote.nuevos.empty()) return ids;
+std::vector<std::pair<int, int>> EscrituraLote::encolaPosts(const LotePlan& lote,
+                                                            const std::function<QString(int producto)>& claveDe,
+                                                            QStringList& nombres) {
+    QStringList filas = filasDePosts(lote, nombres);
+    const QString cabecera = cabeceraPosts();
+    const auto partes = PartesPorBytes(largos(filas), largoUtf8(cabecera), bytes_);
+    for (size_t j = 0; j < partes.size(); ++j) {
+        const auto parte = partes[j];
+        ejecuta(cabecera + entre(filas, parte), [&lote, claveDe, parte](int fila) {
+            const int i = parte.first + fila - 1;
+            return i < parte.second ? claveDe(lote.nuevos[size_t(i)].producto) : QString();
+        });
+        encola(QStringLiteral("SET @moravi_p%1 = LAST_INSERT_ID()").arg(j));
+    }
+    return partes;
+}
+
+QString EscrituraLote::cabeceraPosts() const {
+    return P(QStringLiteral(
+        "INSERT INTO wp_posts (post_author, post_status, comment_status, ping_status, post_title, post_date, "
+        "post_date_gmt, post_type, post_content, post_excerpt, to_ping, pinged, post_content_filtered, post_name) VALUES "));
+}
+
+QStringList EscrituraLote::filasDePosts(const LotePlan& lote, QStringList& nombres) const {
     // A new post is found again by its name, which is unique among the products. A title that
-    // leaves nothing to name it by gets a one-off name here and its ID-based name below.
+    // leaves nothing to name it by gets a one-off name here and its ID-based name afterwards.
     const QString marca = QStringLiteral("moravi-%1-").arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
-    QStringList nombres, filas;
+    QStringList filas;
+    nombres.clear();
     for (size_t i = 0; i < lote.nuevos.size(); ++i) {
         const LotePlan::Nuevo& n = lote.nuevos[i];
         nombres << (n.nombre.isEmpty() ? marca + QString::number(i) : n.nombre);
@@ -191,9 +350,16 @@ std::vector<std::int64_t> EscrituraLote::insertaPosts(const LotePlan& lote,
         filas << QStringLiteral("(%1,'publish','closed','closed',%2,'%3','%4','product','','','','','','%5')")
                      .arg(QString::number(kAutor), texto(n.titulo), fecha, fechaGmt, cn_->Escapa(nombres.last()));
     }
-    const QString cabecera = P(QStringLiteral(
-        "INSERT INTO wp_posts (post_author, post_status, comment_status, ping_status, post_title, post_date, "
-        "post_date_gmt, post_type, post_content, post_excerpt, to_ping, pinged, post_content_filtered, post_name) VALUES "));
+    return filas;
+}
+
+std::vector<std::int64_t> EscrituraLote::insertaPosts(const LotePlan& lote,
+                                                      const std::function<QString(int producto)>& claveDe) {
+    std::vector<std::int64_t> ids(lote.nuevos.size(), 0);
+    if (lote.nuevos.empty()) return ids;
+    QStringList nombres;
+    const QStringList filas = filasDePosts(lote, nombres);
+    const QString cabecera = cabeceraPosts();
     for (const auto& parte : PartesPorBytes(largos(filas), largoUtf8(cabecera), bytes_)) {
         ejecuta(cabecera + entre(filas, parte), [&](int fila) {
             const int i = parte.first + fila - 1;

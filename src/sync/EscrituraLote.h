@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class WooCommerce;
@@ -25,8 +26,9 @@ struct ReintentosLote {
 class EscrituraLote {
 public:
     // `prefijo`: the shop's table prefix ("wp_"), already checked.
+    // `paquete`: the largest text the server takes in one round trip (0: unknown, 1 MiB is sent).
     EscrituraLote(ConexionPtr cn, QString formatoFecha, int bytes, WooCommerce* woo = nullptr,
-                  QString prefijo = QStringLiteral("wp_"));
+                  QString prefijo = QStringLiteral("wp_"), int paquete = 0);
 
     // Whole or not at all; the new posts' IDs, in the order of lote.nuevos. An error passes on
     // (ErrorServicio) after the transaction is undone.
@@ -38,16 +40,38 @@ public:
     // product and field: "clave: campo (message of the server)".
     const QStringList& Recortes() const { return recortes_; }
 
+    // The last chunk failed on its very first statement: nothing of it had run (a connection
+    // that died before the chunk says so there).
+    bool FallaAlEmpezar() const { return fallaAlEmpezar_; }
+
 private:
     std::vector<std::int64_t> unaVez(const LotePlan& lote, const std::vector<ProductoEnvio>& productos);
+    // `enUnViaje`: the chunk's statements queued and sent together; nothing when the new posts'
+    // check failed (the chunk is undone: written again step by step).
+    std::optional<std::vector<std::int64_t>> unaVez(const LotePlan& lote, const std::vector<ProductoEnvio>& productos,
+                                                    bool enUnViaje);
     std::vector<std::int64_t> insertaPosts(const LotePlan& lote, const std::function<QString(int producto)>& claveDe);
+    std::vector<std::pair<int, int>> encolaPosts(const LotePlan& lote, const std::function<QString(int producto)>& claveDe,
+                                                 QStringList& nombres);
+    QString cabeceraPosts() const;
+    QStringList filasDePosts(const LotePlan& lote, QStringList& nombres) const;
     void nombraPorId(const LotePlan& lote, const std::vector<std::int64_t>& ids);
     QString texto(const std::string& s) const;
     QString P(const QString& plantilla) const;  // a statement template for the shop's prefix
-    // Runs `sql`, then reads the server's warnings, if it raised any, and notes each against
-    // the product of the row it names (`claveDeFila(1)` is the statement's first row).
+    // Runs `sql` (or queues it), then reads the server's warnings, if it raised any, and notes
+    // each against the product of the row it names (`claveDeFila(1)` is the statement's first row).
     void ejecuta(const QString& sql, const std::function<QString(int fila)>& claveDeFila);
+    void encola(const QString& sql);  // runs it now, or queues it, without asking for warnings
+    // Sends what is queued in as few round trips as the server's packet allows; the rows of its
+    // SELECTs go to `porFila`.
+    void vaciaCola(const std::function<void(int, const FilaLeida&)>& porFila);
+    void anotaAviso(const FilaLeida& f, const std::function<QString(int fila)>& claveDeFila);
     QStringList recortes_;
+    bool enCola_ = false;
+    QStringList cola_;
+    std::vector<std::function<QString(int)>> avisosDe_;  // per queued statement: it is a SHOW WARNINGS
+    int paquete_ = 1024 * 1024;
+    bool fallaAlEmpezar_ = false;
 
     ConexionPtr cn_;
     QString formatoFecha_;

@@ -146,17 +146,22 @@ std::vector<std::int64_t> WooCommerce::EscribeLote(Conexion& cn, const std::vect
     // below (a product that has none gets them) covers it, and mends the products that
     // earlier versions of the program created without them.
     if (enviados.empty()) return {};
-    escrito_ = true;
     const std::vector<std::int64_t> cambiados = sincronizaVariables(cn, padres);
     std::vector<std::int64_t> todos = enviados;
     todos.insert(todos.end(), padres.begin(), padres.end());
-    const QString ids = lista(todos);
+    for (const QString& sql : SentenciasLote(lista(todos), lista(todos))) cn.Execute(sql);
+    return cambiados;
+}
+
+QStringList WooCommerce::SentenciasLote(const QString& ids, const QString& cambiados) {
+    escrito_ = true;
+    QStringList sentencias;
 
     // 1. Lookup rows, derived from the meta rows as WooCommerce's "Regenerate product lookup
     // tables" does. A row that exists changes only in the columns that come from values the
     // program writes (SKU, price, stock); sales, ratings, tax and the rest stay WooCommerce's.
     const QString estado = meta("_stock_status");
-    cn.Execute(P(
+    sentencias << (P(
         QStringLiteral(
             "INSERT INTO wp_wc_product_meta_lookup (product_id, sku, `virtual`, downloadable, min_price, max_price,"
             " onsale, stock_quantity, stock_status, rating_count, average_rating, total_sales, tax_status, tax_class) "
@@ -178,7 +183,8 @@ std::vector<std::int64_t> WooCommerce::EscribeLote(Conexion& cn, const std::vect
             "  MIN(IF(m.meta_key = '_price' AND m.meta_value <> '', m.meta_value + 0, NULL)) AS min_price,"
             "  MAX(IF(m.meta_key = '_price' AND m.meta_value <> '', m.meta_value + 0, NULL)) AS max_price"
             "  FROM wp_posts p LEFT JOIN wp_postmeta m ON m.post_id = p.ID AND m.meta_key IN (%18)"
-            "  WHERE p.ID IN (%16) AND p.post_type IN ('product', 'product_variation') GROUP BY p.ID) d0) d "
+            "  WHERE p.ID IN (%16) AND p.post_type IN ('product', 'product_variation') AND (p.ID IN (%19) OR NOT EXISTS"
+            "  (SELECT 1 FROM wp_wc_product_meta_lookup l WHERE l.product_id = p.ID)) GROUP BY p.ID) d0) d "
             "ON DUPLICATE KEY UPDATE sku = VALUES(sku), min_price = VALUES(min_price), max_price = VALUES(max_price),"
             " onsale = VALUES(onsale), stock_quantity = VALUES(stock_quantity), stock_status = VALUES(stock_status)")
             .arg(QString::number(decimalesPrecio_), sumaSerializada(QStringLiteral("d.rc")), primera("_sku"),
@@ -186,7 +192,7 @@ std::vector<std::int64_t> WooCommerce::EscribeLote(Conexion& cn, const std::vect
                  primera("_manage_stock"), primera("_stock"))
             .arg(primera("_stock_status"), primera("_wc_rating_count"), primera("_wc_average_rating"),
                  primera("total_sales"), primera("_tax_status"), primera("_tax_class"), ids, primerosIds(),
-                 clavesLookup())));
+                 clavesLookup(), cambiados.isEmpty() ? QStringLiteral("0") : cambiados)));
 
     // 2. Terms added: the simple type and the default category to a product that has no type
     // or no category (as WooCommerce's save of a new product), "outofstock" to a product out of stock.
@@ -199,16 +205,16 @@ std::vector<std::int64_t> WooCommerce::EscribeLote(Conexion& cn, const std::vect
     altas << QStringLiteral("SELECT p.ID, %1, 0 FROM wp_posts p WHERE p.ID IN (%2)"
                             " AND p.post_type IN ('product', 'product_variation') AND %3 = 'outofstock'")
                  .arg(QString::number(sinExistencias_), ids, estado);
-    cn.Execute(P(QStringLiteral("INSERT IGNORE INTO wp_term_relationships (object_id, term_taxonomy_id, term_order) ") +
-                 altas.join(L(" UNION ALL "))));
+    sentencias << P(QStringLiteral("INSERT IGNORE INTO wp_term_relationships (object_id, term_taxonomy_id, term_order) ") +
+                    altas.join(L(" UNION ALL ")));
 
     // 3. "outofstock" taken from a product no longer out of stock.
-    cn.Execute(P(QStringLiteral("DELETE FROM wp_term_relationships WHERE term_taxonomy_id = %1 AND object_id IN (%2)"
+    sentencias << (P(QStringLiteral("DELETE FROM wp_term_relationships WHERE term_taxonomy_id = %1 AND object_id IN (%2)"
                               " AND IFNULL((SELECT m.meta_value FROM wp_postmeta m FORCE INDEX (post_id) WHERE m.post_id = "
                               "wp_term_relationships.object_id AND m.meta_key = '_stock_status' ORDER BY m.meta_id "
                               "LIMIT 1), '') <> 'outofstock'")
                    .arg(QString::number(sinExistencias_), ids)));
-    return cambiados;
+    return sentencias;
 }
 
 std::vector<std::int64_t> WooCommerce::sincronizaVariables(Conexion& cn, const std::vector<std::int64_t>& padres) {

@@ -32,6 +32,13 @@ public:
     std::vector<std::int64_t> EscribeLote(Conexion& cn, const std::vector<std::int64_t>& enviados,
                                           const std::vector<std::int64_t>& padres);
 
+    // The same records as statements, to travel with the chunk's other statements: `ids` the
+    // posts of the chunk (numbers, or expressions of the session's variables), `cambiados`
+    // those created or changed in it (only these, and any post without one, get their lookup
+    // row derived anew: WooCommerce's own save leaves an unchanged product's row alone).
+    // No variable product is synced here.
+    QStringList SentenciasLote(const QString& ids, const QString& cambiados);
+
     // Once after the last chunk of a run: the exact `count` of every term the run may have
     // touched (one statement, when a chunk was written), and when `huboCambios` (a product
     // created or a value changed) the caches WooCommerce would clear (two statements).

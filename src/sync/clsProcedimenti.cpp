@@ -208,6 +208,8 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         const auto leeTienda = [&](int desde) { plan.emplace(LeeTiendaYPlanifica(*cnWeb, prefijo, productos, desde, limites, woo, latido)); };
         if (m > 0 && !blInterruptus) leeTienda(0);
 
+        bool comprobar = false;  // the shop's connection must be checked before the next chunk
+        int redialado = -1;      // the chunk that was already retried on a new connection
         for (int desde = 0; desde < m && !blInterruptus;) {
             LotePlan lote = plan->Siguiente(desde);
             const QString clave = QString::fromStdString(productos[size_t(desde)].clave);
@@ -215,11 +217,15 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
             ventana_.setLabel5(QStringLiteral("Producto ") + QString::number(desde + 1) + deM);
             ventana_.procesarEventos();
 
+            // The statements themselves tell when the shop's connection was lost between two
+            // chunks (no ping of its own each time): it is then dialled anew and the chunk
+            // planned again from the shop as it is, once.
             const Conexion* antes = cnWeb.get();
-            if (!web->AbrirBdD(cnWeb, web->cMiBase)) {
+            if (comprobar && !web->AbrirBdD(cnWeb, web->cMiBase)) {
                 resultado_.fin = ResultadoEnvio::Fin::ConexionPerdida;
                 break;
             }
+            comprobar = false;
             if (cnWeb.get() != antes) {
                 // A redialled connection is a new session, which holds no lock yet.
                 if (!cnWeb->TomaCandado(NombreCandado(cfg.BaseWeb), kEsperaCandado)) {
@@ -232,8 +238,18 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
                 lote = plan->Siguiente(desde);  // planned anew from the shop as it is now
             }
 
-            EscrituraLote escritura(cnWeb, FormatoFecha, limites.bytes, woo ? &*woo : nullptr, prefijo);
-            const std::vector<std::int64_t> ids = escritura.Escribe(lote, productos, Reintentos);
+            EscrituraLote escritura(cnWeb, FormatoFecha, limites.bytes, woo ? &*woo : nullptr, prefijo, limites.paquete);
+            std::vector<std::int64_t> ids;
+            try {
+                ids = escritura.Escribe(lote, productos, Reintentos);
+            } catch (const ErrorServicio&) {
+                // Only a connection found dead before the chunk began is dialled anew; one lost
+                // in the middle of a chunk, or a statement the server refused, ends the send.
+                if (redialado == desde || !escritura.FallaAlEmpezar() || cnWeb->Viva()) throw;
+                redialado = desde;
+                comprobar = true;
+                continue;
+            }
             for (size_t i = 0; i < ids.size(); ++i) productos[size_t(lote.nuevos[i].producto)].postId = ids[i];
             // The session keeps WordPress's lenient mode, so the server stores what it can and
             // warns: every value it cut is reported, never passed over in silence.
