@@ -1,6 +1,6 @@
 #include "app/PanelEnvios.h"
 
-#include "app/ResumenEnvio.h"
+#include "registro/ResumenEnvio.h"
 
 #include <QHeaderView>
 #include <QLabel>

@@ -1,12 +1,12 @@
 #include "app/frmInicial.h"
 
-#include "app/AnotaEnvio.h"
-#include "app/Arranque.h"
+#include "registro/EjecucionEnvio.h"
+#include "consola/Arranque.h"
 #include "app/Icono.h"
 #include "app/Mensajes.h"
 #include "app/PanelEnvios.h"
-#include "app/RegistroSoporte.h"
-#include "app/ResumenEnvio.h"
+#include "registro/RegistroSoporte.h"
+#include "registro/ResumenEnvio.h"
 #include "app/clsInicio.h"
 #include "app/frmDescripcion.h"
 #include "config/ClavesConfiguracion.h"
@@ -20,7 +20,7 @@
 #include "servicelib/Dialogos.h"
 #include "servicelib/Efectos.h"
 #include "servicelib/ErrorServicio.h"
-#include "sync/MotivoDeFin.h"
+#include "sync/TextosEnvio.h"
 #include "sync/clsProcedimenti.h"
 
 #include <QApplication>
@@ -28,7 +28,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -252,9 +251,6 @@ void frmInicial::construyeConfiguracion(QWidget* pagina) {
     lstLineas = new QListWidget;
     lstLineas->setObjectName(QStringLiteral("lstLineas"));
     lstLineas->setMinimumHeight(TwipsAPixeles(2220, this));
-    // Each item ends with its line's Id behind two hundred blanks, out of sight.
-    lstLineas->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    lstLineas->setTextElideMode(Qt::ElideNone);
     g->addWidget(lstLineas, r++, 0, 1, 4);
     auto* filaCuenta = new QHBoxLayout;
     filaCuenta->addWidget(etiqueta("Líneas marcadas:"));
@@ -550,49 +546,28 @@ void frmInicial::IniciarEnvio() {
     Timer1->stop();
     Segundos = 0;
     enviando_ = true;
-    // An error on the main tab stays until a send succeeds.
     do {
         envioPendiente_ = false;
         // Lines that could not be read at start-up (the point-of-sale server was not up yet)
         // are read now: an empty list would send every line.
         if (lstLineas->count() == 0) clsProcedimenti(*this).LeerLineas();
-        clsProcedimenti proc(*this);
-        proc.Lote = LoteEnvio;
-        QElapsedTimer reloj;
-        reloj.start();
-        QString motivo, clave;
-        try {
-            proc.EnviarProductos(clnCampos, blInterruptus, mFTP.get());
-            // A send that could not reach a database writes nothing; say so where the user looks,
-            // without a dialog that would stop an unattended program.
-            motivo = MotivoDeFin(proc.Resultado());
-            // What the send noted without stopping (values the shop cut, a missing table) is shown too.
-            if (const QStringList& avisos = proc.Resultado().avisos; !avisos.isEmpty())
-                motivo = (motivo.isEmpty() ? QString() : motivo + QStringLiteral("; ")) + avisos.join(QStringLiteral("; "));
-        } catch (const std::exception& e) {
-            // The run has already put the button and labels back and closed its connections.
-            setBotonEnvio(kEnviarAhora);
-            setLabel3Visible(false);
-            setLabel5Visible(false);
-            motivo = QStringLiteral("el envío no terminó: ") + QString::fromUtf8(e.what());
-            clave = ClaveDeTexto(Label3->text());  // the chunk being written names its first product
-        }
-        terminaEnvio(proc.Resultado(), reloj.elapsed(), motivo, clave);
+        const RegistroSoporte registro(RegistroSoporte::RutaJunto(G().ArchivoIni));
+        EjecucionEnvio ejecucion(*this, *panelEnvios->historial(), registro);
+        ejecucion.Lote = LoteEnvio;
+        terminaEnvio(ejecucion.Ejecuta(blInterruptus, mFTP.get()));
     } while (envioPendiente_ && !descargado_);
     enviando_ = false;
     if (Config().IntervaloMinutos >= 1 && !descargado_) Timer1->start();
     actualizaIcono();
 }
 
-void frmInicial::terminaEnvio(const ResultadoEnvio& r, qint64 ms, const QString& motivo, const QString& claveDelFallo) {
-    const EnvioRegistrado envio = EnvioRegistrado::De(r, QDateTime::currentDateTime(), ms, motivo);
-    if (HistorialEnvios* historial = panelEnvios->historial())
-        AnotaEnvio(*historial, RegistroSoporte(RegistroSoporte::RutaJunto(G().ArchivoIni)), envio, r.avisos,
-                   claveDelFallo);
+void frmInicial::terminaEnvio(const EnvioTerminado& t) {
     panelEnvios->Muestra();
-    if (envio.completo()) lblError->setVisible(false);
-    if (!motivo.isEmpty()) avisaFallo(motivo);
-    if (envio.completo() || envio.fallido()) enFallo_ = envio.fallido();
+    // An error on the main tab stays until a send succeeds; said without a dialog that would
+    // stop an unattended program.
+    if (t.registrado.completo()) lblError->setVisible(false);
+    if (const QString aviso = t.aviso(); !aviso.isEmpty()) avisaFallo(aviso);
+    if (t.registrado.completo() || t.registrado.fallido()) enFallo_ = t.registrado.fallido();
     actualizaIcono();
 }
 
@@ -626,7 +601,7 @@ void frmInicial::actualizaIcono() {
 }
 
 void frmInicial::cmdLeerAhora_Click() {
-    if (cmdLeerAhora->text() == kEnviarAhora) {
+    if (!enviando_) {
         IniciarEnvio();
     } else if (Pregunta(QStringLiteral("¿Desea interrumpir el envío de productos?"), QStringLiteral("Interrumpir proceso"),
                         true)) {
@@ -850,24 +825,40 @@ void frmInicial::setInfo(const QString& texto) { lblInfo->setText(texto); }
 void frmInicial::setImagenesVisible(bool visible) { chkImagenes->setVisible(visible); }
 void frmInicial::setImagenesMarcada(bool marcada) { chkImagenes->setChecked(marcada); }
 int frmInicial::lineasCuenta() const { return lstLineas->count(); }
-QString frmInicial::lineaTexto(int indice) const { return lstLineas->item(indice)->text(); }
+qint64 frmInicial::lineaId(int indice) const { return lstLineas->item(indice)->data(Qt::UserRole).toLongLong(); }
 bool frmInicial::lineaMarcada(int indice) const { return lstLineas->item(indice)->checkState() == Qt::Checked; }
 void frmInicial::setLineaMarcada(int indice, bool marcada) {
     lstLineas->item(indice)->setCheckState(marcada ? Qt::Checked : Qt::Unchecked);
 }
-void frmInicial::agregaLinea(const QString& texto) {
+void frmInicial::agregaLinea(qint64 id, const QString& nombre) {
     const QSignalBlocker bloqueo(lstLineas);
-    auto* item = new QListWidgetItem(texto, lstLineas);
+    auto* item = new QListWidgetItem(QString(5, QLatin1Char(' ')) + nombre, lstLineas);
+    item->setData(Qt::UserRole, id);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Unchecked);
 }
 void frmInicial::setLabel4(const QString& texto) { Label4->setText(texto); }
-QString frmInicial::botonEnvio() const { return cmdLeerAhora->text(); }
-void frmInicial::setBotonEnvio(const QString& texto) { cmdLeerAhora->setText(texto); }
-void frmInicial::setLabel3(const QString& texto) { Label3->setText(texto); }
-void frmInicial::setLabel5(const QString& texto) { Label5->setText(texto); }
-void frmInicial::setLabel3Visible(bool visible) { Label3->setVisible(visible); }
-void frmInicial::setLabel5Visible(bool visible) { Label5->setVisible(visible); }
+// The send's events, with the texts the window has always shown for them.
+void frmInicial::envioIniciado() {
+    cmdLeerAhora->setText(kInterrumpir);
+    Label3->clear();
+    Label5->clear();
+    Label5->setVisible(true);
+    Label3->setVisible(true);
+}
+void frmInicial::loteIniciado(int n, int m, const QString& clave, const QString& descripcion) {
+    Label3->setText(TextosEnvio::ProductoEnCurso(clave, descripcion));
+    Label5->setText(TextosEnvio::ContadorEnCurso(n, m));
+}
+void frmInicial::loteEscrito(int n, int m, const QString& clave, const QString& descripcion) {
+    Label3->setText(TextosEnvio::ProductoEscrito(clave, descripcion));
+    Label5->setText(TextosEnvio::ContadorEscrito(n, m));
+}
+void frmInicial::envioTerminado(const ResultadoEnvio&) {
+    cmdLeerAhora->setText(kEnviarAhora);
+    Label3->setVisible(false);
+    Label5->setVisible(false);
+}
 void frmInicial::setPorcenVisible(bool visible) { pctPorcen_->setVisible(visible); }
 QObject* frmInicial::pctPorcen() { return pctPorcen_; }
 void frmInicial::procesarEventos() { QCoreApplication::processEvents(); }

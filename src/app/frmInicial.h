@@ -19,6 +19,7 @@ class QTableWidget;
 class QTimer;
 class clsFTP;
 class PanelEnvios;
+struct EnvioTerminado;
 struct ResultadoEnvio;
 
 // The main window: loading it starts the program, unloading it ends it. It holds the send
@@ -114,17 +115,15 @@ public:
     void setImagenesVisible(bool visible) override;
     void setImagenesMarcada(bool marcada) override;
     int lineasCuenta() const override;
-    QString lineaTexto(int indice) const override;
+    qint64 lineaId(int indice) const override;
     bool lineaMarcada(int indice) const override;
     void setLineaMarcada(int indice, bool marcada) override;
-    void agregaLinea(const QString& texto) override;
+    void agregaLinea(qint64 id, const QString& nombre) override;
     void setLabel4(const QString& texto) override;
-    QString botonEnvio() const override;
-    void setBotonEnvio(const QString& texto) override;
-    void setLabel3(const QString& texto) override;
-    void setLabel5(const QString& texto) override;
-    void setLabel3Visible(bool visible) override;
-    void setLabel5Visible(bool visible) override;
+    void envioIniciado() override;
+    void loteIniciado(int n, int m, const QString& clave, const QString& descripcion) override;
+    void loteEscrito(int n, int m, const QString& clave, const QString& descripcion) override;
+    void envioTerminado(const ResultadoEnvio& r) override;
     void setPorcenVisible(bool visible) override;
     QObject* pctPorcen() override;
     void procesarEventos() override;
@@ -144,8 +143,8 @@ private:
     void primeraActivacion();
     // Shows why the last send did not reach the shop, on the main tab and as an icon message.
     void avisaFallo(const QString& motivo);
-    // Records a finished send (history, log) and shows it on the main tab and the icon.
-    void terminaEnvio(const ResultadoEnvio& r, qint64 ms, const QString& motivo, const QString& claveDelFallo);
+    // Shows a finished (and recorded) send on the main tab and the icon.
+    void terminaEnvio(const EnvioTerminado& t);
     // The icon's tip (last send, next one due) and its warning state.
     void actualizaIcono();
     void actualizaMascaras();

@@ -1,5 +1,5 @@
 #include "app/Mensajes.h"
-#include "app/ModoConsola.h"
+#include "consola/ModoConsola.h"
 #include "app/frmInicial.h"
 #include "platform/Registrar.h"
 

@@ -1,6 +1,6 @@
 // Start-up and shutdown of the real main window, offscreen, in a program folder of its own.
 #include "Entorno.h"
-#include "app/Arranque.h"
+#include "consola/Arranque.h"
 #include "app/Mensajes.h"
 #include "app/frmInicial.h"
 #include "config/Configuracion.h"

@@ -272,6 +272,30 @@ TEST_F(Ejecutable, HistorialPrintsTheSendsAndALogIsKeptBesideTheSettings) {
     EXPECT_TRUE(QFile::exists(carpeta() + QStringLiteral("/moravi-historial.json.danado")));
 }
 
+// The same send with one warning as the window's (Historial.ASendWithAWarning...): one log
+// line for it, and a history entry that says it.
+TEST_F(Ejecutable, ASendWithAWarningLogsItOnceAndTheHistoryShowsIt) {
+    const prueba::ServidorBD srv = prueba::servidorBD();
+    prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
+    prueba::BaseTemporal web({QStringLiteral("wordpress-tables.sql")});
+    pos.ejecuta(QStringLiteral("DROP TABLE configura"));
+    pos.ejecuta(QStringLiteral("INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) VALUES ('A1', 'Uno', 10, 1, 1)"));
+    creaHost(srv, pos.nombre());
+    ASSERT_EQ(apuntaATienda(srv, web.nombre()).estado, 0);
+    Salida s = corre({QStringLiteral("-enviar")});
+    EXPECT_EQ(s.estado, 0) << "every product was sent and nothing was cut: " << s.err.toStdString();
+    const QString aviso = QStringLiteral("el punto de venta no tiene la tabla «configura»");
+    EXPECT_EQ(s.err.count(QStringLiteral("Aviso: ") + aviso), 1) << s.err.toStdString();
+    QFile log(carpeta() + QStringLiteral("/moravi.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString registro = QString::fromUtf8(log.readAll());
+    EXPECT_EQ(registro.count(aviso), 1) << registro.toStdString();
+    EXPECT_TRUE(registro.contains(QStringLiteral("productos 1 de 1  nuevos 1  cambiados 0  completo, con 1 aviso\n")))
+        << registro.toStdString();
+    s = corre({QStringLiteral("-historial")});
+    EXPECT_TRUE(s.out.contains(QStringLiteral("completo, con avisos: ") + aviso)) << s.out.toStdString();
+}
+
 TEST_F(Ejecutable, WindowStartRegistersAutostartOnceAndAgainWhenMoved) {
     const prueba::ServidorBD srv = prueba::servidorBD();
     prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});

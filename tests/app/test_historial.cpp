@@ -2,7 +2,7 @@
 // last send under the countdown, the history table, the icon's tip and warning state, and the
 // history and log files beside the settings, across a restart.
 #include "VentanaReal.h"
-#include "app/HistorialEnvios.h"
+#include "registro/HistorialEnvios.h"
 #include "app/PanelEnvios.h"
 #include "app/clsInicio.h"
 
@@ -123,6 +123,22 @@ TEST_F(Historial, CompleteInterruptedAndFailedSendsAreShownOnTheTabTheIconTheHis
     EXPECT_EQ(fila(0) + fila(3), antes);
     EXPECT_FALSE(otra.enFallo());
     EXPECT_TRUE(otra.lblError->isHidden());
+}
+
+// What a send notes without stopping is written once in the log and never hidden by the
+// history (the same run as "-enviar"'s: see Ejecutable.ASendWithAWarning...).
+TEST_F(Historial, ASendWithAWarningLogsItOnceAndTheHistoryShowsIt) {
+    pos.ejecuta(QStringLiteral("DROP TABLE configura"));
+    pos.ejecuta(QStringLiteral("INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) VALUES ('A1', 'Uno', 10, 1, 1)"));
+    frmInicial& v = arranca(5);
+    v.cmdLeerAhora->click();
+    const QString aviso = QStringLiteral("el punto de venta no tiene la tabla «configura»");
+    EXPECT_EQ(log().count(aviso), 1) << log().toStdString();
+    EXPECT_TRUE(log().contains(QStringLiteral("productos 1 de 1  nuevos 1  cambiados 0  completo, con 1 aviso\n")))
+        << log().toStdString();
+    EXPECT_TRUE(fila(0)[5].startsWith(QStringLiteral("completo, con avisos: ") + aviso)) << fila(0)[5].toStdString();
+    EXPECT_TRUE(v.lblError->text().contains(aviso));
+    EXPECT_FALSE(v.enFallo()) << "a warning is no failure";
 }
 
 TEST_F(Historial, AFailureBeforeARestartStillWarnsAndTheHistoryKeepsItsNewestFifty) {

@@ -46,7 +46,7 @@ protected:
         QStringList s;
         for (int i = 0; i < w->lstLineas->count(); ++i)
             if (!soloMarcadas || w->lstLineas->item(i)->checkState() == Qt::Checked)
-                s << w->lstLineas->item(i)->text().right(10).trimmed();
+                s << QString::number(w->lineaId(i));
         return s;
     }
     // Which tabs can be chosen, e.g. "100".
@@ -79,7 +79,7 @@ TEST_F(Pantalla, LinesInNameOrderMarkedOnlyByValueOne) {
     marcaEnArchivo(5, QStringLiteral("2"));
     frmInicial& v = arranca();
     EXPECT_EQ(lineas(false), (QStringList{u"5"_qs, u"12"_qs, u"9"_qs, u"7"_qs}));
-    EXPECT_EQ(v.lstLineas->item(2)->text(), QString(5, u' ') + u"Cuchillería"_qs + QString(200, u' ') + u"9"_qs);
+    EXPECT_EQ(v.lstLineas->item(2)->text(), QString(5, u' ') + u"Cuchillería"_qs) << "the name only; the Id is the model's";
     EXPECT_EQ(lineas(true), QStringList{u"12"_qs});
     EXPECT_EQ(v.Label4->text(), QStringLiteral("1"));
     EXPECT_EQ(Config().LineasMarcadas, 1);
@@ -110,7 +110,7 @@ TEST_F(Pantalla, SavedSelectionHoldsExactlyTheMarkedLinesAndNoneLeavesNoFile) {
     marcaEnArchivo(99, QStringLiteral("1"));  // a line the table no longer has
     frmInicial& v = arranca();
     for (int i = 0; i < 3; ++i) {
-        const bool quiero = !v.lstLineas->item(i)->text().endsWith(QStringLiteral("20"));
+        const bool quiero = v.lineaId(i) != 20;
         v.lstLineas->item(i)->setCheckState(quiero ? Qt::Checked : Qt::Unchecked);
     }
     v.cmdConfigurar->click();

@@ -1,9 +1,10 @@
 // The files beside the settings that need no server: the support log (bound, rotation,
 // escaping), the history file's rules, and the texts a send is told with.
-#include "app/HistorialEnvios.h"
-#include "app/ProgresoConsola.h"
-#include "app/RegistroSoporte.h"
-#include "app/ResumenEnvio.h"
+#include "registro/HistorialEnvios.h"
+#include "consola/ProgresoConsola.h"
+#include "registro/RegistroSoporte.h"
+#include "registro/ResumenEnvio.h"
+#include "servicelib/TextoImprimible.h"
 #include "sync/clsProcedimenti.h"
 
 #include <QDir>
@@ -49,25 +50,18 @@ TEST(RegistroSoporte, RotatesAtItsBoundAndALongRunCannotGrowItWithoutLimit) {
     EXPECT_LE(QFileInfo(ruta).size(), limite);
 }
 
+// The log writes data as the terminal shows it: one escaper (its table is TextoImprimible's).
 TEST(RegistroSoporte, ControlCharactersFromTheDataStayOnOneVisibleLine) {
-    struct Caso { QString dato, escrito; };
-    const Caso casos[] = {
-        {QStringLiteral("Café Ñandú"), QStringLiteral("Café Ñandú")},
-        {QStringLiteral("A\nB\r\tC"), QStringLiteral("A\\nB\\r\\tC")},
-        {QStringLiteral("\x1b[31mrojo"), QStringLiteral("\\x1b[31mrojo")},
-        {QStringLiteral("a\\nb"), QStringLiteral("a\\\\nb")},  // a real backslash cannot pass for an escape
-        {QString(QChar(0x7f)) + QChar(0x85) + QChar(0x202e) + QChar(0x2028), QStringLiteral("\\x7f\\u{0085}\\u{202e}\\u{2028}")},
-    };
+    const QString datos[] = {QStringLiteral("Café Ñandú"), QStringLiteral("A\nB\r\tC"), QStringLiteral("\x1b[31mrojo"),
+                             QString(QChar(0x7f)) + QChar(0x85) + QChar(0x202e) + QChar(0x2028)};
     QTemporaryDir dir;
     const RegistroSoporte registro(dir.filePath(QStringLiteral("m.log")));
-    for (const Caso& c : casos) {
-        EXPECT_EQ(RegistroSoporte::EscapaControles(c.dato), c.escrito) << c.escrito.toStdString();
-        registro.Escribe(QStringLiteral("aviso"), c.dato);
-    }
+    for (const QString& d : datos) registro.Escribe(QStringLiteral("aviso"), d);
     const QList<QByteArray> lineas = lee(registro.Ruta()).trimmed().split('\n');
-    ASSERT_EQ(lineas.size(), std::size(casos));
-    for (size_t i = 0; i < std::size(casos); ++i)
-        EXPECT_TRUE(QString::fromUtf8(lineas[int(i)]).endsWith(QStringLiteral(" aviso: ") + casos[i].escrito));
+    ASSERT_EQ(lineas.size(), std::size(datos));
+    for (size_t i = 0; i < std::size(datos); ++i)
+        EXPECT_TRUE(QString::fromUtf8(lineas[int(i)]).endsWith(QStringLiteral(" aviso: ") + TextoImprimible(datos[i])))
+            << lineas[int(i)].toStdString();
 }
 
 TEST(HistorialEnvios, KeepsTheNewestFiftyAndReadsOnlyWhatItWrote) {
@@ -132,6 +126,19 @@ TEST(ResumenEnvio, DurationsResultsAndTheProgressLine) {
                                  QStringLiteral("\nPróximo envío: sin envío automático")))
             << tip.toStdString();
     }
+
+    // What a send noted is told whole, or counted where each warning has a line of its own (the log).
+    ResultadoEnvio conAvisos;
+    conAvisos.fin = ResultadoEnvio::Fin::Completo;
+    conAvisos.avisos = QStringList{QStringLiteral("uno"), QStringLiteral("dos")};
+    EnvioRegistrado e = EnvioRegistrado::De(conAvisos, QDateTime::currentDateTime(), 0, QString());
+    EXPECT_EQ(ResumenEnvio::Resultado(e), QStringLiteral("completo, con avisos: uno; dos"));
+    EXPECT_EQ(ResumenEnvio::Resultado(e, ResumenEnvio::Avisos::Contados), QStringLiteral("completo, con 2 avisos"));
+    conAvisos.fin = ResultadoEnvio::Fin::SinBaseDeDatos;
+    conAvisos.avisos.removeLast();
+    e = EnvioRegistrado::De(conAvisos, QDateTime::currentDateTime(), 0, QStringLiteral("no se abrió"));
+    EXPECT_EQ(ResumenEnvio::Resultado(e), QStringLiteral("falló: no se abrió, con avisos: uno"));
+    EXPECT_EQ(ResumenEnvio::Resultado(e, ResumenEnvio::Avisos::Contados), QStringLiteral("falló: no se abrió, con 1 aviso"));
 
     EXPECT_EQ(ProgresoConsola::Linea(0, 100, 0), QStringLiteral("Productos 0 de 100"));
     EXPECT_EQ(ProgresoConsola::Linea(40, 100, 2000), QStringLiteral("Productos 40 de 100, 20.0 productos/s, faltan 3.0 s"));

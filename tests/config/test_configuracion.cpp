@@ -169,7 +169,7 @@ TEST_F(Ajustes, SaveKeepsTheLineSelectionWhenTheLinesCouldNotBeRead) {
     GuardarConfiguracion(vista, {});  // an empty list: the point-of-sale database was not reachable
     EXPECT_EQ(G().libTORVA->LeeIni(QStringLiteral("Líneas a pasar"), QStringLiteral("Linea 7"), G().ArchivoLineas),
               QStringLiteral("1"));
-    vista.agregaLinea(QStringLiteral("     Loza") + QString(200, QLatin1Char(' ')) + QStringLiteral("12"));
+    vista.agregaLinea(12, QStringLiteral("Loza"));
     GuardarConfiguracion(vista, {});  // lines shown, none marked: the selection file goes
     EXPECT_FALSE(QFile::exists(G().ArchivoLineas));
 }
@@ -182,8 +182,8 @@ TEST_F(Ajustes, AnUnreadableSelectionIsReplacedOnlyByLinesTheUserMarks) {
     const QByteArray antes = f.readAll();
     f.close();
     LeerConfiguracion(vista);
-    vista.agregaLinea(QStringLiteral("     Loza") + QString(200, QLatin1Char(' ')) + QStringLiteral("7"));
-    vista.agregaLinea(QStringLiteral("     Ropa") + QString(200, QLatin1Char(' ')) + QStringLiteral("20"));
+    vista.agregaLinea(7, QStringLiteral("Loza"));
+    vista.agregaLinea(20, QStringLiteral("Ropa"));
     Config().SeleccionIlegible = QStringLiteral("No se pudo leer la selección de líneas guardada.");
     EXPECT_EQ(GuardarConfiguracion(vista, {}), QString());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -204,7 +204,7 @@ TEST_F(Ajustes, SaveOnAFullDiskChangesNeitherFileAndSaysWhy) {
     G().ArchivoIni = disco.ruta() + QStringLiteral("/moravi.ini");
     G().ArchivoLineas = disco.ruta() + QStringLiteral("/LineasAenviar.ini");
     LeerConfiguracion(vista);
-    vista.agregaLinea(QStringLiteral("     Loza") + QString(200, QLatin1Char(' ')) + QStringLiteral("7"));
+    vista.agregaLinea(7, QStringLiteral("Loza"));
     vista.setLineaMarcada(0, true);
     ASSERT_EQ(GuardarConfiguracion(vista, {}), QString());
     auto bytes = [](const QString& archivo) {
@@ -217,7 +217,7 @@ TEST_F(Ajustes, SaveOnAFullDiskChangesNeitherFileAndSaysWhy) {
     disco.llena();
     vista.datos[7] = QStringLiteral("3307");
     vista.datos[5] = QStringLiteral("otra");
-    vista.agregaLinea(QStringLiteral("     Ropa") + QString(200, QLatin1Char(' ')) + QStringLiteral("20"));
+    vista.agregaLinea(20, QStringLiteral("Ropa"));
     vista.setLineaMarcada(1, true);
     const QString error = GuardarConfiguracion(vista, {});
     EXPECT_TRUE(error.contains(QStringLiteral("No se pudo grabar"))) << error.toStdString();

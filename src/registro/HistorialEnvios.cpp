@@ -1,4 +1,4 @@
-#include "app/HistorialEnvios.h"
+#include "registro/HistorialEnvios.h"
 
 #include "sync/clsProcedimenti.h"
 
@@ -42,7 +42,9 @@ QJsonObject AJson(const EnvioRegistrado& e) {
                        {QStringLiteral("nuevos"), e.nuevos},
                        {QStringLiteral("cambiados"), e.cambiados},
                        {QStringLiteral("resultado"), e.resultado},
-                       {QStringLiteral("mensaje"), e.mensaje}};
+                       {QStringLiteral("mensaje"), e.mensaje},
+                       {QStringLiteral("avisos"), e.avisos},
+                       {QStringLiteral("cuenta_avisos"), e.cuentaAvisos}};
 }
 
 // False when the object is not one of our records.
@@ -57,8 +59,11 @@ bool DeJson(const QJsonValue& v, EnvioRegistrado& e) {
     e.cambiados = o.value(QStringLiteral("cambiados")).toInt(-1);
     e.resultado = o.value(QStringLiteral("resultado")).toString();
     e.mensaje = o.value(QStringLiteral("mensaje")).toString().left(HistorialEnvios::kMaximoMensaje);
+    // Files written before sends kept their warnings have neither key: no warnings.
+    e.avisos = o.value(QStringLiteral("avisos")).toString().left(HistorialEnvios::kMaximoMensaje);
+    e.cuentaAvisos = o.value(QStringLiteral("cuenta_avisos")).toInt(0);
     return e.fin.isValid() && e.duracionMs >= 0 && e.enviados >= 0 && e.total >= 0 && e.nuevos >= 0 &&
-           e.cambiados >= 0 && CodigoValido(e.resultado);
+           e.cambiados >= 0 && e.cuentaAvisos >= 0 && CodigoValido(e.resultado);
 }
 }
 
@@ -73,6 +78,8 @@ EnvioRegistrado EnvioRegistrado::De(const ResultadoEnvio& r, const QDateTime& fi
     e.cambiados = r.cambiados;
     e.resultado = CodigoDe(r.fin);
     e.mensaje = mensaje.left(HistorialEnvios::kMaximoMensaje);
+    e.avisos = r.avisos.join(QStringLiteral("; ")).left(HistorialEnvios::kMaximoMensaje);
+    e.cuentaAvisos = static_cast<int>(r.avisos.size());
     return e;
 }
 

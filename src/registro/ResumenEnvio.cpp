@@ -1,4 +1,4 @@
-#include "app/ResumenEnvio.h"
+#include "registro/ResumenEnvio.h"
 
 namespace ResumenEnvio {
 
@@ -14,11 +14,17 @@ QString Duracion(qint64 ms) {
     return QStringLiteral("%1 h %2 min").arg(s / 3600).arg(s % 3600 / 60, 2, 10, QLatin1Char('0'));
 }
 
-QString Resultado(const EnvioRegistrado& e) {
-    if (e.completo()) return QStringLiteral("completo");
-    if (e.resultado == QLatin1String("interrumpido")) return QStringLiteral("interrumpido");
-    if (e.resultado == QLatin1String("otro-envio")) return QStringLiteral("otro envío en curso, no se hizo");
-    return QStringLiteral("falló: ") + e.mensaje;
+QString Resultado(const EnvioRegistrado& e, Avisos avisos) {
+    QString t;
+    if (e.completo()) t = QStringLiteral("completo");
+    else if (e.resultado == QLatin1String("interrumpido")) t = QStringLiteral("interrumpido");
+    else if (e.resultado == QLatin1String("otro-envio")) t = QStringLiteral("otro envío en curso, no se hizo");
+    else t = QStringLiteral("falló: ") + e.mensaje;
+    if (e.cuentaAvisos <= 0) return t;
+    // A send that went on despite something is never told as plainly complete.
+    if (avisos == Avisos::Contados)
+        return t + (e.cuentaAvisos == 1 ? QStringLiteral(", con 1 aviso") : QStringLiteral(", con %1 avisos").arg(e.cuentaAvisos));
+    return t + QStringLiteral(", con avisos: ") + e.avisos;
 }
 
 QString Productos(const EnvioRegistrado& e) { return QStringLiteral("%1 de %2").arg(e.enviados).arg(e.total); }
@@ -32,12 +38,12 @@ QString UltimoEnvio(const EnvioRegistrado& e) {
         .arg(Resultado(e));
 }
 
-QString Linea(const EnvioRegistrado& e) {
+QString Linea(const EnvioRegistrado& e, Avisos avisos) {
     return QStringLiteral("%1  %2  productos %3  nuevos %4  cambiados %5  %6")
         .arg(e.fin.toString(kFecha), Duracion(e.duracionMs), Productos(e))
         .arg(e.nuevos)
         .arg(e.cambiados)
-        .arg(Resultado(e));
+        .arg(Resultado(e, avisos));
 }
 
 QString TextoIcono(const QString& titulo, const EnvioRegistrado* ultimo, const QDateTime& proximo) {

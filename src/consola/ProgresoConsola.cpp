@@ -1,6 +1,6 @@
-#include "app/ProgresoConsola.h"
+#include "consola/ProgresoConsola.h"
 
-#include "app/ResumenEnvio.h"
+#include "registro/ResumenEnvio.h"
 
 #include <QTextStream>
 #include <cstdio>

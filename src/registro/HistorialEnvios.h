@@ -14,6 +14,8 @@ struct EnvioRegistrado {
     // "completo", "interrumpido", "otro-envio", "sin-base", "conexion-perdida" or "fallo".
     QString resultado;
     QString mensaje;         // why it did not finish (empty when it did)
+    QString avisos;          // what it noted without stopping (a value the shop cut...), joined by "; "
+    int cuentaAvisos = 0;    // how many there were
 
     bool completo() const { return resultado == QLatin1String("completo"); }
     // A send that a fault ended (not the user, not another send's turn): the icon warns until
@@ -23,7 +25,8 @@ struct EnvioRegistrado {
                resultado == QLatin1String("conexion-perdida");
     }
 
-    // The record of a run: `mensaje` is the reason of a send that did not finish, empty otherwise.
+    // The record of a run: `mensaje` is the reason of a send that did not finish, empty
+    // otherwise; the warnings come from the run's result.
     static EnvioRegistrado De(const ResultadoEnvio& r, const QDateTime& fin, qint64 duracionMs,
                               const QString& mensaje);
 };

@@ -1,22 +1,19 @@
-#include "app/ModoConsola.h"
+#include "consola/ModoConsola.h"
 
-#include "app/AnotaEnvio.h"
-#include "app/Arranque.h"
-#include "app/HistorialEnvios.h"
-#include "app/ProgresoConsola.h"
-#include "app/RegistroSoporte.h"
-#include "app/ResumenEnvio.h"
-#include "app/VentanaConsola.h"
-#include "app/VistaPreviaConsola.h"
+#include "consola/Arranque.h"
+#include "registro/HistorialEnvios.h"
+#include "consola/ProgresoConsola.h"
+#include "registro/RegistroSoporte.h"
+#include "registro/ResumenEnvio.h"
+#include "consola/VentanaConsola.h"
+#include "consola/VistaPreviaConsola.h"
+#include "registro/EjecucionEnvio.h"
 #include "config/AjustarDesdeLinea.h"
 #include "config/Configuracion.h"
 #include "servicelib/Compartidos.h"
 #include "servicelib/TextoImprimible.h"
-#include "sync/MotivoDeFin.h"
 #include "sync/clsProcedimenti.h"
 
-#include <QDateTime>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTextStream>
 #include <cstdio>
@@ -84,7 +81,7 @@ int Historial() {
     salida << "Últimos " << historial.Envios().size() << " envíos (" << historial.Ruta() << "), el más reciente primero:\n";
     // Reasons may carry text from the databases: one printable line each.
     for (const EnvioRegistrado& e : historial.Envios())
-        salida << RegistroSoporte::EscapaControles(ResumenEnvio::Linea(e)) << "\n";
+        salida << TextoImprimible(ResumenEnvio::Linea(e)) << "\n";
     return 0;
 }
 
@@ -134,46 +131,29 @@ int Enviar(bool prueba) {
     std::optional<ProgresoConsola> progreso;
     if (ProgresoConsola::SalidaEsTerminal()) ventana.setProgreso(&progreso.emplace(salida));
 
-    bool interrumpir = false;
-    int estado = 0;
-    QString motivo, error, claveDelFallo;
-    QElapsedTimer reloj;
-    reloj.start();
-    try {
-        proc.EnviarProductos(campos, interrumpir, nullptr);
-        motivo = MotivoDeFin(proc.Resultado());
-        estado = proc.Resultado().completo() && proc.Resultado().recortados == 0 ? 0 : 1;
-    } catch (const std::exception& e) {
-        error = QString::fromUtf8(e.what());
-        motivo = QStringLiteral("el envío no terminó: ") + error;
-        claveDelFallo = ClaveDeTexto(ventana.textoProducto());
-        estado = 1;
-    }
-    const qint64 ms = reloj.elapsed();
-    if (progreso) progreso->Termina();
-    const ResultadoEnvio& r = proc.Resultado();
-    // Names and messages from the data or the servers are printed with their control
-    // characters written out (see TextoImprimible).
-    for (const QString& aviso : r.avisos) errores << "Aviso: " << TextoImprimible(aviso) << "\n";
-    if (!error.isEmpty()) errores << "El envío terminó por un error: " << TextoImprimible(error) << "\n";
-    else if (!motivo.isEmpty()) errores << "Aviso: " << TextoImprimible(motivo) << "\n";
-    errores.flush();
-
     // The window's history and the support log hear of this send too.
-    const EnvioRegistrado anotado = EnvioRegistrado::De(r, QDateTime::currentDateTime(), ms, motivo);
     HistorialEnvios historial(HistorialEnvios::RutaJunto(g.ArchivoIni));
-    RegistroSoporte registro(RegistroSoporte::RutaJunto(g.ArchivoIni));
+    const RegistroSoporte registro(RegistroSoporte::RutaJunto(g.ArchivoIni));
     if (const QString aviso = historial.Cargar(); !aviso.isEmpty()) {
         errores << "Aviso: " << aviso << "\n";
         registro.Escribe(QStringLiteral("aviso"), aviso);
     }
-    if (!AnotaEnvio(historial, registro, anotado, r.avisos, claveDelFallo))
-        errores << "Aviso: no se pudo escribir el historial de envíos " << historial.Ruta() << "\n";
+    bool interrumpir = false;
+    const EnvioTerminado t = EjecucionEnvio(ventana, historial, registro).Ejecuta(interrumpir, nullptr);
+    if (progreso) progreso->Termina();
+    const ResultadoEnvio& r = t.resultado;
+    // Names and messages from the data or the servers are printed with their control
+    // characters written out (see TextoImprimible).
+    for (const QString& aviso : r.avisos) errores << "Aviso: " << TextoImprimible(aviso) << "\n";
+    if (!t.error.isEmpty()) errores << "El envío terminó por un error: " << TextoImprimible(t.error) << "\n";
+    else if (!t.registrado.mensaje.isEmpty()) errores << "Aviso: " << TextoImprimible(t.registrado.mensaje) << "\n";
+    if (!t.historialEscrito) errores << "Aviso: no se pudo escribir el historial de envíos " << historial.Ruta() << "\n";
     errores.flush();
 
-    salida << "Valores cambiados: " << r.cambiados << ", tiempo: " << ResumenEnvio::Duracion(ms) << "\n";
+    salida << "Valores cambiados: " << r.cambiados << ", tiempo: " << ResumenEnvio::Duracion(t.registrado.duracionMs) << "\n";
     salida << "Productos enviados: " << r.enviados << " de " << r.total << " (nuevos: " << r.nuevos << ")\n";
     salida.flush();
+    const int estado = t.estadoSalida();
     g.liberar();
     return estado;
 }

@@ -1,14 +1,12 @@
-#include "app/VentanaConsola.h"
+#include "consola/VentanaConsola.h"
 
-#include "app/ProgresoConsola.h"
+#include "consola/ProgresoConsola.h"
 #include "servicelib/TextoImprimible.h"
 
-void VentanaConsola::setLabel5(const QString& texto) {
-    // On a terminal one progress line follows each chunk's "n de m" (the products themselves
-    // are printed only to a file or a pipe).
-    if (!progreso_ || texto.isEmpty() || texto.startsWith(QStringLiteral("Producto"))) return;
-    const QStringList nm = texto.split(QStringLiteral(" de "));
-    if (nm.size() == 2) progreso_->Muestra(nm[0].toInt(), nm[1].toInt());
+void VentanaConsola::loteEscrito(int n, int m, const QString&, const QString&) {
+    // On a terminal one progress line follows each chunk (the products themselves are printed
+    // only to a file or a pipe).
+    if (progreso_) progreso_->Muestra(n, m);
 }
 
 void VentanaConsola::productoEnviado(int n, int m, const QString& clave, const QString& descripcion) {

@@ -1,4 +1,4 @@
-#include "app/VistaPreviaConsola.h"
+#include "consola/VistaPreviaConsola.h"
 
 #include "servicelib/TextoImprimible.h"
 

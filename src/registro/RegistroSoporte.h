@@ -14,14 +14,10 @@ public:
     // The log beside the settings file `archivoIni` (moravi.ini -> moravi.log).
     static QString RutaJunto(const QString& archivoIni);
 
-    // One line: "2026-12-08 11:40:02 <tipo>: <texto>". Writing never fails the caller: a log
-    // that cannot be written is skipped.
+    // One line: "2026-12-08 11:40:02 <tipo>: <texto>", the text's control characters written
+    // out as on the terminal (TextoImprimible). Writing never fails the caller: a log that
+    // cannot be written is skipped.
     void Escribe(const QString& tipo, const QString& texto) const;
-
-    // Text from the databases or the user as one printable line: control characters
-    // (line breaks, tabs, escape sequences) become \n, \t, \r, \xHH or \u{HHHH}, and a
-    // backslash is doubled, so the escapes cannot be faked.
-    static QString EscapaControles(const QString& texto);
 
     const QString& Ruta() const { return ruta_; }
 

@@ -1,4 +1,4 @@
-#include "app/Arranque.h"
+#include "consola/Arranque.h"
 
 #include "config/ClavesConfiguracion.h"
 #include "config/LeerConfiguracion.h"
