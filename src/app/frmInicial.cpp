@@ -345,7 +345,7 @@ void frmInicial::construyeRelacion(QWidget* pagina) {
 
 bool frmInicial::Cargar(const QStringList& argumentos, const QString& carpeta) {
     PrimeraVez = true;
-    Segundos = 0;
+    Programa = Programacion{};
     Arranque::PreparaRutas(carpeta);
     Arranque::CreaObjetosCompartidos();
     Compartidos& g = G();
@@ -507,47 +507,29 @@ void frmInicial::MostrarDescripcion() { frmDescripcion::Mostrar(); }
 
 // ---------------------------------------------------------------- schedule and send
 
-void frmInicial::TiempoRestante(int& horas, int& minutos, int& segundos) const {
-    // 32-bit arithmetic: intervals above 546 minutes overflow 16 bits. A remaining time
-    // below zero (interval lowered while minutes were counted) shows as 0.
-    const int total = std::max(0, Config().IntervaloMinutos * 60 - (Minutos * 60 + Segundos));
-    horas = total / 3600;
-    minutos = (total - horas * 3600) / 60;
-    segundos = (total - horas * 3600) % 60;
-}
-
 void frmInicial::Timer1_Timer() {
-    if (++Segundos >= 60) {
-        Segundos = 0;
-        ++Minutos;
-    }
-    int h = 0, m = 0, s = 0;
-    TiempoRestante(h, m, s);
-    lblInfo->setText(QStringLiteral("%1 hors. %2 min. %3 segs.").arg(h).arg(m).arg(s));
+    Programa.Avanza();
+    lblInfo->setText(Programa.TextoRestante(Config().IntervaloMinutos));
     actualizaIcono();
     QCoreApplication::processEvents();
-    if (Minutos >= Config().IntervaloMinutos) {
-        Segundos = 0;
-        Minutos = 0;
-        if (enviando_) {
-            // A send is already running (the configuration screen switched the timer back
-            // on): this one starts as soon as the running send ends, never inside it.
-            envioPendiente_ = true;
-            Timer1->stop();
-            return;
-        }
-        IniciarEnvio();
+    if (!Programa.Vence(Config().IntervaloMinutos)) return;
+    if (enviando_) {
+        // The configuration screen switched the timer back on during a send: this one starts
+        // as soon as the running send ends, never inside it.
+        Programa.Aplaza();
+        Timer1->stop();
+        return;
     }
+    IniciarEnvio();
 }
 
 void frmInicial::IniciarEnvio() {
     if (enviando_) return;
     lblInfo->clear();
     Timer1->stop();
-    Segundos = 0;
+    Programa.EnvioEmpieza();
     enviando_ = true;
     do {
-        envioPendiente_ = false;
         // Lines that could not be read at start-up (the point-of-sale server was not up yet)
         // are read now: an empty list would send every line.
         if (lstLineas->count() == 0) clsProcedimenti(*this).LeerLineas();
@@ -555,7 +537,7 @@ void frmInicial::IniciarEnvio() {
         EjecucionEnvio ejecucion(*this, *panelEnvios->historial(), registro);
         ejecucion.Lote = LoteEnvio;
         terminaEnvio(ejecucion.Ejecuta(blInterruptus, mFTP.get()));
-    } while (envioPendiente_ && !descargado_);
+    } while (Programa.TomaPendiente() && !descargado_);
     enviando_ = false;
     if (Config().IntervaloMinutos >= 1 && !descargado_) Timer1->start();
     actualizaIcono();
@@ -588,11 +570,8 @@ void frmInicial::actualizaIcono() {
     QSystemTrayIcon* icono = clsInicio::icono();
     if (!icono || descargado_) return;
     QDateTime proximo;
-    if (Timer1->isActive() && Config().IntervaloMinutos >= 1) {
-        int h = 0, m = 0, s = 0;
-        TiempoRestante(h, m, s);
-        proximo = QDateTime::currentDateTime().addSecs(h * 3600 + m * 60 + s);
-    }
+    if (Timer1->isActive() && Config().IntervaloMinutos >= 1)
+        proximo = QDateTime::currentDateTime().addSecs(Programa.SegundosRestantes(Config().IntervaloMinutos));
     const QString tip = ResumenEnvio::TextoIcono(windowTitle(), panelEnvios->ultimo(), proximo);
     if (icono->toolTip() != tip) icono->setToolTip(tip);
     if (enFallo_ && iconoAviso_.isNull()) iconoAviso_ = IconoAviso();

@@ -1,5 +1,6 @@
 #pragma once
 #include "config/Estrucs.h"
+#include "registro/Programacion.h"
 #include "sync/PlanEnvio.h"
 #include "sync/VentanaEnvio.h"
 
@@ -37,8 +38,7 @@ public:
     // Main-window state.
     bool PrimeraVez = true;
     bool blInterruptus = false;
-    int Segundos = 0;  // seconds within the current minute
-    int Minutos = 0;   // whole minutes counted towards the next automatic send
+    Programacion Programa;  // the countdown's Segundos and Minutos
     ColeccionCampos clnCampos;
     std::unique_ptr<clsFTP> mFTP;
     // How large each chunk of a send may grow (an interruption takes effect between chunks).
@@ -81,7 +81,6 @@ public:
     // Handlers and routines.
     void Timer1_Timer();
     void IniciarEnvio();
-    void TiempoRestante(int& horas, int& minutos, int& segundos) const;
     void cmdLeerAhora_Click();
     void cmdMinimizar_Click();
     void cmdTerminar_Click();
@@ -152,7 +151,6 @@ private:
     int indiceDeCaja(QObject* objeto) const;
 
     bool enviando_ = false;
-    bool envioPendiente_ = false;  // the countdown reached zero while a send was running
     bool descargando_ = false;
     bool descargado_ = false;
     bool enFallo_ = false;

@@ -190,8 +190,8 @@ TEST_F(Pantalla, ASelectionFileThatCannotBeReadIsSaidAndMarksNothing) {
 TEST_F(Pantalla, ConfigureCancelAndTheTabsOfEachMode) {
     frmInicial& v = arranca(3, true);
     ASSERT_TRUE(v.Timer1->isActive());
-    v.Minutos = 2;
-    v.Segundos = 40;
+    v.Programa.Minutos = 2;
+    v.Programa.Segundos = 40;
     v.cmdConfigurar->click();
     EXPECT_FALSE(v.Timer1->isActive());
     EXPECT_EQ(v.stbTabs->currentIndex(), 1);
@@ -207,7 +207,7 @@ TEST_F(Pantalla, ConfigureCancelAndTheTabsOfEachMode) {
     v.txtDato[12]->setText(QStringLiteral("ftp.tienda"));
     v.cmdCancelar->click();
     EXPECT_TRUE(v.Timer1->isActive());
-    EXPECT_EQ(v.Minutos * 60 + v.Segundos, 160) << "the counted time is kept";
+    EXPECT_EQ(v.Programa.Minutos * 60 + v.Programa.Segundos, 160) << "the counted time is kept";
     EXPECT_EQ(v.txtDato[12]->text(), QStringLiteral("ftp.tienda")) << "nothing typed is undone";
     EXPECT_EQ(pestanas(), QStringLiteral("100"));
 
@@ -288,8 +288,8 @@ TEST_F(Pantalla, BoxChecksMasksAndLengths) {
 TEST_F(Pantalla, SaveWritesEveryFormAndTheNewIntervalActsAtOnce) {
     frmInicial& v = arranca();
     ASSERT_FALSE(v.Timer1->isActive());
-    v.Minutos = 2;
-    v.Segundos = 17;
+    v.Programa.Minutos = 2;
+    v.Programa.Segundos = 17;
     v.cmdConfigurar->click();
     v.txtDato[0]->setText(QStringLiteral("datos2"));
     v.txtDato[1]->setText(QStringLiteral("5"));
@@ -311,7 +311,7 @@ TEST_F(Pantalla, SaveWritesEveryFormAndTheNewIntervalActsAtOnce) {
     EXPECT_EQ(pestanas(), QStringLiteral("100"));
     EXPECT_EQ(Config().NumeroPrecio, 3);
     EXPECT_TRUE(v.Timer1->isActive());
-    EXPECT_EQ(v.Minutos * 60 + v.Segundos, 137);
+    EXPECT_EQ(v.Programa.Minutos * 60 + v.Programa.Segundos, 137);
     v.Timer1_Timer();
     EXPECT_EQ(v.lblInfo->text(), QStringLiteral("0 hors. 2 min. 42 segs."));
 }
