@@ -57,9 +57,6 @@ const int kAnchosReja[6] = {500, 2000, 2000, 2000, 3000, 3000};
 const char* const kEncabezados[6] = {"", "Campo de Sartenal", "Equivalente en web", "Tabla externa",
                                      "Llave en tabla principal", "Llave en tabla externa"};
 
-// The boxes that show users and passwords, masked unless "Ver encriptados" is ticked.
-const int kCajasOcultas[4] = {3, 5, 14, 15};
-
 // An encryption choice and its CA file box, which only the verified choice uses.
 QComboBox* nuevoCifrado(const QString& nombre, QLineEdit*& certificado, const QString& nombreCertificado) {
     auto* c = new QComboBox;
@@ -72,14 +69,6 @@ QComboBox* nuevoCifrado(const QString& nombre, QLineEdit*& certificado, const QS
     certificado->setEnabled(false);
     QObject::connect(c, &QComboBox::currentIndexChanged, certificado, [certificado](int i) { certificado->setEnabled(i == 2); });
     return c;
-}
-
-QString mascaraDe(int caja) {
-    switch (caja) {
-    case 0: case 2: case 6: case 9: return QStringLiteral("¡");
-    case 1: case 7: case 18: return QStringLiteral("9");
-    default: return QStringLiteral("X");
-    }
 }
 
 QString claveColumna(int i) { return QStringLiteral("Columna ") + QString::number(i); }
@@ -211,11 +200,13 @@ void frmInicial::construyeConfiguracion(QWidget* pagina) {
         txtDato[i]->setObjectName(QStringLiteral("txtDato_%1").arg(i));
         txtDato[i]->installEventFilter(this);
     }
-    txtDato[1]->setMaxLength(4);
-    txtDato[18]->setMaxLength(2);
-    for (int i : kCajasOcultas) {
-        txtDato[i]->setEchoMode(QLineEdit::Password);
-        txtDato[i]->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // "*"
+    for (int i = 0; i < 19; ++i) {
+        const Claves::Clave* c = Claves::deCaja(i);
+        if (c && c->largo > 0) txtDato[i]->setMaxLength(c->largo);
+        if (c && c->secreta) {
+            txtDato[i]->setEchoMode(QLineEdit::Password);
+            txtDato[i]->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // "*"
+        }
     }
 
     auto etiqueta = [](const char* texto) { return new QLabel(QString::fromUtf8(texto)); };
@@ -683,8 +674,9 @@ void frmInicial::cmdProbar_Click() {
 void frmInicial::chkVerPass_Click() { actualizaMascaras(); }
 
 void frmInicial::actualizaMascaras() {
-    for (int i : kCajasOcultas)
-        txtDato[i]->setEchoMode(chkVerPass->isChecked() ? QLineEdit::Normal : QLineEdit::Password);
+    for (int i = 0; i < 19; ++i)
+        if (const Claves::Clave* c = Claves::deCaja(i); c && c->secreta)
+            txtDato[i]->setEchoMode(chkVerPass->isChecked() ? QLineEdit::Normal : QLineEdit::Password);
 }
 
 void frmInicial::MarcarLineas(bool bMarcar) {
@@ -719,18 +711,16 @@ int frmInicial::indiceDeCaja(QObject* objeto) const {
 }
 
 bool frmInicial::ValidaDato(int indice) {
-    if (indice == 1) {
-        const double v = G().libTORVA->ksVal(txtDato[1]->text());
-        if (v < 0 || v > 9999) {
-            QApplication::beep();
-            return false;
-        }
-    } else if (indice == 18) {
-        // Price columns are Precio1 to Precio5.
-        double v = G().libTORVA->ksVal(txtDato[18]->text());
-        if (v < 1 || v > 5) v = 1;
-        txtDato[18]->setText(QString::number(static_cast<int>(v)));
+    const Claves::Clave* c = Claves::deCaja(indice);
+    if (!c) return true;
+    const double v = G().libTORVA->ksVal(txtDato[indice]->text());
+    if (c->tipo == Claves::Tipo::Entero16 && !c->tecleado.contiene(v)) {
+        QApplication::beep();  // the focus stays until the interval is corrected
+        return false;
     }
+    // A price number that is no price column becomes the default, as a plain number.
+    if (c->tipo == Claves::Tipo::NumeroPrecio)
+        txtDato[indice]->setText(QString::number(c->tecleado.contiene(v) ? static_cast<int>(v) : c->defecto.toInt()));
     return true;
 }
 
@@ -761,7 +751,8 @@ bool frmInicial::eventFilter(QObject* objeto, QEvent* e) {
         if (texto.size() == 1 && !(tecla->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
             int caracter = texto[0].unicode();
             const int original = caracter;
-            lib.Enter(caracter, mascaraDe(caja));
+            const Claves::Clave* c = Claves::deCaja(caja);
+            lib.Enter(caracter, c ? c->mascara : QStringLiteral("X"));
             if (caracter == 0) return true;
             if (caracter != original) {
                 txtDato[caja]->insert(QString(QChar(caracter)));
