@@ -4,6 +4,7 @@
 #include "sync/PlanEnvio.h"
 #include "sync/VentanaEnvio.h"
 
+#include <QIcon>
 #include <QMainWindow>
 #include <array>
 #include <memory>
@@ -20,11 +21,14 @@ class QTableWidget;
 class QTimer;
 class clsFTP;
 class PanelEnvios;
+class PestanaConfiguracion;
+class PestanaPrincipal;
+class PestanaRelacion;
 struct EnvioTerminado;
-struct ResultadoEnvio;
 
-// The main window: loading it starts the program, unloading it ends it. It holds the send
-// schedule, the send button, the configuration tabs and the product-line list.
+// The main window: loading it starts the program, unloading it ends it. It wires its three
+// tabs (PestanaPrincipal, PestanaConfiguracion, PestanaRelacion), the schedule (Programacion),
+// the send run (EjecucionEnvio), the tray icon and the shutdown together.
 class frmInicial : public QMainWindow, public VentanaEnvio {
     Q_OBJECT
 public:
@@ -39,13 +43,17 @@ public:
     bool PrimeraVez = true;
     bool blInterruptus = false;
     Programacion Programa;  // the countdown's Segundos and Minutos
+    // Handed to the send by the Parts' signature; nothing fills it.
     ColeccionCampos clnCampos;
     std::unique_ptr<clsFTP> mFTP;
     // How large each chunk of a send may grow (an interruption takes effect between chunks).
     LimitesLote LoteEnvio;
 
-    // Controls, named as the program names them.
+    // The tabs, and their controls named as the program names them.
     QTabWidget* stbTabs = nullptr;
+    PestanaPrincipal* principal = nullptr;
+    PestanaConfiguracion* configuracion = nullptr;
+    PestanaRelacion* relacion = nullptr;
     QPushButton* cmdLeerAhora = nullptr;
     QPushButton* cmdMinimizar = nullptr;
     QPushButton* cmdTerminar = nullptr;
@@ -87,15 +95,11 @@ public:
     void cmdConfigurar_Click();
     void cmdCancelar_Click();
     void cmdGrabar_Click();
-    void cmdProbar_Click();
-    void chkVerPass_Click();
     void ActivarSoloPestana(int indice);
     void MarcarLineas(bool bMarcar);
     void stbTabs_Click();
     void mFTP_FileTransferProgress(int lCurrentBytes, int lTotalBytes);
     void MostrarDescripcion();
-    // Validation of a settings box as its focus leaves; false keeps the focus there.
-    bool ValidaDato(int indice);
     // Unloads the window: the shutdown steps, then the program ends.
     void Descargar();
 
@@ -106,7 +110,7 @@ public:
     // Messages the icon has shown about failed sends (one per run of failures).
     int avisosIcono() const { return avisosIcono_; }
 
-    // VentanaEnvio / VistaConfiguracion.
+    // VentanaEnvio / VistaConfiguracion: the tabs show them.
     QString dato(int indice) const override;
     void setDato(int indice, const QString& texto) override;
     void setTemporizador(bool activo) override;
@@ -132,23 +136,17 @@ protected:
     void changeEvent(QEvent* e) override;
     bool event(QEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
-    bool eventFilter(QObject* objeto, QEvent* e) override;
 
 private:
-    void construyePrincipal(QWidget* pagina);
-    void construyeConfiguracion(QWidget* pagina);
-    void construyeRelacion(QWidget* pagina);
-    void preparaReja();
     void primeraActivacion();
+    // The start-up state from the history: a failure before a restart still shows.
+    void muestraHistorial();
     // Shows why the last send did not reach the shop, on the main tab and as an icon message.
     void avisaFallo(const QString& motivo);
     // Shows a finished (and recorded) send on the main tab and the icon.
     void terminaEnvio(const EnvioTerminado& t);
     // The icon's tip (last send, next one due) and its warning state.
     void actualizaIcono();
-    void actualizaMascaras();
-    QList<QStringList> filasReja() const;
-    int indiceDeCaja(QObject* objeto) const;
 
     bool enviando_ = false;
     bool descargando_ = false;
