@@ -3,12 +3,12 @@
 #include "platform/ValorNumerico.h"
 #include "servicelib/Compartidos.h"
 #include "servicelib/Dialogos.h"
+#include "servicelib/Categorias.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QTextStream>
 #include <QWidget>
 #include <cmath>
 
@@ -77,10 +77,10 @@ void GuardaPosicion(QWidget& ventana, bool conTamano) {
         lugar.append({seccion, QStringLiteral("Ancho"), QString::number(PixelesATwips(marco.width(), &ventana))});
         lugar.append({seccion, QStringLiteral("Alto"), QString::number(PixelesATwips(marco.height(), &ventana))});
     }
-    // Windows save their place as they close, when nobody may see a box: a failure goes to
-    // standard error.
+    // Windows save their place as they close, when nobody may see a box: a failure is only
+    // noted (standard error by default).
     if (const QString error = G().libTORVA->EscribeIniVarias(lugar, G().ArchivoIni, false); !error.isEmpty())
-        QTextStream(stderr) << "No se guardó el lugar de la ventana. " << error << "\n";
+        qCWarning(lcApp).noquote() << "No se guardó el lugar de la ventana." << error;
 }
 
 void RecuperaPosicion(QWidget& ventana, bool conTamano) {

@@ -21,6 +21,7 @@
 #include "servicelib/Dialogos.h"
 #include "servicelib/Efectos.h"
 #include "sync/clsProcedimenti.h"
+#include "servicelib/Categorias.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -202,9 +203,9 @@ void frmInicial::closeEvent(QCloseEvent* e) {
         return;
     }
     if (!descargado_ && G().libTORVA) {
-        // Nobody may be there to see a box at shutdown: a failed write goes to standard error.
+        // Nobody may be there to see a box at shutdown: a failed write is only noted.
         if (const QString error = G().libTORVA->EscribeIniVarias(relacion->anchosReja(), G().ArchivoIni, false); !error.isEmpty())
-            QTextStream(stderr) << "No se guardaron los anchos de las columnas. " << error << "\n";
+            qCWarning(lcApp).noquote() << "No se guardaron los anchos de las columnas." << error;
         if (mFTP) mFTP->CloseConnection();
         mFTP.reset();
         clsInicio().RemoverSystray();

@@ -2,6 +2,7 @@
 
 #include "config/Configuracion.h"
 #include "servicelib/Compartidos.h"
+#include "servicelib/Categorias.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -54,9 +55,10 @@ void LeerLineas(VistaConfiguracion& vista) {
                                   guardado.value(QStringLiteral("linea ") + id.toLower()) == QStringLiteral("1")});
                 }
                 completa = true;
-            } catch (const std::exception&) {
+            } catch (const std::exception& e) {
                 // A point-of-sale database without a usable `lineas` table leaves the list empty;
                 // the next send tries again.
+                qCDebug(lcConfig) << "no se pudieron leer las líneas de productos:" << e.what();
             }
         }
         bd.CierraTabla(rs);

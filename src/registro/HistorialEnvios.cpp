@@ -1,6 +1,7 @@
 #include "registro/HistorialEnvios.h"
 
 #include "sync/clsProcedimenti.h"
+#include "servicelib/Categorias.h"
 
 #include <QDir>
 #include <QFile>
@@ -125,6 +126,7 @@ bool HistorialEnvios::Agrega(const EnvioRegistrado& envio) {
     QLockFile candado(ruta_ + QStringLiteral(".lock"));
     candado.setStaleLockTime(30000);
     const bool conCandado = candado.tryLock(5000);
+    if (!conCandado) qCDebug(lcRegistro) << "el historial sigue ocupado; se escribe sin esperar más" << ruta_;
     Cargar();  // what another process added since; a bad file is set aside here too
     envios_.prepend(envio);
     while (envios_.size() > kMaximo) envios_.removeLast();

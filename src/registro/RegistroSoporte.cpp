@@ -1,6 +1,7 @@
 #include "registro/RegistroSoporte.h"
 
 #include "servicelib/TextoImprimible.h"
+#include "servicelib/Categorias.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -32,6 +33,8 @@ void RegistroSoporte::Escribe(const QString& tipo, const QString& texto) const {
     if (f.open(QIODevice::WriteOnly | QIODevice::Append)) {
         f.write(linea);
         f.close();
+    } else {
+        qCWarning(lcRegistro) << "no se pudo escribir el registro" << ruta_ << f.errorString();
     }
     if (conCandado) candado.unlock();
 }
