@@ -38,6 +38,8 @@ const Rango kCifrados{0, 2};
         [](Configuracion& c, const QString& v) { c.campo = static_cast<tipo>(v.toLongLong()); }
 }
 
+// One key per line: the table reads as one.
+// clang-format off
 const std::vector<Clave>& deEnvio() {
     static const std::vector<Clave> lista = {
         {QStringLiteral("Usuario WEB"), QStringLiteral("Usuario"), true, true, 3, Tipo::Texto, kSinRango, kSinRango, kTodo, 0, TEXTO(UsuarioWeb)},
@@ -69,6 +71,7 @@ const std::vector<Clave>& deEnvio() {
     };
     return lista;
 }
+// clang-format on
 #undef TEXTO
 #undef NUMERO
 
