@@ -1,9 +1,9 @@
 #include "app/Mensajes.h"
 
 #include "platform/ValorNumerico.h"
+#include "servicelib/Categorias.h"
 #include "servicelib/Compartidos.h"
 #include "servicelib/Dialogos.h"
-#include "servicelib/Categorias.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -41,7 +41,8 @@ void InstalarRespondedorVentana(QWidget* ventana) {
             caja.button(QMessageBox::Yes)->setText(QStringLiteral("Sí"));
             caja.button(QMessageBox::No)->setText(QStringLiteral("No"));
             caja.setDefaultButton((botones & Dialogos::DefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
-            return caja.exec() == QMessageBox::Yes ? static_cast<int>(Dialogos::ResultYes) : static_cast<int>(Dialogos::ResultNo);
+            return caja.exec() == QMessageBox::Yes ? static_cast<int>(Dialogos::ResultYes)
+                                                   : static_cast<int>(Dialogos::ResultNo);
         }
         caja.setStandardButtons(QMessageBox::Ok);
         caja.exec();

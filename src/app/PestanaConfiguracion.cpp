@@ -33,7 +33,8 @@ QComboBox* nuevoCifrado(const QString& nombre, QLineEdit*& certificado, const QS
     certificado->setObjectName(nombreCertificado);
     certificado->setPlaceholderText(QStringLiteral("Vacío: las autoridades del sistema"));
     certificado->setEnabled(false);
-    QObject::connect(c, &QComboBox::currentIndexChanged, certificado, [certificado](int i) { certificado->setEnabled(i == 2); });
+    QObject::connect(c, &QComboBox::currentIndexChanged, certificado,
+                     [certificado](int i) { certificado->setEnabled(i == 2); });
     return c;
 }
 
@@ -88,7 +89,8 @@ PestanaConfiguracion::PestanaConfiguracion(QWidget* parent) : QWidget(parent) {
     g->addWidget(txtDato[3], r, 1);
     g->addWidget(etiqueta("Contraseña:"), r, 2);
     g->addWidget(txtDato[5], r++, 3);
-    cmbCifradoWeb = nuevoCifrado(QStringLiteral("cmbCifradoWeb"), txtCertificadoCAWeb, QStringLiteral("txtCertificadoCAWeb"));
+    cmbCifradoWeb =
+        nuevoCifrado(QStringLiteral("cmbCifradoWeb"), txtCertificadoCAWeb, QStringLiteral("txtCertificadoCAWeb"));
     g->addWidget(etiqueta("Cifrado de la conexión:"), r, 0);
     g->addWidget(cmbCifradoWeb, r++, 1, 1, 3);
     g->addWidget(etiqueta("Certificado CA:"), r, 0);
@@ -121,7 +123,8 @@ PestanaConfiguracion::PestanaConfiguracion(QWidget* parent) : QWidget(parent) {
     g->addWidget(txtDato[14], r, 1);
     g->addWidget(etiqueta("Contraseña:"), r, 2);
     g->addWidget(txtDato[15], r++, 3);
-    cmbCifradoFTP = nuevoCifrado(QStringLiteral("cmbCifradoFTP"), txtCertificadoCAFTP, QStringLiteral("txtCertificadoCAFTP"));
+    cmbCifradoFTP =
+        nuevoCifrado(QStringLiteral("cmbCifradoFTP"), txtCertificadoCAFTP, QStringLiteral("txtCertificadoCAFTP"));
     g->addWidget(etiqueta("Cifrado del FTP:"), r, 0);
     g->addWidget(cmbCifradoFTP, r++, 1, 1, 3);
     g->addWidget(etiqueta("Certificado CA del FTP:"), r, 0);
@@ -145,11 +148,10 @@ PestanaConfiguracion::PestanaConfiguracion(QWidget* parent) : QWidget(parent) {
     fila->addLayout(botones);
 
     // The Tab key walks the panel in this order; the check box and the two list buttons come last.
-    QWidget* orden[] = {txtDato[0],  txtDato[1],    txtDato[4],          txtDato[2],  txtDato[7],
-                        txtDato[3],  txtDato[5],    cmbCifradoWeb,       txtCertificadoCAWeb,
-                        lstLineas,   txtDato[18],   txtDato[12],         txtDato[13], txtDato[14],
-                        txtDato[15], cmbCifradoFTP, txtCertificadoCAFTP, chkVerPass,  cmdTodas,
-                        cmdNoTodas};
+    QWidget* orden[] = {
+        txtDato[0],    txtDato[1],          txtDato[4],          txtDato[2],  txtDato[7],  txtDato[3],  txtDato[5],
+        cmbCifradoWeb, txtCertificadoCAWeb, lstLineas,           txtDato[18], txtDato[12], txtDato[13], txtDato[14],
+        txtDato[15],   cmbCifradoFTP,       txtCertificadoCAFTP, chkVerPass,  cmdTodas,    cmdNoTodas};
     for (size_t i = 1; i < std::size(orden); ++i) setTabOrder(orden[i - 1], orden[i]);
 
     connect(chkVerPass, &QCheckBox::clicked, this, &PestanaConfiguracion::chkVerPass_Click);
@@ -175,8 +177,12 @@ void PestanaConfiguracion::setDato(int indice, const QString& texto) {
     }
 }
 int PestanaConfiguracion::lineasCuenta() const { return lstLineas->count(); }
-qint64 PestanaConfiguracion::lineaId(int indice) const { return lstLineas->item(indice)->data(Qt::UserRole).toLongLong(); }
-bool PestanaConfiguracion::lineaMarcada(int indice) const { return lstLineas->item(indice)->checkState() == Qt::Checked; }
+qint64 PestanaConfiguracion::lineaId(int indice) const {
+    return lstLineas->item(indice)->data(Qt::UserRole).toLongLong();
+}
+bool PestanaConfiguracion::lineaMarcada(int indice) const {
+    return lstLineas->item(indice)->checkState() == Qt::Checked;
+}
 void PestanaConfiguracion::setLineaMarcada(int indice, bool marcada) {
     lstLineas->item(indice)->setCheckState(marcada ? Qt::Checked : Qt::Unchecked);
 }
@@ -245,9 +251,10 @@ void PestanaConfiguracion::cmdProbar_Click() {
         Dialogos::MsgBox(QStringLiteral("Conexión correcta a la base de datos"), Dialogos::Information,
                          QStringLiteral("Datos correctos"));
     else  // the reason on a line of its own: a wrong password and a certificate that fails need different fixes
-        Dialogos::MsgBox(QStringLiteral("No se estableció conexión a la base de datos") +
-                             (prueba->cUltimoError.isEmpty() ? QString() : QStringLiteral("\n\n") + prueba->cUltimoError),
-                         Dialogos::Critical, QStringLiteral("Datos incorrectos"));
+        Dialogos::MsgBox(
+            QStringLiteral("No se estableció conexión a la base de datos") +
+                (prueba->cUltimoError.isEmpty() ? QString() : QStringLiteral("\n\n") + prueba->cUltimoError),
+            Dialogos::Critical, QStringLiteral("Datos incorrectos"));
     prueba->CierraBdD(cn);
 }
 bool PestanaConfiguracion::eventFilter(QObject* objeto, QEvent* e) {
@@ -255,9 +262,7 @@ bool PestanaConfiguracion::eventFilter(QObject* objeto, QEvent* e) {
     if (caja < 0 || !G().libTORVA) return QWidget::eventFilter(objeto, e);
     kesa5::LibTORVA& lib = *G().libTORVA;
     switch (e->type()) {
-    case QEvent::FocusIn:
-        lib.Resalta(objeto);
-        break;
+    case QEvent::FocusIn: lib.Resalta(objeto); break;
     case QEvent::FocusOut:
         if (!ValidaDato(caja)) {
             QLineEdit* box = txtDato[caja];
@@ -287,8 +292,7 @@ bool PestanaConfiguracion::eventFilter(QObject* objeto, QEvent* e) {
         }
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return QWidget::eventFilter(objeto, e);
 }

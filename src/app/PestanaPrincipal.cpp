@@ -27,8 +27,9 @@ PestanaPrincipal::PestanaPrincipal(QWidget* parent) : QWidget(parent) {
     pctSkin->setObjectName(QStringLiteral("pctSkin"));
     pctSkin->setMinimumSize(TwipsAPixeles(4200, this), TwipsAPixeles(2400, this));
     pctSkin->setAlignment(Qt::AlignCenter);
-    pctSkin->setText(QStringLiteral("<span style='color:white; font-size:18pt; font-weight:bold'>Moravi</span>"
-                                    "<br><span style='color:white'>productos en línea</span>"));
+    pctSkin->setText(
+        QStringLiteral("<span style='color:white; font-size:18pt; font-weight:bold'>Moravi</span>"
+                       "<br><span style='color:white'>productos en línea</span>"));
     capa->addWidget(pctSkin, 0, 0, 4, 1);
 
     cmdLeerAhora = new QPushButton(kEnviarAhora, this);

@@ -13,8 +13,12 @@
 namespace {
 // Column defaults of the field-relation grid, in twips, and their headers.
 const int kAnchosReja[6] = {500, 2000, 2000, 2000, 3000, 3000};
-const char* const kEncabezados[6] = {"", "Campo de Sartenal", "Equivalente en web", "Tabla externa",
-                                     "Llave en tabla principal", "Llave en tabla externa"};
+const char* const kEncabezados[6] = {"",
+                                     "Campo de Sartenal",
+                                     "Equivalente en web",
+                                     "Tabla externa",
+                                     "Llave en tabla principal",
+                                     "Llave en tabla externa"};
 
 QString claveColumna(int i) { return QStringLiteral("Columna ") + QString::number(i); }
 }
@@ -30,10 +34,16 @@ PestanaRelacion::PestanaRelacion(const std::array<QLineEdit*, 19>& txtDato, QWid
     capa->addWidget(mhgReja, 0, 0, 1, 2);
 
     // Settings kept only in the settings file: filled and saved, never shown.
-    struct Oculta { const char* etiqueta; int caja; };
-    const Oculta ocultas[] = {{"Nombre de la tabla de productos:", 6},  {"Tabla externa:", 9},
-                              {"Campo llave en tabla de prods. web:", 10}, {"Campo llave en tabla externa:", 11},
-                              {"Campo en tabla externa:", 16},           {"Prefijo a concatenar en el campo:", 17},
+    struct Oculta {
+        const char* etiqueta;
+        int caja;
+    };
+    const Oculta ocultas[] = {{"Nombre de la tabla de productos:", 6},
+                              {"Tabla externa:", 9},
+                              {"Campo llave en tabla de prods. web:", 10},
+                              {"Campo llave en tabla externa:", 11},
+                              {"Campo en tabla externa:", 16},
+                              {"Prefijo a concatenar en el campo:", 17},
                               {"Campo llave en tabla de prods. web:", 8}};
     int r = 1;
     for (const Oculta& o : ocultas) {
@@ -66,7 +76,8 @@ void PestanaRelacion::preparaReja() {
         mhgReja->setColumnWidth(c, TwipsAPixeles(kAnchosReja[c], this));
         const double guardado =
             G().libTORVA->ksVal(G().libTORVA->LeeIni(QStringLiteral("Reja"), claveColumna(c), G().ArchivoIni));
-        if (guardado > 0 && guardado <= 32767) mhgReja->setColumnWidth(c, TwipsAPixeles(static_cast<int>(guardado), this));
+        if (guardado > 0 && guardado <= 32767)
+            mhgReja->setColumnWidth(c, TwipsAPixeles(static_cast<int>(guardado), this));
     }
 }
 

@@ -16,12 +16,12 @@
 #include "registro/EjecucionEnvio.h"
 #include "registro/RegistroSoporte.h"
 #include "registro/ResumenEnvio.h"
+#include "servicelib/Categorias.h"
 #include "servicelib/Compartidos.h"
 #include "servicelib/CrearObjeto.h"
 #include "servicelib/Dialogos.h"
 #include "servicelib/Efectos.h"
 #include "sync/clsProcedimenti.h"
-#include "servicelib/Categorias.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -168,7 +168,8 @@ bool frmInicial::Cargar(const QStringList& argumentos, const QString& carpeta) {
 void frmInicial::muestraHistorial() {
     const QString archivoIni = G().ArchivoIni;
     const QString aviso = panelEnvios->Carga(HistorialEnvios::RutaJunto(archivoIni));
-    if (!aviso.isEmpty()) RegistroSoporte(RegistroSoporte::RutaJunto(archivoIni)).Escribe(QStringLiteral("aviso"), aviso);
+    if (!aviso.isEmpty())
+        RegistroSoporte(RegistroSoporte::RutaJunto(archivoIni)).Escribe(QStringLiteral("aviso"), aviso);
     // A fault that ended the last send before a restart still shows until a send succeeds.
     for (const EnvioRegistrado& e : panelEnvios->historial()->Envios()) {
         if (!e.completo() && !e.fallido()) continue;
@@ -204,7 +205,8 @@ void frmInicial::closeEvent(QCloseEvent* e) {
     }
     if (!descargado_ && G().libTORVA) {
         // Nobody may be there to see a box at shutdown: a failed write is only noted.
-        if (const QString error = G().libTORVA->EscribeIniVarias(relacion->anchosReja(), G().ArchivoIni, false); !error.isEmpty())
+        if (const QString error = G().libTORVA->EscribeIniVarias(relacion->anchosReja(), G().ArchivoIni, false);
+            !error.isEmpty())
             qCWarning(lcApp).noquote() << "No se guardaron los anchos de las columnas." << error;
         if (mFTP) mFTP->CloseConnection();
         mFTP.reset();
@@ -332,8 +334,8 @@ void frmInicial::actualizaIcono() {
 void frmInicial::cmdLeerAhora_Click() {
     if (!enviando_) {
         IniciarEnvio();
-    } else if (Pregunta(QStringLiteral("¿Desea interrumpir el envío de productos?"), QStringLiteral("Interrumpir proceso"),
-                        true)) {
+    } else if (Pregunta(QStringLiteral("¿Desea interrumpir el envío de productos?"),
+                        QStringLiteral("Interrumpir proceso"), true)) {
         blInterruptus = true;
     }
 }

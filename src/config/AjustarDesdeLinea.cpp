@@ -23,8 +23,7 @@ std::optional<QString> deUtf8(QByteArray linea) {
 int AjustarDesdeLinea(const QStringList& pares, QTextStream& salida, QTextStream& errores,
                       const LectorEntrada& entrada) {
     if (pares.isEmpty()) {
-        errores << "Uso: moravi -ajustar \"Clave=valor\" ...  (claves de la sección \"" << Claves::kSeccion
-                << "\")\n";
+        errores << "Uso: moravi -ajustar \"Clave=valor\" ...  (claves de la sección \"" << Claves::kSeccion << "\")\n";
         return 2;
     }
     std::vector<std::pair<const Claves::Clave*, QString>> cambios;

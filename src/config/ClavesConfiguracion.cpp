@@ -32,9 +32,10 @@ const Rango kPrecios{1, 5};  // the price columns Precio1 to Precio5
 const Rango kCifrados{0, 2};
 
 // The field of the record a key is read into and shown from (numbers as decimal text).
-#define TEXTO(campo) [](const Configuracion& c) { return c.campo; }, [](Configuracion& c, const QString& v) { c.campo = v; }
-#define NUMERO(campo, tipo)                                                  \
-    [](const Configuracion& c) { return QString::number(c.campo); },         \
+#define TEXTO(campo) \
+    [](const Configuracion& c) { return c.campo; }, [](Configuracion& c, const QString& v) { c.campo = v; }
+#define NUMERO(campo, tipo)                                          \
+    [](const Configuracion& c) { return QString::number(c.campo); }, \
         [](Configuracion& c, const QString& v) { c.campo = static_cast<tipo>(v.toLongLong()); }
 }
 
@@ -83,14 +84,15 @@ void aNinguno(Configuracion&, const QString&) {}
 }
 
 const Clave& basePrincipal() {
-    static const Clave base{kBasePrincipal, kBasePrincipalDefecto, false, false, 0, Tipo::Texto,
-                            kSinRango, kSinRango, kNombre, 0, ninguno, aNinguno};
+    static const Clave base{
+        kBasePrincipal, kBasePrincipalDefecto, false, false, 0, Tipo::Texto, kSinRango, kSinRango, kNombre, 0, ninguno,
+        aNinguno};
     return base;
 }
 
 const Clave* busca(const QString& nombre) {
-    static const Clave ruta{kRutaHost, kRutaHostDefecto, false, false, -1, Tipo::Texto,
-                            kSinRango, kSinRango, kTodo, 0, ninguno, aNinguno};
+    static const Clave ruta{kRutaHost, kRutaHostDefecto, false, false, -1,      Tipo::Texto,
+                            kSinRango, kSinRango,        kTodo, 0,     ninguno, aNinguno};
     if (nombre == ruta.nombre) return &ruta;
     if (nombre == basePrincipal().nombre) return &basePrincipal();
     for (const Clave& c : deEnvio())

@@ -5,9 +5,8 @@
 #include "config/ValidaAjuste.h"
 #include "servicelib/Compartidos.h"
 
-
-QString LeeIniConDefecto(const QString& seccion, const QString& clave, const QString& defecto,
-                         kesa5::LibTORVA& lib, const QString& archivo) {
+QString LeeIniConDefecto(const QString& seccion, const QString& clave, const QString& defecto, kesa5::LibTORVA& lib,
+                         const QString& archivo) {
     QString texto = lib.LeeIni(seccion, clave, archivo);
     if (texto.isEmpty()) {
         lib.EscribeIni(seccion, clave, defecto, archivo);
@@ -25,7 +24,8 @@ QString leeClave(const Claves::Clave& c) {
     kesa5::Utilerias& util = *G().Utilerias;
     const QString& ini = G().ArchivoIni;
     if (c.encriptada) {
-        QString claro = util.DesEncripta(LeeIniConDefecto(Claves::kSeccion, c.nombre, util.Encripta(c.defecto), *G().libTORVA, ini));
+        QString claro = util.DesEncripta(
+            LeeIniConDefecto(Claves::kSeccion, c.nombre, util.Encripta(c.defecto), *G().libTORVA, ini));
         return c.nombre == Claves::kPrefijo ? claro.trimmed() : claro;
     }
     const QString texto = LeeIniConDefecto(Claves::kSeccion, c.nombre, c.defecto, *G().libTORVA, ini);

@@ -1,8 +1,8 @@
 #include "config/Lineas.h"
 
 #include "config/Configuracion.h"
-#include "servicelib/Compartidos.h"
 #include "servicelib/Categorias.h"
+#include "servicelib/Compartidos.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -70,10 +70,12 @@ void LeerLineas(VistaConfiguracion& vista) {
 
         Config().SeleccionIlegible.clear();
         if (!legible)
-            Config().SeleccionIlegible = QStringLiteral("No se pudo leer la selección de líneas guardada. ") + error + u'.';
+            Config().SeleccionIlegible =
+                QStringLiteral("No se pudo leer la selección de líneas guardada. ") + error + u'.';
         else if (!completa && hayMarcadas)
-            Config().SeleccionIlegible = QStringLiteral("No se pudo leer la lista de líneas de la base de datos y hay "
-                                                        "líneas marcadas en \"%1\".")
+            Config().SeleccionIlegible = QStringLiteral(
+                                             "No se pudo leer la lista de líneas de la base de datos y hay "
+                                             "líneas marcadas en \"%1\".")
                                              .arg(QDir::toNativeSeparators(G().ArchivoLineas));
     }
     ActualizaCuentaLineas(vista);
@@ -90,8 +92,7 @@ QString GuardarLineas(const VistaConfiguracion& vista) {
     if (vista.lineasCuenta() == 0) return {};
     QList<kesa5::CambioIni> marcadas;
     for (int i = 0; i < vista.lineasCuenta(); ++i)
-        if (vista.lineaMarcada(i))
-            marcadas.append({kSeccionLineas, claveLinea(vista.lineaId(i)), QStringLiteral("1")});
+        if (vista.lineaMarcada(i)) marcadas.append({kSeccionLineas, claveLinea(vista.lineaId(i)), QStringLiteral("1")});
     if (marcadas.isEmpty()) {
         // A selection that could not be read is not turned into "every line" by a save that
         // marks nothing: only lines the user marks replace it.

@@ -33,8 +33,7 @@ QString corrigeNumero(const Claves::Clave& clave, const QString& texto) {
         return v && clave.guardado.contiene(*v) && t.size() == 1 ? t : clave.defecto;
     }
     case Claves::Tipo::Texto:
-    case Claves::Tipo::CertificadoCA:
-        break;
+    case Claves::Tipo::CertificadoCA: break;
     }
     return texto;
 }
@@ -68,8 +67,9 @@ std::optional<QString> validaEntrada(const Claves::Clave& clave, const QString& 
         return std::nullopt;
     case Claves::Tipo::Cifrado:
         if (enRango) return QString::number(*v);
-        motivo = QStringLiteral("debe ser 0 (sin cifrado), 1 (cifrado si el servidor lo ofrece) o 2 (cifrado "
-                                "verificado con el certificado CA)");
+        motivo = QStringLiteral(
+            "debe ser 0 (sin cifrado), 1 (cifrado si el servidor lo ofrece) o 2 (cifrado "
+            "verificado con el certificado CA)");
         return std::nullopt;
     case Claves::Tipo::CertificadoCA:
         // Stored as a full path: the program may run from another folder than this command.
@@ -79,8 +79,7 @@ std::optional<QString> validaEntrada(const Claves::Clave& clave, const QString& 
             return std::nullopt;
         }
         return QFileInfo(texto.trimmed()).absoluteFilePath();
-    case Claves::Tipo::Texto:
-        break;
+    case Claves::Tipo::Texto: break;
     }
     return texto;
 }

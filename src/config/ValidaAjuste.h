@@ -1,7 +1,7 @@
 #pragma once
-#include "config/ClavesConfiguracion.h"
 #include <QString>
 #include <optional>
+#include "config/ClavesConfiguracion.h"
 
 // The checks on the numeric settings, shared by the settings read, the configuration screen
 // and the command-line "-ajustar"; the ranges are the keys' own (ClavesConfiguracion).

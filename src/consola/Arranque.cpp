@@ -12,9 +12,7 @@
 
 namespace Arranque {
 
-QString NombreEjecutable() {
-    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-}
+QString NombreEjecutable() { return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(); }
 
 void PreparaRutas(const QString& carpetaDada) {
     const QString carpeta = carpetaDada.isEmpty() ? QCoreApplication::applicationDirPath() : carpetaDada;
@@ -35,11 +33,12 @@ bool PreparaHost(kesa5::LibTORVA& general, kesa5::DelRegistro& registro, kesa5::
     CrearObjeto(util, QStringLiteral("Utilerias"));
     if (!lib || !archivos || !util) return false;
 
-    const QString carpeta = LeeIniConDefecto(Claves::kSeccion, Claves::kRutaHost, Claves::kRutaHostDefecto, general, archivoIni);
+    const QString carpeta =
+        LeeIniConDefecto(Claves::kSeccion, Claves::kRutaHost, Claves::kRutaHostDefecto, general, archivoIni);
     if (registro.BuscarRegistroS0W(carpeta).isEmpty()) {
         const QString cr = QStringLiteral("\r");
-        Dialogos::MsgBox(QStringLiteral("En el archivo de configuración de este programa") + cr + cr + QLatin1Char('(') +
-                             archivoIni + QLatin1Char(')') + cr + cr +
+        Dialogos::MsgBox(QStringLiteral("En el archivo de configuración de este programa") + cr + cr +
+                             QLatin1Char('(') + archivoIni + QLatin1Char(')') + cr + cr +
                              QStringLiteral("debe indicarse la ruta correcta de Sartenal Premium.") + cr +
                              QStringLiteral("Ruta indicada e incorrecta: ") + cr + cr + carpeta,
                          Dialogos::Critical | Dialogos::OkOnly, QStringLiteral("Atención"));
@@ -70,13 +69,16 @@ bool PreparaHost(kesa5::LibTORVA& general, kesa5::DelRegistro& registro, kesa5::
     base.cRuta = registro.DatosS0W(QStringLiteral("MySQLServer"));
 
     if (conNombreDeBase)
-        base.cMiBase = LeeIniConDefecto(Claves::kSeccion, Claves::kBasePrincipal, Claves::kBasePrincipalDefecto, general,
-                                       archivoIni);
+        base.cMiBase = LeeIniConDefecto(Claves::kSeccion, Claves::kBasePrincipal, Claves::kBasePrincipalDefecto,
+                                        general, archivoIni);
     return true;
 }
 
 QString TextoVersion() {
-    return QStringLiteral("   v %1.%2.%3").arg(MORAVI_VERSION_MAJOR).arg(MORAVI_VERSION_MINOR).arg(MORAVI_VERSION_PATCH);
+    return QStringLiteral("   v %1.%2.%3")
+        .arg(MORAVI_VERSION_MAJOR)
+        .arg(MORAVI_VERSION_MINOR)
+        .arg(MORAVI_VERSION_PATCH);
 }
 
 bool ArranqueVisible(const QStringList& argumentos) {

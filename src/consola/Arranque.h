@@ -2,7 +2,11 @@
 #include <QString>
 #include <QStringList>
 
-namespace kesa5 { class LibTORVA; class DelRegistro; class BasesDD; }
+namespace kesa5 {
+class LibTORVA;
+class DelRegistro;
+class BasesDD;
+}
 
 // The start-up steps shared by the window and the headless send.
 namespace Arranque {

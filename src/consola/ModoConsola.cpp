@@ -1,15 +1,15 @@
 #include "consola/ModoConsola.h"
 
+#include "config/AjustarDesdeLinea.h"
+#include "config/Configuracion.h"
 #include "consola/Arranque.h"
-#include "registro/HistorialEnvios.h"
 #include "consola/ProgresoConsola.h"
-#include "registro/RegistroSoporte.h"
-#include "registro/ResumenEnvio.h"
 #include "consola/VentanaConsola.h"
 #include "consola/VistaPreviaConsola.h"
 #include "registro/EjecucionEnvio.h"
-#include "config/AjustarDesdeLinea.h"
-#include "config/Configuracion.h"
+#include "registro/HistorialEnvios.h"
+#include "registro/RegistroSoporte.h"
+#include "registro/ResumenEnvio.h"
 #include "servicelib/Compartidos.h"
 #include "servicelib/TextoImprimible.h"
 #include "sync/clsProcedimenti.h"
@@ -61,9 +61,7 @@ bool PideEnvio(const QStringList& argumentos) {
 
 bool PideAjuste(const QStringList& argumentos) { return argumentos.mid(1).contains(QStringLiteral("-ajustar")); }
 
-bool PideHistorial(const QStringList& argumentos) {
-    return argumentos.mid(1).contains(QStringLiteral("-historial"));
-}
+bool PideHistorial(const QStringList& argumentos) { return argumentos.mid(1).contains(QStringLiteral("-historial")); }
 
 int Historial() {
     QTextStream salida(stdout), errores(stderr);
@@ -78,10 +76,10 @@ int Historial() {
         salida << "No hay envíos registrados en " << historial.Ruta() << "\n";
         return 0;
     }
-    salida << "Últimos " << historial.Envios().size() << " envíos (" << historial.Ruta() << "), el más reciente primero:\n";
+    salida << "Últimos " << historial.Envios().size() << " envíos (" << historial.Ruta()
+           << "), el más reciente primero:\n";
     // Reasons may carry text from the databases: one printable line each.
-    for (const EnvioRegistrado& e : historial.Envios())
-        salida << TextoImprimible(ResumenEnvio::Linea(e)) << "\n";
+    for (const EnvioRegistrado& e : historial.Envios()) salida << TextoImprimible(ResumenEnvio::Linea(e)) << "\n";
     return 0;
 }
 
@@ -147,10 +145,12 @@ int Enviar(bool prueba) {
     for (const QString& aviso : r.avisos) errores << "Aviso: " << TextoImprimible(aviso) << "\n";
     if (!t.error.isEmpty()) errores << "El envío terminó por un error: " << TextoImprimible(t.error) << "\n";
     else if (!t.registrado.mensaje.isEmpty()) errores << "Aviso: " << TextoImprimible(t.registrado.mensaje) << "\n";
-    if (!t.historialEscrito) errores << "Aviso: no se pudo escribir el historial de envíos " << historial.Ruta() << "\n";
+    if (!t.historialEscrito)
+        errores << "Aviso: no se pudo escribir el historial de envíos " << historial.Ruta() << "\n";
     errores.flush();
 
-    salida << "Valores cambiados: " << r.cambiados << ", tiempo: " << ResumenEnvio::Duracion(t.registrado.duracionMs) << "\n";
+    salida << "Valores cambiados: " << r.cambiados << ", tiempo: " << ResumenEnvio::Duracion(t.registrado.duracionMs)
+           << "\n";
     salida << "Productos enviados: " << r.enviados << " de " << r.total << " (nuevos: " << r.nuevos << ")\n";
     salida.flush();
     const int estado = t.estadoSalida();

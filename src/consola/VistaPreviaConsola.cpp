@@ -9,7 +9,8 @@ int ImprimeVistaPrevia(clsProcedimenti& proc, QTextStream& salida, QTextStream& 
     try {
         v = proc.VistaPrevia();
     } catch (const std::exception& e) {
-        errores << "La vista previa no pudo leer las bases de datos: " << TextoImprimible(QString::fromUtf8(e.what())) << "\n";
+        errores << "La vista previa no pudo leer las bases de datos: " << TextoImprimible(QString::fromUtf8(e.what()))
+                << "\n";
         return 1;
     }
     if (!v.leida) {
@@ -19,15 +20,16 @@ int ImprimeVistaPrevia(clsProcedimenti& proc, QTextStream& salida, QTextStream& 
     }
     for (const VistaPreviaEnvio::Nuevo& n : v.nuevos)
         salida << "Nuevo: " << TextoImprimible(n.clave) << " «" << TextoImprimible(n.titulo) << "» ("
-               << (n.nombre.isEmpty() ? QStringLiteral("nombre: su número de entrada") : QStringLiteral("nombre: ") + n.nombre)
+               << (n.nombre.isEmpty() ? QStringLiteral("nombre: su número de entrada")
+                                      : QStringLiteral("nombre: ") + n.nombre)
                << ")\n";
     for (const VistaPreviaEnvio::Cambio& c : v.cambios)
         salida << "Cambio: " << TextoImprimible(c.clave) << " " << c.campo << ": "
                << (c.falta ? QStringLiteral("(no está)") : TextoImprimible(c.antes)) << " → "
                << TextoImprimible(c.despues) << "\n";
     salida << "Al día: " << v.total - v.cambiarian << " productos\n";
-    salida << "Vista previa: " << v.cambiarian << " de " << v.total << " productos cambiarían (nuevos: "
-           << v.nuevos.size() << ")\n";
+    salida << "Vista previa: " << v.cambiarian << " de " << v.total
+           << " productos cambiarían (nuevos: " << v.nuevos.size() << ")\n";
     salida.flush();
     return 0;
 }

@@ -93,7 +93,8 @@ EnvioTerminado EjecucionEnvio::Ejecuta(bool& interrumpir, clsFTP* ftp) {
     // The log: each warning once, the reason once, then the send (its warnings counted, not repeated).
     for (const QString& aviso : t.resultado.avisos) registro_.Escribe(QStringLiteral("aviso"), aviso);
     if (!motivo.isEmpty()) {
-        const QString clave = t.claveDelFallo.isEmpty() ? QString() : QStringLiteral("clave ") + t.claveDelFallo + QStringLiteral(": ");
+        const QString clave =
+            t.claveDelFallo.isEmpty() ? QString() : QStringLiteral("clave ") + t.claveDelFallo + QStringLiteral(": ");
         registro_.Escribe(t.registrado.fallido() ? QStringLiteral("error") : QStringLiteral("aviso"), clave + motivo);
     }
     registro_.Escribe(QStringLiteral("envío"), ResumenEnvio::Linea(t.registrado, ResumenEnvio::Avisos::Contados));

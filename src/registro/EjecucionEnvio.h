@@ -11,10 +11,10 @@ class clsFTP;
 
 // One send as it ended, with what was recorded of it.
 struct EnvioTerminado {
-    ResultadoEnvio resultado;     // what the run did (how far it got, its warnings)
-    EnvioRegistrado registrado;   // its entry in the history; the log has the same
-    QString error;                // the error that ended it, as the server or the library said it; empty when none
-    QString claveDelFallo;        // the key the chunk being written began with, when an error ended it
+    ResultadoEnvio resultado;    // what the run did (how far it got, its warnings)
+    EnvioRegistrado registrado;  // its entry in the history; the log has the same
+    QString error;               // the error that ended it, as the server or the library said it; empty when none
+    QString claveDelFallo;       // the key the chunk being written began with, when an error ended it
     bool historialEscrito = false;
 
     // "-enviar"'s exit status: 0 when every selected product was sent and the shop cut no

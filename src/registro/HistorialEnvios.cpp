@@ -1,7 +1,7 @@
 #include "registro/HistorialEnvios.h"
 
-#include "sync/clsProcedimenti.h"
 #include "servicelib/Categorias.h"
+#include "sync/clsProcedimenti.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,8 +29,8 @@ QString CodigoDe(ResultadoEnvio::Fin fin) {
 }
 
 bool CodigoValido(const QString& c) {
-    static const QStringList validos{QStringLiteral("completo"), QStringLiteral("interrumpido"),
-                                     QStringLiteral("otro-envio"), QStringLiteral("sin-base"),
+    static const QStringList validos{QStringLiteral("completo"),         QStringLiteral("interrumpido"),
+                                     QStringLiteral("otro-envio"),       QStringLiteral("sin-base"),
                                      QStringLiteral("conexion-perdida"), QStringLiteral("fallo")};
     return validos.contains(c);
 }
@@ -115,10 +115,11 @@ QString HistorialEnvios::Cargar() {
     const QString aparte = ruta_ + QStringLiteral(".danado");
     QFile::remove(aparte);
     const bool apartado = QFile::rename(ruta_, aparte);
-    return apartado ? QStringLiteral("El historial de envíos (%1) no se pudo leer; se apartó como %2 y empieza de nuevo.")
-                          .arg(QDir::toNativeSeparators(ruta_), QDir::toNativeSeparators(aparte))
-                    : QStringLiteral("El historial de envíos (%1) no se pudo leer ni apartar; se muestra vacío.")
-                          .arg(QDir::toNativeSeparators(ruta_));
+    return apartado
+               ? QStringLiteral("El historial de envíos (%1) no se pudo leer; se apartó como %2 y empieza de nuevo.")
+                     .arg(QDir::toNativeSeparators(ruta_), QDir::toNativeSeparators(aparte))
+               : QStringLiteral("El historial de envíos (%1) no se pudo leer ni apartar; se muestra vacío.")
+                     .arg(QDir::toNativeSeparators(ruta_));
 }
 
 bool HistorialEnvios::Agrega(const EnvioRegistrado& envio) {
@@ -133,8 +134,8 @@ bool HistorialEnvios::Agrega(const EnvioRegistrado& envio) {
     QJsonArray lista;
     for (const EnvioRegistrado& e : envios_) lista.append(AJson(e));
     QSaveFile f(ruta_);
-    const bool escrito = f.open(QIODevice::WriteOnly) && f.write(QJsonDocument(lista).toJson(QJsonDocument::Indented)) >= 0 &&
-                         f.commit();
+    const bool escrito = f.open(QIODevice::WriteOnly) &&
+                         f.write(QJsonDocument(lista).toJson(QJsonDocument::Indented)) >= 0 && f.commit();
     if (conCandado) candado.unlock();
     return escrito;
 }

@@ -8,14 +8,14 @@ struct ResultadoEnvio;
 // One send as the history keeps it: what the main tab, the icon, the log and
 // "moravi -historial" tell about it.
 struct EnvioRegistrado {
-    QDateTime fin;           // when it ended (local time)
-    qint64 duracionMs = 0;   // how long it took
+    QDateTime fin;          // when it ended (local time)
+    qint64 duracionMs = 0;  // how long it took
     int enviados = 0, total = 0, nuevos = 0, cambiados = 0;
     // "completo", "interrumpido", "otro-envio", "sin-base", "conexion-perdida" or "fallo".
     QString resultado;
-    QString mensaje;         // why it did not finish (empty when it did)
-    QString avisos;          // what it noted without stopping (a value the shop cut...), joined by "; "
-    int cuentaAvisos = 0;    // how many there were
+    QString mensaje;       // why it did not finish (empty when it did)
+    QString avisos;        // what it noted without stopping (a value the shop cut...), joined by "; "
+    int cuentaAvisos = 0;  // how many there were
 
     bool completo() const { return resultado == QLatin1String("completo"); }
     // A send that a fault ended (not the user, not another send's turn): the icon warns until
@@ -27,8 +27,7 @@ struct EnvioRegistrado {
 
     // The record of a run: `mensaje` is the reason of a send that did not finish, empty
     // otherwise; the warnings come from the run's result.
-    static EnvioRegistrado De(const ResultadoEnvio& r, const QDateTime& fin, qint64 duracionMs,
-                              const QString& mensaje);
+    static EnvioRegistrado De(const ResultadoEnvio& r, const QDateTime& fin, qint64 duracionMs, const QString& mensaje);
 };
 
 // The last sends, newest first, in a small file of the program's own beside its settings

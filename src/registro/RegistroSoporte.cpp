@@ -1,7 +1,7 @@
 #include "registro/RegistroSoporte.h"
 
-#include "servicelib/TextoImprimible.h"
 #include "servicelib/Categorias.h"
+#include "servicelib/TextoImprimible.h"
 
 #include <QDateTime>
 #include <QDir>

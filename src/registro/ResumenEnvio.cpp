@@ -23,15 +23,17 @@ QString Resultado(const EnvioRegistrado& e, Avisos avisos) {
     if (e.cuentaAvisos <= 0) return t;
     // A send that went on despite something is never told as plainly complete.
     if (avisos == Avisos::Contados)
-        return t + (e.cuentaAvisos == 1 ? QStringLiteral(", con 1 aviso") : QStringLiteral(", con %1 avisos").arg(e.cuentaAvisos));
+        return t + (e.cuentaAvisos == 1 ? QStringLiteral(", con 1 aviso")
+                                        : QStringLiteral(", con %1 avisos").arg(e.cuentaAvisos));
     return t + QStringLiteral(", con avisos: ") + e.avisos;
 }
 
 QString Productos(const EnvioRegistrado& e) { return QStringLiteral("%1 de %2").arg(e.enviados).arg(e.total); }
 
 QString UltimoEnvio(const EnvioRegistrado& e) {
-    return QStringLiteral("Último envío: %1, duró %2\nProductos enviados: %3 (nuevos: %4, valores cambiados: %5)\n"
-                          "Resultado: %6")
+    return QStringLiteral(
+               "Último envío: %1, duró %2\nProductos enviados: %3 (nuevos: %4, valores cambiados: %5)\n"
+               "Resultado: %6")
         .arg(e.fin.toString(kFecha), Duracion(e.duracionMs), Productos(e))
         .arg(e.nuevos)
         .arg(e.cambiados)
