@@ -79,7 +79,7 @@ TEST(KsVal, ReadsLikeBasicVal) {
     EXPECT_EQ(lib.ksVal(QStringLiteral("      12")), 12);  // an Id read back from a line item's tail
 }
 
-TEST(KeyMasks, DigitsOnlyForNumbersAndNamesForDatabases) {
+TEST(Mascaras, DigitsOnlyForNumbersAndNamesForDatabases) {
     LibTORVAQt lib;
     auto pasa = [&](QChar c, const char* mascara) {
         int codigo = c.unicode();
@@ -97,7 +97,7 @@ TEST(KeyMasks, DigitsOnlyForNumbersAndNamesForDatabases) {
     EXPECT_EQ(retroceso, 8);
 }
 
-TEST(SettingsFile, KeysWithAccentsBlanksAndQuotesRoundTrip) {
+TEST(ArchivoDeAjustes, KeysWithAccentsBlanksAndQuotesRoundTrip) {
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("moravi.ini"));
     LibTORVAQt lib;
@@ -123,7 +123,7 @@ TEST(SettingsFile, KeysWithAccentsBlanksAndQuotesRoundTrip) {
     EXPECT_EQ(lib.LeeIni(QStringLiteral("Configuración"), QStringLiteral("Dirección IP"), ini), QStringLiteral("10.0.0.2"));
 }
 
-TEST(SettingsFile, HandEditedLatin1FileIsStillRead) {
+TEST(ArchivoDeAjustes, HandEditedLatin1FileIsStillRead) {
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("x.ini"));
     QFile f(ini);
@@ -135,7 +135,7 @@ TEST(SettingsFile, HandEditedLatin1FileIsStillRead) {
               QStringLiteral("año"));
 }
 
-TEST(Scrambling, RoundTripsAnyTextAndIsNeverEmptyOrClear) {
+TEST(Encripta, RoundTripsAnyTextAndIsNeverEmptyOrClear) {
     const QString textos[] = {QString(), QStringLiteral("root"), QStringLiteral("Contraseña ñandú €"),
                               QStringLiteral("  blancos  "), QStringLiteral("a=b;[x]\"'")};
     for (const QString& t : textos) {
@@ -149,7 +149,7 @@ TEST(Scrambling, RoundTripsAnyTextAndIsNeverEmptyOrClear) {
     EXPECT_EQ(Mezcla::desencripta(QStringLiteral("tienda_web")), QStringLiteral("tienda_web"));
 }
 
-TEST(PointOfSaleSettings, FolderIsAnInstallationOnlyWithItsSettingsFile) {
+TEST(DelRegistroS0W, FolderIsAnInstallationOnlyWithItsSettingsFile) {
     QTemporaryDir dir;
     DelRegistroS0W reg;
     EXPECT_TRUE(reg.BuscarRegistroS0W(dir.path()).isEmpty());

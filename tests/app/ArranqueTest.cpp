@@ -26,13 +26,13 @@ const QString kConf = QStringLiteral("Configuración");
 // Nothing listens on port 1 of the loopback: the product-line read fails at once.
 const QString kHostSinServidor = QStringLiteral("MySQLServer=127.0.0.1\nMySQLPuerto=1\n");
 
-class Arranque_ : public ::testing::Test {
+class ArranqueVentana : public ::testing::Test {
 protected:
     CarpetaPrograma carpeta;
     void SetUp() override { Config() = Configuracion{}; }
 };
 
-TEST_F(Arranque_, NoInstallationShowsAtencionAsksToEditAndEnds) {
+TEST_F(ArranqueVentana, NoInstallationShowsAtencionAsksToEditAndEnds) {
     Respuestas r;
     r.siguientes = {Dialogos::ResultOk, Dialogos::ResultYes};
     QStringList abiertos;
@@ -60,7 +60,7 @@ TEST_F(Arranque_, NoInstallationShowsAtencionAsksToEditAndEnds) {
     EXPECT_TRUE(carpeta.lee(kConf, QStringLiteral("Usuario WEB")).isEmpty());
 }
 
-TEST_F(Arranque_, HostSettingsAreCompletedAndFillTheDatabaseObject) {
+TEST_F(ArranqueVentana, HostSettingsAreCompletedAndFillTheDatabaseObject) {
     carpeta.creaHost(QStringLiteral("servidor=127.0.0.1\nMySQLPuerto=1\n"));
     Respuestas r;
     frmInicial w;
@@ -86,7 +86,7 @@ TEST_F(Arranque_, HostSettingsAreCompletedAndFillTheDatabaseObject) {
     w.Descargar();
 }
 
-TEST_F(Arranque_, PortZeroIsStoredAsTheStandardOne) {
+TEST_F(ArranqueVentana, PortZeroIsStoredAsTheStandardOne) {
     carpeta.creaHost(QStringLiteral("MySQLServer=127.0.0.1\nMySQLPuerto=0\nMySQLUsuario=") +
                      Mezcla::encripta(QStringLiteral("caja")) + QStringLiteral("\nMySQLPassword=") +
                      Mezcla::encripta(QStringLiteral("s3cr'eto")) + QLatin1Char('\n'));
@@ -99,7 +99,7 @@ TEST_F(Arranque_, PortZeroIsStoredAsTheStandardOne) {
     w.Descargar();
 }
 
-TEST_F(Arranque_, WindowShowsItselfOnlyWithoutScheduleOrWithTheSwitch) {
+TEST_F(ArranqueVentana, WindowShowsItselfOnlyWithoutScheduleOrWithTheSwitch) {
     carpeta.creaHost(kHostSinServidor);
     Respuestas r;
     {
@@ -134,7 +134,7 @@ TEST_F(Arranque_, WindowShowsItselfOnlyWithoutScheduleOrWithTheSwitch) {
     EXPECT_FALSE(Arranque::ArranqueVisible({QStringLiteral("moravi"), QStringLiteral("-TORVA")}));
 }
 
-TEST_F(Arranque_, StoredColumnWidthsApplyOnlyWhenAboveZeroAndAreWrittenAtShutdown) {
+TEST_F(ArranqueVentana, StoredColumnWidthsApplyOnlyWhenAboveZeroAndAreWrittenAtShutdown) {
     carpeta.creaHost(kHostSinServidor);
     carpeta.escribe(QStringLiteral("Reja"), QStringLiteral("Columna 1"), QStringLiteral("0"));
     carpeta.escribe(QStringLiteral("Reja"), QStringLiteral("Columna 2"), QStringLiteral("-300"));
@@ -161,7 +161,7 @@ TEST_F(Arranque_, StoredColumnWidthsApplyOnlyWhenAboveZeroAndAreWrittenAtShutdow
     EXPECT_EQ(G().libTORVA, nullptr) << "shutdown releases the shared objects";
 }
 
-TEST_F(Arranque_, ClosingRules) {
+TEST_F(ArranqueVentana, ClosingRules) {
     carpeta.creaHost(kHostSinServidor);
     Respuestas r;
     QStringList abiertos;
@@ -192,7 +192,7 @@ TEST_F(Arranque_, ClosingRules) {
     DeArchivosQt::instalarAbridor(viejo);
 }
 
-TEST_F(Arranque_, AltF4UnloadsAtOnceWithoutAQuestion) {
+TEST_F(ArranqueVentana, AltF4UnloadsAtOnceWithoutAQuestion) {
     carpeta.creaHost(kHostSinServidor);
     Respuestas r;
     frmInicial w;
