@@ -43,7 +43,7 @@ public:
     bool PrimeraVez = true;
     bool blInterruptus = false;
     Programacion Programa;  // the countdown's Segundos and Minutos
-    // Handed to the send by the Parts' signature; nothing fills it.
+    // The field relations the send is handed; nothing fills them (the send's signature keeps them).
     ColeccionCampos clnCampos;
     std::unique_ptr<clsFTP> mFTP;
     // How large each chunk of a send may grow (an interruption takes effect between chunks).

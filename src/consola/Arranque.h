@@ -21,7 +21,8 @@ void CreaObjetosCompartidos();
 // Checks the point-of-sale folder named in the settings file and fills the database object
 // from the point-of-sale product's stored MySQL settings. False when the folder is no
 // installation (after telling the user and offering to edit the settings file).
-// `conNombreDeBase` is the Parts' database-name flag; every caller passes true.
+// `conNombreDeBase` (read the database name too) is kept from the original interface; every
+// caller passes true.
 bool PreparaHost(kesa5::LibTORVA& general, kesa5::DelRegistro& registro, kesa5::BasesDD& base,
                  const QString& archivoIni, bool conNombreDeBase);
 

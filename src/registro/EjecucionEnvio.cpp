@@ -73,7 +73,7 @@ EnvioTerminado EjecucionEnvio::Ejecuta(bool& interrumpir, clsFTP* ftp) {
     Testigo testigo(cara_);
     clsProcedimenti proc(testigo);
     proc.Lote = Lote;
-    ColeccionCampos campos;  // handed over by the Parts' signature; the run does not use it
+    ColeccionCampos campos;  // the send's signature takes the field relations; nothing fills them
     QElapsedTimer reloj;
     reloj.start();
     try {
