@@ -56,7 +56,7 @@ private:
 
 }
 
-int EnvioTerminado::estadoSalida() const { return resultado.completo() && resultado.recortados == 0 ? 0 : 1; }
+int EnvioTerminado::estadoSalida() const { return resultado.limpio() ? 0 : 1; }
 
 QString EnvioTerminado::aviso() const {
     QStringList partes;

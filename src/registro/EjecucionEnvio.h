@@ -17,8 +17,8 @@ struct EnvioTerminado {
     QString claveDelFallo;       // the key the chunk being written began with, when an error ended it
     bool historialEscrito = false;
 
-    // "-enviar"'s exit status: 0 when every selected product was sent and the shop cut no
-    // value, 1 otherwise.
+    // "-enviar"'s exit status: 0 when every selected product was sent whole (nothing cut,
+    // nothing left out), 1 otherwise.
     int estadoSalida() const;
     // What the user is shown on the main tab: why it did not finish and what it noted, joined
     // by "; "; empty when there is nothing to tell.

@@ -3,8 +3,28 @@
 #include "sync/SlugWordPress.h"
 #include "sync/ValoresIniciales.h"
 
-PlanEnvio::PlanEnvio(const std::vector<ProductoEnvio>& productos, QSet<QString> ocupados, LimitesLote limites)
-    : productos_(productos), ocupados_(std::move(ocupados)), limites_(limites) {}
+#include <algorithm>
+
+PlanEnvio::PlanEnvio(const std::vector<ProductoEnvio>& productos, QSet<QString> ocupados, LimitesLote limites,
+                     ReglasTienda reglas)
+    : productos_(productos), ocupados_(std::move(ocupados)), limites_(limites), reglas_(reglas) {}
+
+namespace {
+// The fixed part of the longest statement a row goes into (the new posts' INSERT), with room.
+constexpr int kCabecera = 512;
+// A new post's row without its title and name (author, statuses, dates, type).
+constexpr int kFilaPost = 160;
+}
+
+int PlanEnvio::FilaMasLarga(const ProductoEnvio& p, const QString& nombre) {
+    // Escaping can at most double a text; a slug is at most 200 plain characters.
+    int mayor = 2 * int(p.clave.size()) + 64;
+    if (p.postId == 0)
+        mayor = std::max(mayor, 2 * int(TituloDe(p).size()) + 2 * int(nombre.size() ? nombre.size() : 200) + kFilaPost);
+    for (const auto& v : {p.precio, p.existencia})
+        if (v) mayor = std::max(mayor, 2 * int(v->size()) + 64);
+    return mayor;
+}
 
 LotePlan PlanEnvio::Siguiente(int desde) {
     LotePlan lote;
@@ -13,8 +33,15 @@ LotePlan PlanEnvio::Siguiente(int desde) {
     int filas = 0;
     for (int i = desde; i < total && lote.cuenta() < limites_.productos; ++i) {
         const ProductoEnvio& p = productos_[static_cast<size_t>(i)];
-        const auto deseados = ValoresDeseados(p);
+        const auto deseados = ValoresDeseados(p, reglas_);
         const bool nuevo = p.postId == 0;
+        // What no statement within the server's bound can carry is named and left out, rather
+        // than sent to be refused with the whole chunk, on every send.
+        if (limites_.paquete > 0 && FilaMasLarga(p, QString()) + kCabecera > limites_.paquete) {
+            lote.omitidos.push_back(i);
+            lote.hasta = i + 1;
+            continue;
+        }
 
         // The rows this product adds, counted before it joins so a chunk never outgrows its bound
         // (a single product always fits).
@@ -32,7 +59,7 @@ LotePlan PlanEnvio::Siguiente(int desde) {
             const QString base = SlugWordPress::sanitiza(QString::fromStdString(titulo));
             QString nombre;
             if (!base.isEmpty()) {
-                nombre = SlugWordPress::unico(base, ocupados_);
+                nombre = SlugWordPress::unico(base, ocupados_, &siguienteSufijo_[base]);
                 ocupados_.insert(nombre);
             }
             lote.nuevos.push_back({i, titulo, nombre});

@@ -1,7 +1,9 @@
 #pragma once
 #include "servicelib/Conexion.h"
+#include "sync/ProductoEnvio.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -18,18 +20,26 @@ public:
     // Looks once at the shop (table prefix "wp_"): nothing when it lacks the lookup table or
     // the product_type / product_visibility terms (a plain WordPress shop: nothing extra is
     // written). Two reads.
-    static std::optional<WooCommerce> Detecta(Conexion& cn);
+    static std::optional<WooCommerce> Detecta(Conexion& cn, const QString& prefijo = QStringLiteral("wp_"));
 
     // Inside a chunk's transaction, after that chunk's wp_posts and wp_postmeta rows are
-    // written: `enviados` every post of the chunk, `nuevos` those created in it. Safe to call
-    // again for the same chunk (after a rollback and a retry). Three statements.
-    void EscribeLote(Conexion& cn, const std::vector<std::int64_t>& enviados,
-                     const std::vector<std::int64_t>& nuevos);
+    // written: `enviados` every post of the chunk (products and variations), `padres` the
+    // variable products of its variations. Each parent is first brought in step with its
+    // variations as WooCommerce's variable sync would (one read, and a few writes when one
+    // changed), then the lookup rows and terms of all of them. Safe to call again for the same
+    // chunk (after a rollback and a retry). Three statements, and up to five for parents.
+    // Returns the parents whose rows changed.
+    std::vector<std::int64_t> EscribeLote(Conexion& cn, const std::vector<std::int64_t>& enviados,
+                                          const std::vector<std::int64_t>& padres);
 
     // Once after the last chunk of a run: the exact `count` of every term the run may have
     // touched (one statement, when a chunk was written), and when `huboCambios` (a product
     // created or a value changed) the caches WooCommerce would clear (two statements).
-    void Termina(Conexion& cn, bool huboCambios);
+    // Returns what the shop's rights kept from being done (a warning each, the send stands).
+    QStringList Termina(Conexion& cn, bool huboCambios);
+
+    // The store's settings that WooCommerce's save applies to every product.
+    const ReglasTienda& Reglas() const { return reglas_; }
 
     // What Detecta found (term_taxonomy_id of each term; 0 when the shop has none).
     std::int64_t TipoSimple() const { return tipoSimple_; }
@@ -38,10 +48,16 @@ public:
 
 private:
     WooCommerce() = default;
+    std::vector<std::int64_t> sincronizaVariables(Conexion& cn, const std::vector<std::int64_t>& padres);
+    QString P(const QString& sql) const;  // a statement for the shop's table prefix
 
     std::int64_t tipoSimple_ = 0;      // product_type "simple"
     std::int64_t sinExistencias_ = 0;  // product_visibility "outofstock"
     std::int64_t categoria_ = 0;       // product_cat named by option default_product_cat
     int decimalesPrecio_ = 2;          // option woocommerce_price_num_decimals
+    bool ocultaAgotados_ = false;      // option woocommerce_hide_out_of_stock_items
+    ReglasTienda reglas_;
+    QString prefijo_ = QStringLiteral("wp_");
+    std::vector<std::int64_t> padresCambiados_;  // variable products brought in step in this run
     bool escrito_ = false;             // a chunk was written in this run
 };
