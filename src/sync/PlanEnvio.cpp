@@ -14,15 +14,23 @@ namespace {
 constexpr int kCabecera = 512;
 // A new post's row without its title and name (author, statuses, dates, type).
 constexpr int kFilaPost = 160;
+
+// Bytes of `texto` once the connection escapes it (mysql_real_escape_string's characters).
+int escapado(const std::string& texto) {
+    int n = int(texto.size());
+    for (const char c : texto)
+        if (c == '\\' || c == '\'' || c == '"' || c == '\0' || c == '\n' || c == '\r' || c == '\x1a') ++n;
+    return n;
+}
 }
 
 int PlanEnvio::FilaMasLarga(const ProductoEnvio& p, const QString& nombre) {
-    // Escaping can at most double a text; a slug is at most 200 plain characters.
-    int mayor = 2 * int(p.clave.size()) + 64;
+    // A slug is at most 200 plain characters.
+    int mayor = escapado(p.clave) + 64;
     if (p.postId == 0)
-        mayor = std::max(mayor, 2 * int(TituloDe(p).size()) + 2 * int(nombre.size() ? nombre.size() : 200) + kFilaPost);
+        mayor = std::max(mayor, escapado(TituloDe(p)) + int(nombre.size() ? nombre.size() : 200) + kFilaPost);
     for (const auto& v : {p.precio, p.existencia})
-        if (v) mayor = std::max(mayor, 2 * int(v->size()) + 64);
+        if (v) mayor = std::max(mayor, escapado(*v) + 64);
     return mayor;
 }
 

@@ -59,7 +59,8 @@ std::optional<QString> sinAgrupar(const QString& t) {
     if (puntos == 0) {
         if (comas > 1) return agrupado(t, QLatin1Char(',')) ? std::optional(QString(t).remove(QLatin1Char(','))) : std::nullopt;
         const qsizetype c = t.indexOf(QLatin1Char(','));
-        if (t.size() - c - 1 == 3 && c > 0) return std::nullopt;  // "1,234": thousands or decimals?
+        // "1,234": thousands or decimals? ("0,125" can only be decimals.)
+        if (t.size() - c - 1 == 3 && c > 0 && t.left(c).toLongLong() != 0) return std::nullopt;
         return QString(t).replace(QLatin1Char(','), QLatin1Char('.'));
     }
     // Both: the last one is the decimal separator, the other groups the whole part.
