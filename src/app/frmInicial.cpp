@@ -60,36 +60,7 @@ frmInicial::frmInicial(QWidget* parent) : QMainWindow(parent) {
     stbTabs->addTab(configuracion, QStringLiteral("Configuración"));
     stbTabs->addTab(relacion, QStringLiteral("Relación de campos"));
 
-    // The controls by the names the program gives them.
-    pctSkin = principal->pctSkin;
-    cmdLeerAhora = principal->cmdLeerAhora;
-    cmdMinimizar = principal->cmdMinimizar;
-    cmdTerminar = principal->cmdTerminar;
-    cmdConfigurar = principal->cmdConfigurar;
-    lblInfo = principal->lblInfo;
-    lblError = principal->lblError;
-    Label3 = principal->Label3;
-    Label5 = principal->Label5;
-    pctPorcen_ = principal->pctPorcen;
-    chkImagenes = principal->chkImagenes;
-    panelEnvios = principal->panelEnvios;
-    Picture1 = configuracion->Picture1;
-    txtDato = configuracion->txtDato;
-    Label2 = configuracion->Label2;
-    Label4 = configuracion->Label4;
-    chkVerPass = configuracion->chkVerPass;
-    lstLineas = configuracion->lstLineas;
-    cmdTodas = configuracion->cmdTodas;
-    cmdNoTodas = configuracion->cmdNoTodas;
-    cmdCancelar = configuracion->cmdCancelar;
-    cmdGrabar = configuracion->cmdGrabar;
-    cmdProbar = configuracion->cmdProbar;
-    cmbCifradoWeb = configuracion->cmbCifradoWeb;
-    txtCertificadoCAWeb = configuracion->txtCertificadoCAWeb;
-    cmbCifradoFTP = configuracion->cmbCifradoFTP;
-    txtCertificadoCAFTP = configuracion->txtCertificadoCAFTP;
-    mhgReja = relacion->mhgReja;
-
+    QLabel* pctSkin = principal->pctSkin;
     // Labels show product keys, descriptions and server messages: as rich text a key such as
     // "<img src=...>" would make Qt read that file. Only the skin's caption is the program's markup.
     for (QLabel* etiqueta : findChildren<QLabel*>())
@@ -100,15 +71,15 @@ frmInicial::frmInicial(QWidget* parent) : QMainWindow(parent) {
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, &frmInicial::Timer1_Timer);
     connect(stbTabs, &QTabWidget::currentChanged, this, &frmInicial::stbTabs_Click);
-    connect(cmdLeerAhora, &QPushButton::clicked, this, &frmInicial::cmdLeerAhora_Click);
-    connect(cmdMinimizar, &QPushButton::clicked, this, &frmInicial::cmdMinimizar_Click);
-    connect(cmdTerminar, &QPushButton::clicked, this, &frmInicial::cmdTerminar_Click);
-    connect(cmdConfigurar, &QPushButton::clicked, this, &frmInicial::cmdConfigurar_Click);
-    connect(cmdTodas, &QPushButton::clicked, this, [this] { MarcarLineas(true); });
-    connect(cmdNoTodas, &QPushButton::clicked, this, [this] { MarcarLineas(false); });
-    connect(cmdCancelar, &QPushButton::clicked, this, &frmInicial::cmdCancelar_Click);
-    connect(cmdGrabar, &QPushButton::clicked, this, &frmInicial::cmdGrabar_Click);
-    connect(lstLineas, &QListWidget::itemChanged, this, [this] { ActualizaCuentaLineas(*this); });
+    connect(principal->cmdLeerAhora, &QPushButton::clicked, this, &frmInicial::cmdLeerAhora_Click);
+    connect(principal->cmdMinimizar, &QPushButton::clicked, this, &frmInicial::cmdMinimizar_Click);
+    connect(principal->cmdTerminar, &QPushButton::clicked, this, &frmInicial::cmdTerminar_Click);
+    connect(principal->cmdConfigurar, &QPushButton::clicked, this, &frmInicial::cmdConfigurar_Click);
+    connect(configuracion->cmdTodas, &QPushButton::clicked, this, [this] { MarcarLineas(true); });
+    connect(configuracion->cmdNoTodas, &QPushButton::clicked, this, [this] { MarcarLineas(false); });
+    connect(configuracion->cmdCancelar, &QPushButton::clicked, this, &frmInicial::cmdCancelar_Click);
+    connect(configuracion->cmdGrabar, &QPushButton::clicked, this, &frmInicial::cmdGrabar_Click);
+    connect(configuracion->lstLineas, &QListWidget::itemChanged, this, [this] { ActualizaCuentaLineas(*this); });
 
     // The window sees F1 and Alt+F4 whichever control has the focus.
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -136,9 +107,9 @@ bool frmInicial::Cargar(const QStringList& argumentos, const QString& carpeta) {
     proc.LeerConfiguracion(clnCampos);
 
     setWindowTitle(kCaption.trimmed() + Arranque::TextoVersion());
-    if (g.DeEquipo) Label2->setText(g.DeEquipo->NetName());
-    txtDato[0]->setText(g.BasesDD->cMiBase);
-    txtDato[1]->setText(QString::number(Config().IntervaloMinutos));
+    if (g.DeEquipo) configuracion->Label2->setText(g.DeEquipo->NetName());
+    configuracion->txtDato[0]->setText(g.BasesDD->cMiBase);
+    configuracion->txtDato[1]->setText(QString::number(Config().IntervaloMinutos));
 
     muestraHistorial();
 
@@ -167,11 +138,11 @@ bool frmInicial::Cargar(const QStringList& argumentos, const QString& carpeta) {
 
 void frmInicial::muestraHistorial() {
     const QString archivoIni = G().ArchivoIni;
-    const QString aviso = panelEnvios->Carga(HistorialEnvios::RutaJunto(archivoIni));
+    const QString aviso = principal->panelEnvios->Carga(HistorialEnvios::RutaJunto(archivoIni));
     if (!aviso.isEmpty())
         RegistroSoporte(RegistroSoporte::RutaJunto(archivoIni)).Escribe(QStringLiteral("aviso"), aviso);
     // A fault that ended the last send before a restart still shows until a send succeeds.
-    for (const EnvioRegistrado& e : panelEnvios->historial()->Envios()) {
+    for (const EnvioRegistrado& e : principal->panelEnvios->historial()->Envios()) {
         if (!e.completo() && !e.fallido()) continue;
         enFallo_ = e.fallido();
         if (enFallo_) principal->muestraError(e.fin.toString(kFecha) + QStringLiteral(": ") + e.mensaje);
@@ -183,7 +154,7 @@ void frmInicial::primeraActivacion() {
     std::shared_ptr<kesa5::Efectos> efectos;
     CrearObjeto(efectos, QStringLiteral("Efectos"));
     PrimeraVez = false;
-    if (efectos) efectos->PintarSkin(pctSkin, this, false);
+    if (efectos) efectos->PintarSkin(principal->pctSkin, this, false);
     ActivarSoloPestana(0);
 }
 
@@ -263,7 +234,7 @@ void frmInicial::MostrarDescripcion() { frmDescripcion::Mostrar(); }
 
 void frmInicial::Timer1_Timer() {
     Programa.Avanza();
-    lblInfo->setText(Programa.TextoRestante(Config().IntervaloMinutos));
+    principal->lblInfo->setText(Programa.TextoRestante(Config().IntervaloMinutos));
     actualizaIcono();
     QCoreApplication::processEvents();
     if (!Programa.Vence(Config().IntervaloMinutos)) return;
@@ -279,16 +250,16 @@ void frmInicial::Timer1_Timer() {
 
 void frmInicial::IniciarEnvio() {
     if (enviando_) return;
-    lblInfo->clear();
+    principal->lblInfo->clear();
     Timer1->stop();
     Programa.EnvioEmpieza();
     enviando_ = true;
     do {
         // Lines that could not be read at start-up (the point-of-sale server was not up yet)
         // are read now: an empty list would send every line.
-        if (lstLineas->count() == 0) clsProcedimenti(*this).LeerLineas();
+        if (configuracion->lstLineas->count() == 0) clsProcedimenti(*this).LeerLineas();
         const RegistroSoporte registro(RegistroSoporte::RutaJunto(G().ArchivoIni));
-        EjecucionEnvio ejecucion(*this, *panelEnvios->historial(), registro);
+        EjecucionEnvio ejecucion(*this, *principal->panelEnvios->historial(), registro);
         ejecucion.Lote = LoteEnvio;
         terminaEnvio(ejecucion.Ejecuta(blInterruptus, mFTP.get()));
     } while (Programa.TomaPendiente() && !descargado_);
@@ -298,7 +269,7 @@ void frmInicial::IniciarEnvio() {
 }
 
 void frmInicial::terminaEnvio(const EnvioTerminado& t) {
-    panelEnvios->Muestra();
+    principal->panelEnvios->Muestra();
     // An error on the main tab stays until a send succeeds; said without a dialog that would
     // stop an unattended program.
     if (t.registrado.completo()) principal->ocultaError();
@@ -324,7 +295,7 @@ void frmInicial::actualizaIcono() {
     QDateTime proximo;
     if (Timer1->isActive() && Config().IntervaloMinutos >= 1)
         proximo = QDateTime::currentDateTime().addSecs(Programa.SegundosRestantes(Config().IntervaloMinutos));
-    const QString tip = ResumenEnvio::TextoIcono(windowTitle(), panelEnvios->ultimo(), proximo);
+    const QString tip = ResumenEnvio::TextoIcono(windowTitle(), principal->panelEnvios->ultimo(), proximo);
     if (icono->toolTip() != tip) icono->setToolTip(tip);
     if (enFallo_ && iconoAviso_.isNull()) iconoAviso_ = IconoAviso();
     const QIcon deseado = enFallo_ ? iconoAviso_ : windowIcon();
@@ -359,7 +330,7 @@ void frmInicial::cmdConfigurar_Click() {
     ActivarSoloPestana(1);
     // The field-relation grid is reachable while configuring, so its row can be filled and saved.
     stbTabs->setTabEnabled(2, true);
-    txtDato[0]->setFocus();
+    configuracion->txtDato[0]->setFocus();
 }
 
 void frmInicial::cmdCancelar_Click() {
@@ -385,7 +356,7 @@ void frmInicial::cmdGrabar_Click() {
 }
 
 void frmInicial::MarcarLineas(bool bMarcar) {
-    const QSignalBlocker bloqueo(lstLineas);
+    const QSignalBlocker bloqueo(configuracion->lstLineas);
     ::MarcarLineas(*this, bMarcar);
 }
 
@@ -401,15 +372,15 @@ void frmInicial::setTemporizador(bool activo) {
     if (activo && !enviando_) Timer1->start();
     else if (!activo) Timer1->stop();
 }
-void frmInicial::setInfo(const QString& texto) { lblInfo->setText(texto); }
-void frmInicial::setImagenesVisible(bool visible) { chkImagenes->setVisible(visible); }
-void frmInicial::setImagenesMarcada(bool marcada) { chkImagenes->setChecked(marcada); }
+void frmInicial::setInfo(const QString& texto) { principal->lblInfo->setText(texto); }
+void frmInicial::setImagenesVisible(bool visible) { principal->chkImagenes->setVisible(visible); }
+void frmInicial::setImagenesMarcada(bool marcada) { principal->chkImagenes->setChecked(marcada); }
 int frmInicial::lineasCuenta() const { return configuracion->lineasCuenta(); }
 qint64 frmInicial::lineaId(int indice) const { return configuracion->lineaId(indice); }
 bool frmInicial::lineaMarcada(int indice) const { return configuracion->lineaMarcada(indice); }
 void frmInicial::setLineaMarcada(int indice, bool marcada) { configuracion->setLineaMarcada(indice, marcada); }
 void frmInicial::agregaLinea(qint64 id, const QString& nombre) { configuracion->agregaLinea(id, nombre); }
-void frmInicial::setLabel4(const QString& texto) { Label4->setText(texto); }
+void frmInicial::setLabel4(const QString& texto) { configuracion->Label4->setText(texto); }
 void frmInicial::envioIniciado() { principal->envioIniciado(); }
 void frmInicial::loteIniciado(int n, int m, const QString& clave, const QString& descripcion) {
     principal->loteIniciado(n, m, clave, descripcion);
@@ -418,6 +389,6 @@ void frmInicial::loteEscrito(int n, int m, const QString& clave, const QString& 
     principal->loteEscrito(n, m, clave, descripcion);
 }
 void frmInicial::envioTerminado(const ResultadoEnvio&) { principal->envioTerminado(); }
-void frmInicial::setPorcenVisible(bool visible) { pctPorcen_->setVisible(visible); }
-QObject* frmInicial::pctPorcen() { return pctPorcen_; }
+void frmInicial::setPorcenVisible(bool visible) { principal->pctPorcen->setVisible(visible); }
+QObject* frmInicial::pctPorcen() { return principal->pctPorcen; }
 void frmInicial::procesarEventos() { QCoreApplication::processEvents(); }

@@ -6,21 +6,11 @@
 
 #include <QIcon>
 #include <QMainWindow>
-#include <array>
 #include <memory>
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QProgressBar;
-class QPushButton;
 class QTabWidget;
-class QTableWidget;
 class QTimer;
 class clsFTP;
-class PanelEnvios;
 class PestanaConfiguracion;
 class PestanaPrincipal;
 class PestanaRelacion;
@@ -49,42 +39,12 @@ public:
     // How large each chunk of a send may grow (an interruption takes effect between chunks).
     LimitesLote LoteEnvio;
 
-    // The tabs, and their controls named as the program names them.
+    // The tabs; each holds its controls, named as the program names them.
     QTabWidget* stbTabs = nullptr;
     PestanaPrincipal* principal = nullptr;
     PestanaConfiguracion* configuracion = nullptr;
     PestanaRelacion* relacion = nullptr;
-    QPushButton* cmdLeerAhora = nullptr;
-    QPushButton* cmdMinimizar = nullptr;
-    QPushButton* cmdTerminar = nullptr;
-    QPushButton* cmdConfigurar = nullptr;
-    QLabel* lblInfo = nullptr;
-    QLabel* lblError = nullptr;  // the last send that failed, shown without a dialog
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* pctSkin = nullptr;
-    QCheckBox* chkImagenes = nullptr;
-    QProgressBar* pctPorcen_ = nullptr;
     QTimer* Timer1 = nullptr;
-    QWidget* Picture1 = nullptr;
-    std::array<QLineEdit*, 19> txtDato{};
-    QCheckBox* chkVerPass = nullptr;
-    QListWidget* lstLineas = nullptr;
-    QPushButton* cmdTodas = nullptr;
-    QPushButton* cmdNoTodas = nullptr;
-    QPushButton* cmdCancelar = nullptr;
-    QPushButton* cmdGrabar = nullptr;
-    QPushButton* cmdProbar = nullptr;
-    // Encryption of the shop's connection and of the FTP session, and their CA files
-    // (settings "boxes" 19 to 22 after txtDato's 0 to 18).
-    QComboBox* cmbCifradoWeb = nullptr;
-    QLineEdit* txtCertificadoCAWeb = nullptr;
-    QComboBox* cmbCifradoFTP = nullptr;
-    QLineEdit* txtCertificadoCAFTP = nullptr;
-    QTableWidget* mhgReja = nullptr;
-    PanelEnvios* panelEnvios = nullptr;  // the last send and the history, under the countdown
 
     // Handlers and routines.
     void Timer1_Timer();

@@ -2,6 +2,9 @@
 #include "Entorno.h"
 #include "consola/Arranque.h"
 #include "app/Mensajes.h"
+#include "app/PestanaConfiguracion.h"
+#include "app/PestanaPrincipal.h"
+#include "app/PestanaRelacion.h"
 #include "app/frmInicial.h"
 #include "config/Configuracion.h"
 #include "platform/DeArchivosQt.h"
@@ -80,8 +83,8 @@ TEST_F(ArranqueVentana, HostSettingsAreCompletedAndFillTheDatabaseObject) {
     EXPECT_EQ(carpeta.lee(kConf, QStringLiteral("Base de datos principal")), QStringLiteral("datos1"));
     EXPECT_FALSE(carpeta.lee(kConf, QStringLiteral("Usuario WEB")).isEmpty()) << "the send settings were read";
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Actualización de productos en línea «Moravi»   v 1.0.0"));
-    EXPECT_EQ(w.txtDato[0]->text(), QStringLiteral("datos1"));
-    EXPECT_EQ(w.txtDato[1]->text(), QStringLiteral("0"));
+    EXPECT_EQ(w.configuracion->txtDato[0]->text(), QStringLiteral("datos1"));
+    EXPECT_EQ(w.configuracion->txtDato[1]->text(), QStringLiteral("0"));
     EXPECT_TRUE(r.vistos.isEmpty());
     w.Descargar();
 }
@@ -143,7 +146,7 @@ TEST_F(ArranqueVentana, StoredColumnWidthsApplyOnlyWhenAboveZeroAndAreWrittenAtS
     Respuestas r;
     frmInicial w;
     ASSERT_TRUE(w.Cargar({QStringLiteral("moravi")}, carpeta.ruta()));
-    const QTableWidget& reja = *w.mhgReja;
+    const QTableWidget& reja = *w.relacion->mhgReja;
     EXPECT_EQ(reja.columnWidth(1), TwipsAPixeles(2000, &w));
     EXPECT_EQ(reja.columnWidth(2), TwipsAPixeles(2000, &w));
     EXPECT_EQ(reja.columnWidth(3), TwipsAPixeles(2000, &w));
@@ -151,7 +154,7 @@ TEST_F(ArranqueVentana, StoredColumnWidthsApplyOnlyWhenAboveZeroAndAreWrittenAtS
     EXPECT_EQ(reja.columnWidth(5), TwipsAPixeles(3000, &w));
     EXPECT_EQ(reja.horizontalHeaderItem(1)->text(), QStringLiteral("Campo de Sartenal"));
     EXPECT_EQ(reja.horizontalHeaderItem(5)->text(), QStringLiteral("Llave en tabla externa"));
-    w.mhgReja->setColumnWidth(0, TwipsAPixeles(720, &w));
+    w.relacion->mhgReja->setColumnWidth(0, TwipsAPixeles(720, &w));
     w.Descargar();
     EXPECT_EQ(carpeta.lee(QStringLiteral("Reja"), QStringLiteral("Columna 0")), QStringLiteral("720"));
     EXPECT_EQ(carpeta.lee(QStringLiteral("Reja"), QStringLiteral("Columna 4")), QStringLiteral("4320"));
@@ -175,7 +178,7 @@ TEST_F(ArranqueVentana, ClosingRules) {
     EXPECT_NE(G().libTORVA, nullptr);
 
     r.siguientes = {Dialogos::ResultNo};
-    w.cmdTerminar->click();
+    w.principal->cmdTerminar->click();
     ASSERT_EQ(r.vistos.size(), 1);
     EXPECT_EQ(r.vistos[0].prompt, QStringLiteral("¿Está seguro de cerrar este programa?"));
     EXPECT_EQ(r.vistos[0].titulo, QStringLiteral("Cerrar conexión"));
@@ -186,7 +189,7 @@ TEST_F(ArranqueVentana, ClosingRules) {
     EXPECT_EQ(abiertos, QStringList{QDir::toNativeSeparators(carpeta.ini())});
 
     r.siguientes = {Dialogos::ResultYes};
-    w.cmdTerminar->click();
+    w.principal->cmdTerminar->click();
     EXPECT_EQ(G().libTORVA, nullptr);
     EXPECT_FALSE(carpeta.lee(QStringLiteral("Reja"), QStringLiteral("Columna 5")).isEmpty());
     DeArchivosQt::instalarAbridor(viejo);
@@ -199,7 +202,7 @@ TEST_F(ArranqueVentana, AltF4UnloadsAtOnceWithoutAQuestion) {
     ASSERT_TRUE(w.Cargar({QStringLiteral("moravi"), QStringLiteral("-torva")}, carpeta.ruta()));
     w.activateWindow();
     QApplication::setActiveWindow(&w);
-    QTest::keyClick(w.txtDato[4], Qt::Key_F4, Qt::AltModifier);
+    QTest::keyClick(w.configuracion->txtDato[4], Qt::Key_F4, Qt::AltModifier);
     EXPECT_TRUE(r.vistos.isEmpty());
     EXPECT_EQ(G().libTORVA, nullptr);
     EXPECT_FALSE(w.isVisible());

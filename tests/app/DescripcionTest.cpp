@@ -2,6 +2,9 @@
 #include "Entorno.h"
 #include "app/Mensajes.h"
 #include "app/frmDescripcion.h"
+#include "app/PestanaConfiguracion.h"
+#include "app/PestanaPrincipal.h"
+#include "app/PestanaRelacion.h"
 #include "app/frmInicial.h"
 #include "platform/DeArchivosQt.h"
 
@@ -37,7 +40,7 @@ protected:
     frmDescripcion* pulsaF1() {
         // The user comes back to the main window, then presses F1 in a text box.
         QApplication::setActiveWindow(w.get());
-        QTest::keyClick(w->txtDato[4], Qt::Key_F1);
+        QTest::keyClick(w->configuracion->txtDato[4], Qt::Key_F1);
         return frmDescripcion::instancia();
     }
 };

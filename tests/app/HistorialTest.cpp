@@ -22,8 +22,8 @@ protected:
     }
     QStringList fila(int r) const {
         QStringList celdas;
-        for (int c = 0; c < w->panelEnvios->tblHistorial->columnCount(); ++c)
-            celdas << w->panelEnvios->tblHistorial->item(r, c)->text();
+        for (int c = 0; c < w->principal->panelEnvios->tblHistorial->columnCount(); ++c)
+            celdas << w->principal->panelEnvios->tblHistorial->item(r, c)->text();
         return celdas;
     }
 };
@@ -37,7 +37,7 @@ TEST_F(Historial, CompleteInterruptedAndFailedSendsAreShownOnTheTabTheIconTheHis
     v.LoteEnvio.productos = 1;  // an interruption takes effect between chunks: one product each
     QSystemTrayIcon* icono = clsInicio::icono();
     ASSERT_NE(icono, nullptr);
-    EXPECT_EQ(v.panelEnvios->lblUltimoEnvio->text(), QStringLiteral("Último envío: ninguno todavía"));
+    EXPECT_EQ(v.principal->panelEnvios->lblUltimoEnvio->text(), QStringLiteral("Último envío: ninguno todavía"));
     EXPECT_TRUE(icono->toolTip().contains(QStringLiteral("Último envío: ninguno todavía")));
     prueba::Respuestas respuestas;
 
@@ -56,8 +56,8 @@ TEST_F(Historial, CompleteInterruptedAndFailedSendsAreShownOnTheTabTheIconTheHis
         {"interrupted after the second product",
          [&] {
              respuestas.siguientes = {Dialogos::ResultYes};
-             alProcesar([&] { return v.Label5->text() == QStringLiteral("Producto 2 de 3"); },
-                        [&] { v.cmdLeerAhora->click(); });
+             alProcesar([&] { return v.principal->Label5->text() == QStringLiteral("Producto 2 de 3"); },
+                        [&] { v.principal->cmdLeerAhora->click(); });
          },
          QStringLiteral("2 de 3"), QStringLiteral("2"), QStringLiteral("0"), QStringLiteral("interrumpido"), false, false,
          0, QStringLiteral("productos 2 de 3  nuevos 2  cambiados 0  interrumpido")},
@@ -84,22 +84,22 @@ TEST_F(Historial, CompleteInterruptedAndFailedSendsAreShownOnTheTabTheIconTheHis
         const Caso& c = casos[i];
         SCOPED_TRACE(c.que);
         c.prepara();
-        v.cmdLeerAhora->click();
-        ASSERT_EQ(v.panelEnvios->tblHistorial->rowCount(), static_cast<int>(i + 1));
+        v.principal->cmdLeerAhora->click();
+        ASSERT_EQ(v.principal->panelEnvios->tblHistorial->rowCount(), static_cast<int>(i + 1));
         const QStringList r = fila(0);
         EXPECT_EQ(r[2], c.enviados);
         EXPECT_EQ(r[3], c.nuevos);
         EXPECT_EQ(r[4], c.cambiados);
         EXPECT_TRUE(r[5].startsWith(c.resultado)) << r[5].toStdString();
-        const QString ultimo = v.panelEnvios->lblUltimoEnvio->text();
+        const QString ultimo = v.principal->panelEnvios->lblUltimoEnvio->text();
         EXPECT_TRUE(ultimo.startsWith(QStringLiteral("Último envío: ") + QDate::currentDate().toString(Qt::ISODate)))
             << ultimo.toStdString();
         EXPECT_TRUE(ultimo.contains(QStringLiteral("Productos enviados: %1 (nuevos: %2, valores cambiados: %3)")
                                         .arg(c.enviados, c.nuevos, c.cambiados)))
             << ultimo.toStdString();
         EXPECT_TRUE(ultimo.contains(QStringLiteral("Resultado: ") + c.resultado)) << ultimo.toStdString();
-        EXPECT_EQ(v.panelEnvios->lblUltimoEnvio->textFormat(), Qt::PlainText);
-        EXPECT_EQ(!v.lblError->isHidden(), c.error);
+        EXPECT_EQ(v.principal->panelEnvios->lblUltimoEnvio->textFormat(), Qt::PlainText);
+        EXPECT_EQ(!v.principal->lblError->isHidden(), c.error);
         EXPECT_EQ(v.enFallo(), c.aviso);
         EXPECT_EQ(icono->icon().cacheKey() == v.windowIcon().cacheKey(), !c.aviso);
         EXPECT_EQ(v.avisosIcono(), c.mensajesIcono);
@@ -119,10 +119,10 @@ TEST_F(Historial, CompleteInterruptedAndFailedSendsAreShownOnTheTabTheIconTheHis
     w->Descargar();
     w.reset();
     frmInicial& otra = arranca(5);
-    ASSERT_EQ(otra.panelEnvios->tblHistorial->rowCount(), 4);
+    ASSERT_EQ(otra.principal->panelEnvios->tblHistorial->rowCount(), 4);
     EXPECT_EQ(fila(0) + fila(3), antes);
     EXPECT_FALSE(otra.enFallo());
-    EXPECT_TRUE(otra.lblError->isHidden());
+    EXPECT_TRUE(otra.principal->lblError->isHidden());
 }
 
 // What a send notes without stopping is written once in the log and never hidden by the
@@ -131,13 +131,13 @@ TEST_F(Historial, ASendWithAWarningLogsItOnceAndTheHistoryShowsIt) {
     pos.ejecuta(QStringLiteral("DROP TABLE configura"));
     pos.ejecuta(QStringLiteral("INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) VALUES ('A1', 'Uno', 10, 1, 1)"));
     frmInicial& v = arranca(5);
-    v.cmdLeerAhora->click();
+    v.principal->cmdLeerAhora->click();
     const QString aviso = QStringLiteral("el punto de venta no tiene la tabla «configura»");
     EXPECT_EQ(log().count(aviso), 1) << log().toStdString();
     EXPECT_TRUE(log().contains(QStringLiteral("productos 1 de 1  nuevos 1  cambiados 0  completo, con 1 aviso\n")))
         << log().toStdString();
     EXPECT_TRUE(fila(0)[5].startsWith(QStringLiteral("completo, con avisos: ") + aviso)) << fila(0)[5].toStdString();
-    EXPECT_TRUE(v.lblError->text().contains(aviso));
+    EXPECT_TRUE(v.principal->lblError->text().contains(aviso));
     EXPECT_FALSE(v.enFallo()) << "a warning is no failure";
 }
 
@@ -156,14 +156,14 @@ TEST_F(Historial, AFailureBeforeARestartStillWarnsAndTheHistoryKeepsItsNewestFif
     }
     pos.ejecuta(QStringLiteral("INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) VALUES ('A1', 'Uno', 10, 1, 1)"));
     frmInicial& v = arranca(5);
-    EXPECT_EQ(v.panelEnvios->tblHistorial->rowCount(), 50);
+    EXPECT_EQ(v.principal->panelEnvios->tblHistorial->rowCount(), 50);
     EXPECT_TRUE(v.enFallo());
-    EXPECT_FALSE(v.lblError->isHidden());
-    EXPECT_TRUE(v.lblError->text().contains(QStringLiteral("el servidor se fue")));
+    EXPECT_FALSE(v.principal->lblError->isHidden());
+    EXPECT_TRUE(v.principal->lblError->text().contains(QStringLiteral("el servidor se fue")));
     EXPECT_NE(clsInicio::icono()->icon().cacheKey(), v.windowIcon().cacheKey());
 
-    v.cmdLeerAhora->click();
-    EXPECT_EQ(v.panelEnvios->tblHistorial->rowCount(), 50) << "the oldest one gave way";
+    v.principal->cmdLeerAhora->click();
+    EXPECT_EQ(v.principal->panelEnvios->tblHistorial->rowCount(), 50) << "the oldest one gave way";
     EXPECT_EQ(fila(0)[2], QStringLiteral("1 de 1"));
     EXPECT_EQ(fila(49)[2], QStringLiteral("1 de 1")) << "the send of 00:01 is now the oldest";
     EXPECT_FALSE(v.enFallo());
@@ -181,16 +181,16 @@ TEST_F(Historial, ACorruptHistoryFileIsSetAsideWithAMessageAndANewOneStarts) {
         f.write(contenido);
         f.close();
         frmInicial& v = arranca(5);
-        EXPECT_TRUE(v.panelEnvios->lblUltimoEnvio->text().contains(QStringLiteral("no se pudo leer; se apartó como")))
-            << v.panelEnvios->lblUltimoEnvio->text().toStdString();
-        EXPECT_EQ(v.panelEnvios->tblHistorial->rowCount(), 0);
+        EXPECT_TRUE(v.principal->panelEnvios->lblUltimoEnvio->text().contains(QStringLiteral("no se pudo leer; se apartó como")))
+            << v.principal->panelEnvios->lblUltimoEnvio->text().toStdString();
+        EXPECT_EQ(v.principal->panelEnvios->tblHistorial->rowCount(), 0);
         QFile apartado(archivoHistorial() + QStringLiteral(".danado"));
         ASSERT_TRUE(apartado.open(QIODevice::ReadOnly));
         EXPECT_EQ(apartado.readAll(), contenido) << "kept as it was";
         EXPECT_FALSE(QFile::exists(archivoHistorial()));
         EXPECT_TRUE(log().contains(QStringLiteral("aviso: El historial de envíos")));
-        v.cmdLeerAhora->click();
-        EXPECT_EQ(v.panelEnvios->tblHistorial->rowCount(), 1);
+        v.principal->cmdLeerAhora->click();
+        EXPECT_EQ(v.principal->panelEnvios->tblHistorial->rowCount(), 1);
         w->Descargar();
         w.reset();
     }

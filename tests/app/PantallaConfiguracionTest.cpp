@@ -30,11 +30,11 @@ protected:
     }
     // Types the test shop's server, database, port, user and password into the boxes.
     void escribeTienda(frmInicial& v) const {
-        v.txtDato[4]->setText(srv.host);
-        v.txtDato[2]->setText(web.nombre());
-        v.txtDato[7]->setText(QString::number(srv.puerto));
-        v.txtDato[3]->setText(srv.usuario);
-        v.txtDato[5]->setText(srv.clave);
+        v.configuracion->txtDato[4]->setText(srv.host);
+        v.configuracion->txtDato[2]->setText(web.nombre());
+        v.configuracion->txtDato[7]->setText(QString::number(srv.puerto));
+        v.configuracion->txtDato[3]->setText(srv.usuario);
+        v.configuracion->txtDato[5]->setText(srv.clave);
     }
     // Moves the focus to `caja` as a click would; a box that refuses takes it back at once.
     void enfoca(QWidget* caja) {
@@ -44,8 +44,8 @@ protected:
     // The Ids of the listed lines, all or only the marked ones.
     QStringList lineas(bool soloMarcadas) const {
         QStringList s;
-        for (int i = 0; i < w->lstLineas->count(); ++i)
-            if (!soloMarcadas || w->lstLineas->item(i)->checkState() == Qt::Checked)
+        for (int i = 0; i < w->configuracion->lstLineas->count(); ++i)
+            if (!soloMarcadas || w->configuracion->lstLineas->item(i)->checkState() == Qt::Checked)
                 s << QString::number(w->lineaId(i));
         return s;
     }
@@ -79,9 +79,9 @@ TEST_F(Pantalla, LinesInNameOrderMarkedOnlyByValueOne) {
     marcaEnArchivo(5, QStringLiteral("2"));
     frmInicial& v = arranca();
     EXPECT_EQ(lineas(false), (QStringList{u"5"_qs, u"12"_qs, u"9"_qs, u"7"_qs}));
-    EXPECT_EQ(v.lstLineas->item(2)->text(), QString(5, u' ') + u"Cuchillería"_qs) << "the name only; the Id is the model's";
+    EXPECT_EQ(v.configuracion->lstLineas->item(2)->text(), QString(5, u' ') + u"Cuchillería"_qs) << "the name only; the Id is the model's";
     EXPECT_EQ(lineas(true), QStringList{u"12"_qs});
-    EXPECT_EQ(v.Label4->text(), QStringLiteral("1"));
+    EXPECT_EQ(v.configuracion->Label4->text(), QStringLiteral("1"));
     EXPECT_EQ(Config().LineasMarcadas, 1);
 }
 
@@ -90,17 +90,17 @@ TEST_F(Pantalla, MarkAllUnmarkAllAndOneClickKeepTheCount) {
     for (int i = 1; i <= 15; ++i) filas << QStringLiteral("(%1, 'Linea %2')").arg(i).arg(i, 2, 10, QLatin1Char('0'));
     pos.ejecuta(QStringLiteral("INSERT INTO lineas VALUES ") + filas.join(QLatin1Char(',')));
     frmInicial& v = arranca(0, true);
-    v.cmdConfigurar->click();
-    ASSERT_EQ(v.lstLineas->count(), 15);
-    v.cmdTodas->click();
-    EXPECT_EQ(v.Label4->text(), QStringLiteral("15"));
+    v.principal->cmdConfigurar->click();
+    ASSERT_EQ(v.configuracion->lstLineas->count(), 15);
+    v.configuracion->cmdTodas->click();
+    EXPECT_EQ(v.configuracion->Label4->text(), QStringLiteral("15"));
     EXPECT_EQ(lineas(true).size(), 15);
-    v.cmdNoTodas->click();
-    EXPECT_EQ(v.Label4->text(), QStringLiteral("0"));
+    v.configuracion->cmdNoTodas->click();
+    EXPECT_EQ(v.configuracion->Label4->text(), QStringLiteral("0"));
     EXPECT_EQ(lineas(true), QStringList{});
-    clicEnCasilla(*v.lstLineas, 3);
+    clicEnCasilla(*v.configuracion->lstLineas, 3);
     EXPECT_EQ(lineas(true), QStringList{u"4"_qs});
-    EXPECT_EQ(v.Label4->text(), QStringLiteral("1"));
+    EXPECT_EQ(v.configuracion->Label4->text(), QStringLiteral("1"));
     EXPECT_EQ(Config().LineasMarcadas, 1);
 }
 
@@ -111,30 +111,30 @@ TEST_F(Pantalla, SavedSelectionHoldsExactlyTheMarkedLinesAndNoneLeavesNoFile) {
     frmInicial& v = arranca();
     for (int i = 0; i < 3; ++i) {
         const bool quiero = v.lineaId(i) != 20;
-        v.lstLineas->item(i)->setCheckState(quiero ? Qt::Checked : Qt::Unchecked);
+        v.configuracion->lstLineas->item(i)->setCheckState(quiero ? Qt::Checked : Qt::Unchecked);
     }
-    v.cmdConfigurar->click();
-    v.cmdGrabar->click();
+    v.principal->cmdConfigurar->click();
+    v.configuracion->cmdGrabar->click();
     QStringList guardado = textoDe(archivoLineas()).split(u'\n', Qt::SkipEmptyParts);
     guardado.sort();
     EXPECT_EQ(guardado, (QStringList{u"Linea 12=1"_qs, u"Linea 7=1"_qs, u"[Líneas a pasar]"_qs}));
 
-    v.cmdConfigurar->click();
-    v.cmdNoTodas->click();
-    v.cmdGrabar->click();
+    v.principal->cmdConfigurar->click();
+    v.configuracion->cmdNoTodas->click();
+    v.configuracion->cmdGrabar->click();
     EXPECT_FALSE(QFile::exists(archivoLineas()));
     w->Descargar();
     frmInicial& otra = arranca();
     EXPECT_EQ(lineas(false).size(), 3);
     EXPECT_EQ(lineas(true), QStringList{});
-    EXPECT_EQ(otra.Label4->text(), QStringLiteral("0"));
+    EXPECT_EQ(otra.configuracion->Label4->text(), QStringLiteral("0"));
 }
 
 TEST_F(Pantalla, UnreachableHostLeavesTheListEmptyAndTheProgramRunning) {
     carpeta.creaHost(QStringLiteral("MySQLServer=127.0.0.1\nMySQLPuerto=1\n"));
     frmInicial& v = arranca();
-    EXPECT_EQ(v.lstLineas->count(), 0);
-    EXPECT_EQ(v.Label4->text(), QStringLiteral("0"));
+    EXPECT_EQ(v.configuracion->lstLineas->count(), 0);
+    EXPECT_EQ(v.configuracion->Label4->text(), QStringLiteral("0"));
     EXPECT_NE(G().libTORVA, nullptr);
     EXPECT_EQ(Config().SeleccionIlegible, QString()) << "no selection saved: every line is what the user chose";
 
@@ -183,7 +183,7 @@ TEST_F(Pantalla, ASelectionFileThatCannotBeReadIsSaidAndMarksNothing) {
         EXPECT_TRUE(Config().SeleccionIlegible.contains(QString::fromUtf8(c.motivo)))
             << c.que << ": " << Config().SeleccionIlegible.toStdString();
         EXPECT_EQ(lineas(true), QStringList{}) << c.que;
-        EXPECT_EQ(v.Label4->text(), QStringLiteral("0")) << c.que;
+        EXPECT_EQ(v.configuracion->Label4->text(), QStringLiteral("0")) << c.que;
     }
 }
 
@@ -192,39 +192,39 @@ TEST_F(Pantalla, ConfigureCancelAndTheTabsOfEachMode) {
     ASSERT_TRUE(v.Timer1->isActive());
     v.Programa.Minutos = 2;
     v.Programa.Segundos = 40;
-    v.cmdConfigurar->click();
+    v.principal->cmdConfigurar->click();
     EXPECT_FALSE(v.Timer1->isActive());
     EXPECT_EQ(v.stbTabs->currentIndex(), 1);
     EXPECT_EQ(pestanas(), QStringLiteral("011")) << "the grid is reachable while configuring";
-    EXPECT_EQ(QApplication::focusWidget(), v.txtDato[0]);
+    EXPECT_EQ(QApplication::focusWidget(), v.configuracion->txtDato[0]);
 
     // Tab 2 with its one data row: the grid takes the focus on that row.
     v.stbTabs->setCurrentIndex(2);
-    EXPECT_EQ(v.mhgReja->currentRow(), 0);
-    EXPECT_EQ(QApplication::focusWidget(), v.mhgReja);
+    EXPECT_EQ(v.relacion->mhgReja->currentRow(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), v.relacion->mhgReja);
     v.stbTabs->setCurrentIndex(1);
 
-    v.txtDato[12]->setText(QStringLiteral("ftp.tienda"));
-    v.cmdCancelar->click();
+    v.configuracion->txtDato[12]->setText(QStringLiteral("ftp.tienda"));
+    v.configuracion->cmdCancelar->click();
     EXPECT_TRUE(v.Timer1->isActive());
     EXPECT_EQ(v.Programa.Minutos * 60 + v.Programa.Segundos, 160) << "the counted time is kept";
-    EXPECT_EQ(v.txtDato[12]->text(), QStringLiteral("ftp.tienda")) << "nothing typed is undone";
+    EXPECT_EQ(v.configuracion->txtDato[12]->text(), QStringLiteral("ftp.tienda")) << "nothing typed is undone";
     EXPECT_EQ(pestanas(), QStringLiteral("100"));
 
     Config().IntervaloMinutos = 0;
-    v.cmdConfigurar->click();
-    v.cmdCancelar->click();
+    v.principal->cmdConfigurar->click();
+    v.configuracion->cmdCancelar->click();
     EXPECT_FALSE(v.Timer1->isActive());
 }
 
 TEST_F(Pantalla, TabOrderOfThePanel) {
     frmInicial& v = arranca(0, true);
-    v.cmdConfigurar->click();
+    v.principal->cmdConfigurar->click();
     // The CA file boxes are passed by while their choice is not the verified one.
-    const QList<QWidget*> esperado{v.txtDato[0],  v.txtDato[1],  v.txtDato[4],     v.txtDato[2],   v.txtDato[7],
-                                   v.txtDato[3],  v.txtDato[5],  v.cmbCifradoWeb,  v.lstLineas,    v.txtDato[18],
-                                   v.txtDato[12], v.txtDato[13], v.txtDato[14],    v.txtDato[15],  v.cmbCifradoFTP,
-                                   v.chkVerPass,  v.cmdTodas,    v.cmdNoTodas};
+    const QList<QWidget*> esperado{v.configuracion->txtDato[0],  v.configuracion->txtDato[1],  v.configuracion->txtDato[4],     v.configuracion->txtDato[2],   v.configuracion->txtDato[7],
+                                   v.configuracion->txtDato[3],  v.configuracion->txtDato[5],  v.configuracion->cmbCifradoWeb,  v.configuracion->lstLineas,    v.configuracion->txtDato[18],
+                                   v.configuracion->txtDato[12], v.configuracion->txtDato[13], v.configuracion->txtDato[14],    v.configuracion->txtDato[15],  v.configuracion->cmbCifradoFTP,
+                                   v.configuracion->chkVerPass,  v.configuracion->cmdTodas,    v.configuracion->cmdNoTodas};
     QList<QWidget*> visto{QApplication::focusWidget()};
     while (visto.size() < esperado.size()) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -235,25 +235,25 @@ TEST_F(Pantalla, TabOrderOfThePanel) {
 
 TEST_F(Pantalla, BoxChecksMasksAndLengths) {
     frmInicial& v = arranca(0, true);
-    v.cmdConfigurar->click();
-    QLineEdit* intervalo = v.txtDato[1];
-    QLineEdit* precio = v.txtDato[18];
+    v.principal->cmdConfigurar->click();
+    QLineEdit* intervalo = v.configuracion->txtDato[1];
+    QLineEdit* precio = v.configuracion->txtDato[18];
 
     enfoca(intervalo);
     intervalo->clear();
     QTest::keyClicks(intervalo, QStringLiteral("9a9b999"));
     EXPECT_EQ(intervalo->text(), QStringLiteral("9999")) << "letters are left out, and a fifth digit";
-    enfoca(v.txtDato[4]);
-    EXPECT_EQ(QApplication::focusWidget(), v.txtDato[4]);
+    enfoca(v.configuracion->txtDato[4]);
+    EXPECT_EQ(QApplication::focusWidget(), v.configuracion->txtDato[4]);
 
     enfoca(intervalo);
     intervalo->setText(QStringLiteral("-5"));
-    enfoca(v.txtDato[4]);
+    enfoca(v.configuracion->txtDato[4]);
     EXPECT_EQ(QApplication::focusWidget(), intervalo) << "a negative interval keeps the focus";
     EXPECT_EQ(intervalo->text(), QStringLiteral("-5"));
     // Nor does a click on "Grabar" get past it: nothing is saved while the box is refused.
     const QString kIntervalo = QStringLiteral("Intervalo en minutos para enviar existencias");
-    QTest::mouseClick(v.cmdGrabar, Qt::LeftButton);
+    QTest::mouseClick(v.configuracion->cmdGrabar, Qt::LeftButton);
     QApplication::processEvents();
     EXPECT_EQ(carpeta.lee(kConf, kIntervalo), QStringLiteral("0"));
     EXPECT_EQ(v.stbTabs->currentIndex(), 1);
@@ -264,25 +264,25 @@ TEST_F(Pantalla, BoxChecksMasksAndLengths) {
         enfoca(precio);
         precio->clear();
         QTest::keyClicks(precio, QString::fromLatin1(tecleado));
-        enfoca(v.txtDato[12]);
+        enfoca(v.configuracion->txtDato[12]);
         EXPECT_EQ(precio->text(), QString::fromLatin1(queda)) << tecleado;
-        EXPECT_EQ(QApplication::focusWidget(), v.txtDato[12]);
+        EXPECT_EQ(QApplication::focusWidget(), v.configuracion->txtDato[12]);
     }
     // The focus leaves for the button before its click acts: the corrected number is saved.
     enfoca(precio);
     QTest::keyClick(precio, Qt::Key_Backspace);
     QTest::keyClick(precio, Qt::Key_9);
-    QTest::mouseClick(v.cmdGrabar, Qt::LeftButton);
+    QTest::mouseClick(v.configuracion->cmdGrabar, Qt::LeftButton);
     EXPECT_EQ(carpeta.lee(kConf, QStringLiteral("Número de precio a actualizar")), QStringLiteral("1"));
-    v.cmdConfigurar->click();
+    v.principal->cmdConfigurar->click();
 
     // Enter moves on as Tab does; names of databases take no blanks.
-    enfoca(v.txtDato[0]);
-    v.txtDato[0]->clear();
-    QTest::keyClicks(v.txtDato[0], QStringLiteral("mi base"));
-    EXPECT_EQ(v.txtDato[0]->text(), QStringLiteral("mibase"));
-    QTest::keyClick(v.txtDato[0], Qt::Key_Return);
-    EXPECT_EQ(QApplication::focusWidget(), v.txtDato[1]);
+    enfoca(v.configuracion->txtDato[0]);
+    v.configuracion->txtDato[0]->clear();
+    QTest::keyClicks(v.configuracion->txtDato[0], QStringLiteral("mi base"));
+    EXPECT_EQ(v.configuracion->txtDato[0]->text(), QStringLiteral("mibase"));
+    QTest::keyClick(v.configuracion->txtDato[0], Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), v.configuracion->txtDato[1]);
 }
 
 TEST_F(Pantalla, SaveWritesEveryFormAndTheNewIntervalActsAtOnce) {
@@ -290,13 +290,13 @@ TEST_F(Pantalla, SaveWritesEveryFormAndTheNewIntervalActsAtOnce) {
     ASSERT_FALSE(v.Timer1->isActive());
     v.Programa.Minutos = 2;
     v.Programa.Segundos = 17;
-    v.cmdConfigurar->click();
-    v.txtDato[0]->setText(QStringLiteral("datos2"));
-    v.txtDato[1]->setText(QStringLiteral("5"));
-    v.txtDato[5]->setText(QStringLiteral("s3creta"));
-    v.txtDato[6]->setText(QStringLiteral("articulos"));  // a box of tab 2 that is never shown
-    v.txtDato[18]->setText(QStringLiteral("3"));
-    v.cmdGrabar->click();
+    v.principal->cmdConfigurar->click();
+    v.configuracion->txtDato[0]->setText(QStringLiteral("datos2"));
+    v.configuracion->txtDato[1]->setText(QStringLiteral("5"));
+    v.configuracion->txtDato[5]->setText(QStringLiteral("s3creta"));
+    v.configuracion->txtDato[6]->setText(QStringLiteral("articulos"));  // a box of tab 2 that is never shown
+    v.configuracion->txtDato[18]->setText(QStringLiteral("3"));
+    v.configuracion->cmdGrabar->click();
 
     EXPECT_EQ(carpeta.lee(kConf, QStringLiteral("Base de datos principal")), QStringLiteral("datos2"));
     EXPECT_EQ(carpeta.lee(kConf, QStringLiteral("Número de precio a actualizar")), QStringLiteral("3"));
@@ -313,7 +313,7 @@ TEST_F(Pantalla, SaveWritesEveryFormAndTheNewIntervalActsAtOnce) {
     EXPECT_TRUE(v.Timer1->isActive());
     EXPECT_EQ(v.Programa.Minutos * 60 + v.Programa.Segundos, 137);
     v.Timer1_Timer();
-    EXPECT_EQ(v.lblInfo->text(), QStringLiteral("0 hors. 2 min. 42 segs."));
+    EXPECT_EQ(v.principal->lblInfo->text(), QStringLiteral("0 hors. 2 min. 42 segs."));
 }
 
 TEST_F(Pantalla, SaveOnAFullDiskSaysSoAndKeepsTheBoxesAndTheFile) {
@@ -330,17 +330,17 @@ TEST_F(Pantalla, SaveOnAFullDiskSaysSoAndKeepsTheBoxesAndTheFile) {
     const QString sinEspacio = QString::fromLocal8Bit(std::strerror(ENOSPC));
 
     prueba::Respuestas r;
-    v.cmdConfigurar->click();
-    v.txtDato[7]->setText(QStringLiteral("3307"));
-    v.txtDato[5]->setText(QStringLiteral("nueva"));
-    v.cmdGrabar->click();
+    v.principal->cmdConfigurar->click();
+    v.configuracion->txtDato[7]->setText(QStringLiteral("3307"));
+    v.configuracion->txtDato[5]->setText(QStringLiteral("nueva"));
+    v.configuracion->cmdGrabar->click();
     ASSERT_EQ(r.vistos.size(), 1);
     EXPECT_EQ(r.vistos[0].titulo, QStringLiteral("Atención"));
     EXPECT_TRUE(r.vistos[0].prompt.startsWith(QStringLiteral("No se grabó la configuración."))) << r.vistos[0].prompt.toStdString();
     EXPECT_TRUE(r.vistos[0].prompt.contains(sinEspacio));
     EXPECT_EQ(textoDe(ini).toUtf8(), antes);
-    EXPECT_EQ(v.txtDato[7]->text(), QStringLiteral("3307")) << "the boxes keep what was typed";
-    EXPECT_EQ(v.txtDato[5]->text(), QStringLiteral("nueva"));
+    EXPECT_EQ(v.configuracion->txtDato[7]->text(), QStringLiteral("3307")) << "the boxes keep what was typed";
+    EXPECT_EQ(v.configuracion->txtDato[5]->text(), QStringLiteral("nueva"));
     EXPECT_EQ(v.stbTabs->currentIndex(), 1) << "still configuring, to try again";
     EXPECT_NE(Config().PuertoWeb, 3307);
 
@@ -357,12 +357,12 @@ TEST_F(Pantalla, SaveOnAFullDiskSaysSoAndKeepsTheBoxesAndTheFile) {
 TEST_F(Pantalla, ConnectionTestUsesTheBoxesAndChangesNothing) {
     frmInicial& v = arranca();
     const QString iniAntes = textoDe(carpeta.ini());
-    v.cmdConfigurar->click();
+    v.principal->cmdConfigurar->click();
     escribeTienda(v);
     prueba::Respuestas r;
-    v.cmdProbar->click();
-    v.txtDato[5]->setText(srv.clave + QStringLiteral("x"));
-    v.cmdProbar->click();
+    v.configuracion->cmdProbar->click();
+    v.configuracion->txtDato[5]->setText(srv.clave + QStringLiteral("x"));
+    v.configuracion->cmdProbar->click();
     QStringList vistos;
     for (const prueba::MensajeVisto& m : r.vistos)
         vistos << QStringLiteral("%1|%2|%3").arg(m.titulo, m.prompt.section(u'\n', 0, 0)).arg(m.botones);
@@ -377,21 +377,21 @@ TEST_F(Pantalla, ConnectionTestUsesTheBoxesAndChangesNothing) {
 
 TEST_F(Pantalla, SeeScrambledShowsTheFourBoxesAndMasksThemAgain) {
     frmInicial& v = arranca();
-    v.cmdConfigurar->click();
-    for (int i : {3, 5, 14, 15}) v.txtDato[i]->setText(QStringLiteral("secreto%1").arg(i));
+    v.principal->cmdConfigurar->click();
+    for (int i : {3, 5, 14, 15}) v.configuracion->txtDato[i]->setText(QStringLiteral("secreto%1").arg(i));
     auto claras = [&] {
         QList<int> s;
         for (int i = 0; i < 19; ++i)
-            if (v.txtDato[i]->displayText() == v.txtDato[i]->text() && !v.txtDato[i]->text().isEmpty()) s << i;
+            if (v.configuracion->txtDato[i]->displayText() == v.configuracion->txtDato[i]->text() && !v.configuracion->txtDato[i]->text().isEmpty()) s << i;
         return s;
     };
     const QList<int> siempre = {0, 1, 2, 4, 6, 7, 8, 9, 10, 11, 12, 13, 16, 17, 18};
     EXPECT_EQ(claras(), siempre);
-    QTest::mouseClick(v.chkVerPass, Qt::LeftButton);
+    QTest::mouseClick(v.configuracion->chkVerPass, Qt::LeftButton);
     EXPECT_EQ(claras().size(), 19);
-    QTest::mouseClick(v.chkVerPass, Qt::LeftButton);
+    QTest::mouseClick(v.configuracion->chkVerPass, Qt::LeftButton);
     EXPECT_EQ(claras(), siempre);
-    EXPECT_EQ(v.txtDato[5]->text(), QStringLiteral("secreto5")) << "the box still holds clear text";
+    EXPECT_EQ(v.configuracion->txtDato[5]->text(), QStringLiteral("secreto5")) << "the box still holds clear text";
 }
 
 // The shop's encryption on the screen: the CA box only counts for the verified choice, the
@@ -400,19 +400,19 @@ TEST_F(Pantalla, SeeScrambledShowsTheFourBoxesAndMasksThemAgain) {
 TEST_F(Pantalla, EncryptionChoiceIsTestedCheckedAndSaved) {
     const prueba::Certificados cert = prueba::certificados();
     frmInicial& v = arranca();
-    EXPECT_EQ(v.cmbCifradoWeb->currentIndex(), 1) << "TLS when offered for a file without the key";
-    EXPECT_EQ(v.cmbCifradoFTP->currentIndex(), 0);
-    EXPECT_FALSE(v.txtCertificadoCAWeb->isEnabled());
-    v.cmdConfigurar->click();
+    EXPECT_EQ(v.configuracion->cmbCifradoWeb->currentIndex(), 1) << "TLS when offered for a file without the key";
+    EXPECT_EQ(v.configuracion->cmbCifradoFTP->currentIndex(), 0);
+    EXPECT_FALSE(v.configuracion->txtCertificadoCAWeb->isEnabled());
+    v.principal->cmdConfigurar->click();
     escribeTienda(v);
-    v.cmbCifradoWeb->setCurrentIndex(2);
-    EXPECT_TRUE(v.txtCertificadoCAWeb->isEnabled());
+    v.configuracion->cmbCifradoWeb->setCurrentIndex(2);
+    EXPECT_TRUE(v.configuracion->txtCertificadoCAWeb->isEnabled());
 
     prueba::Respuestas r;
-    v.txtCertificadoCAWeb->setText(cert.caAjena);
-    v.cmdProbar->click();
-    v.txtCertificadoCAWeb->setText(cert.ca);
-    v.cmdProbar->click();
+    v.configuracion->txtCertificadoCAWeb->setText(cert.caAjena);
+    v.configuracion->cmdProbar->click();
+    v.configuracion->txtCertificadoCAWeb->setText(cert.ca);
+    v.configuracion->cmdProbar->click();
     ASSERT_EQ(r.vistos.size(), 2);
     EXPECT_EQ(r.vistos[0].titulo, u"Datos incorrectos"_qs);
     EXPECT_TRUE(r.vistos[0].prompt.contains(u"no se pudo verificar con el certificado CA \"%1\""_qs.arg(cert.caAjena)))
@@ -420,17 +420,17 @@ TEST_F(Pantalla, EncryptionChoiceIsTestedCheckedAndSaved) {
     EXPECT_EQ(r.vistos[1].titulo, u"Datos correctos"_qs);
 
     const QString iniAntes = textoDe(carpeta.ini());
-    v.cmbCifradoFTP->setCurrentIndex(2);
-    v.txtCertificadoCAFTP->setText(u"/no/existe/ca.pem"_qs);
-    v.cmdGrabar->click();
+    v.configuracion->cmbCifradoFTP->setCurrentIndex(2);
+    v.configuracion->txtCertificadoCAFTP->setText(u"/no/existe/ca.pem"_qs);
+    v.configuracion->cmdGrabar->click();
     ASSERT_EQ(r.vistos.size(), 3);
     EXPECT_EQ(r.vistos[2].prompt, u"No se encontró el archivo del certificado CA \"/no/existe/ca.pem\". No se grabó nada."_qs);
     EXPECT_EQ(textoDe(carpeta.ini()), iniAntes);
     EXPECT_EQ(pestanas(), u"011"_qs) << "still configuring, the boxes as typed";
-    EXPECT_EQ(v.txtDato[5]->text(), srv.clave);
+    EXPECT_EQ(v.configuracion->txtDato[5]->text(), srv.clave);
 
-    v.txtCertificadoCAFTP->clear();
-    v.cmdGrabar->click();
+    v.configuracion->txtCertificadoCAFTP->clear();
+    v.configuracion->cmdGrabar->click();
     EXPECT_EQ(carpeta.lee(kConf, u"Cifrado de la conexión WEB"_qs), u"2"_qs);
     EXPECT_EQ(carpeta.lee(kConf, u"Certificado CA de la conexión WEB"_qs), cert.ca);
     EXPECT_EQ(carpeta.lee(kConf, u"Cifrado del FTP"_qs), u"2"_qs);

@@ -37,14 +37,14 @@ TEST_F(Programa, CountdownShowsTheTimeLeftAndSendsOnTheTickThatReachesTheInterva
     QStringList vistas;
     for (int i = 0; i < 59; ++i) {
         v.Timer1_Timer();
-        vistas << v.lblInfo->text();
+        vistas << v.principal->lblInfo->text();
     }
     EXPECT_EQ(vistas.first(), QStringLiteral("0 hors. 0 min. 59 segs."));
     EXPECT_EQ(vistas.last(), QStringLiteral("0 hors. 0 min. 1 segs."));
     EXPECT_TRUE(enTienda().isEmpty());
 
     QString alCero;
-    alProcesar([] { return true; }, [&] { alCero = v.lblInfo->text(); });
+    alProcesar([] { return true; }, [&] { alCero = v.principal->lblInfo->text(); });
     v.Timer1_Timer();
     EXPECT_EQ(alCero, QStringLiteral("0 hors. 0 min. 0 segs.")) << "shown before the send starts";
     EXPECT_EQ(enTienda(), QStringList{QStringLiteral("A1")});
@@ -57,15 +57,15 @@ TEST_F(Programa, SendNowKeepsTheMinutesCountedTowardsTheNextSend) {
     productos({QStringLiteral("A1")});
     frmInicial& v = arranca(10);
     for (int i = 0; i < 200; ++i) v.Timer1_Timer();
-    EXPECT_EQ(v.lblInfo->text(), QStringLiteral("0 hors. 6 min. 40 segs."));
-    v.cmdLeerAhora->click();
+    EXPECT_EQ(v.principal->lblInfo->text(), QStringLiteral("0 hors. 6 min. 40 segs."));
+    v.principal->cmdLeerAhora->click();
     EXPECT_EQ(enTienda(), QStringList{QStringLiteral("A1")});
     EXPECT_EQ(v.Programa.Minutos, 3);
     EXPECT_EQ(v.Programa.Segundos, 0);
-    EXPECT_TRUE(v.lblInfo->text().isEmpty());
+    EXPECT_TRUE(v.principal->lblInfo->text().isEmpty());
     EXPECT_TRUE(v.Timer1->isActive());
     v.Timer1_Timer();
-    EXPECT_EQ(v.lblInfo->text(), QStringLiteral("0 hors. 6 min. 59 segs."));
+    EXPECT_EQ(v.principal->lblInfo->text(), QStringLiteral("0 hors. 6 min. 59 segs."));
 }
 
 TEST_F(Programa, InterruptionYesStopsBeforeTheNextProductNoLetsTheSendFinish) {
@@ -74,28 +74,28 @@ TEST_F(Programa, InterruptionYesStopsBeforeTheNextProductNoLetsTheSendFinish) {
     v.LoteEnvio.productos = 1;  // an interruption takes effect between chunks: one product each
     prueba::Respuestas r;
     QString boton;
-    auto enElSegundo = [&] { return v.Label5->text() == QStringLiteral("Producto 2 de 4"); };
+    auto enElSegundo = [&] { return v.principal->Label5->text() == QStringLiteral("Producto 2 de 4"); };
     auto pulsa = [&] {
-        boton = v.cmdLeerAhora->text();
-        v.cmdLeerAhora->click();
+        boton = v.principal->cmdLeerAhora->text();
+        v.principal->cmdLeerAhora->click();
     };
 
     r.siguientes = {Dialogos::ResultYes};
     alProcesar(enElSegundo, pulsa);
-    v.cmdLeerAhora->click();
+    v.principal->cmdLeerAhora->click();
     EXPECT_EQ(boton, QStringLiteral("Interrumpir"));
     ASSERT_EQ(r.vistos.size(), 1);
     EXPECT_EQ(r.vistos[0].prompt, QStringLiteral("¿Desea interrumpir el envío de productos?"));
     EXPECT_EQ(r.vistos[0].titulo, QStringLiteral("Interrumpir proceso"));
     EXPECT_EQ(r.vistos[0].botones, Dialogos::Question | Dialogos::YesNo | Dialogos::DefaultButton2);
     EXPECT_EQ(enTienda(), (QStringList{QStringLiteral("A1"), QStringLiteral("B2")}));
-    EXPECT_EQ(v.cmdLeerAhora->text(), QStringLiteral("Enviar ahora"));
+    EXPECT_EQ(v.principal->cmdLeerAhora->text(), QStringLiteral("Enviar ahora"));
     EXPECT_TRUE(v.Timer1->isActive());
 
     r.siguientes = {Dialogos::ResultNo};
     boton.clear();
     alProcesar(enElSegundo, pulsa);
-    v.cmdLeerAhora->click();
+    v.principal->cmdLeerAhora->click();
     EXPECT_EQ(boton, QStringLiteral("Interrumpir"));
     EXPECT_EQ(r.vistos.size(), 2);
     EXPECT_EQ(enTienda().size(), 4);
@@ -106,8 +106,8 @@ TEST_F(Programa, ClosingTheProgramDuringASendStopsItBeforeTheNextProduct) {
     frmInicial& v = arranca(5);
     v.LoteEnvio.productos = 1;  // an interruption takes effect between chunks: one product each
     prueba::Respuestas r;
-    alProcesar([&] { return v.Label5->text() == QStringLiteral("Producto 2 de 3"); }, [&] { v.Descargar(); });
-    v.cmdLeerAhora->click();
+    alProcesar([&] { return v.principal->Label5->text() == QStringLiteral("Producto 2 de 3"); }, [&] { v.Descargar(); });
+    v.principal->cmdLeerAhora->click();
     EXPECT_EQ(enTienda(), (QStringList{QStringLiteral("A1"), QStringLiteral("B2")}));
     EXPECT_FALSE(v.Timer1->isActive()) << "no countdown after the program was closed";
 }
@@ -116,7 +116,7 @@ TEST_F(Programa, ATickReachingZeroDuringASendStartsTheNextOneOnlyAfterIt) {
     productos({QStringLiteral("A1"), QStringLiteral("B2")});
     frmInicial& v = arranca(1);
     QStringList durante{QStringLiteral("sin tic")};
-    alProcesar([&] { return v.Label5->text() == QStringLiteral("Producto 1 de 2"); },
+    alProcesar([&] { return v.principal->Label5->text() == QStringLiteral("Producto 1 de 2"); },
                [&] {
                    productos({QStringLiteral("C3")});  // only a later send can see it
                    v.Programa.Minutos = 0;
@@ -124,7 +124,7 @@ TEST_F(Programa, ATickReachingZeroDuringASendStartsTheNextOneOnlyAfterIt) {
                    v.Timer1_Timer();
                    durante = enTienda();
                });
-    v.cmdLeerAhora->click();
+    v.principal->cmdLeerAhora->click();
     EXPECT_EQ(durante, QStringList{}) << "the due send did not run inside the running one";
     EXPECT_EQ(enTienda(), (QStringList{QStringLiteral("A1"), QStringLiteral("B2"), QStringLiteral("C3")}))
         << "it ran right after";
@@ -136,19 +136,19 @@ TEST_F(Programa, AnErrorThatEndsTheSendIsShownAndTheScheduleGoesOn) {
     productos({QStringLiteral("A1")});
     web.ejecuta(QStringLiteral("RENAME TABLE wp_postmeta TO apartada"));
     frmInicial& v = arranca(5);
-    v.cmdLeerAhora->click();  // no message box may block an unattended program
-    EXPECT_FALSE(v.lblError->isHidden());
-    EXPECT_TRUE(v.lblError->text().contains(QStringLiteral("el envío no terminó"))) << v.lblError->text().toStdString();
-    EXPECT_TRUE(v.lblError->text().contains(QStringLiteral("wp_postmeta"))) << v.lblError->text().toStdString();
-    EXPECT_EQ(v.cmdLeerAhora->text(), QStringLiteral("Enviar ahora"));
-    EXPECT_TRUE(v.Label5->isHidden());
+    v.principal->cmdLeerAhora->click();  // no message box may block an unattended program
+    EXPECT_FALSE(v.principal->lblError->isHidden());
+    EXPECT_TRUE(v.principal->lblError->text().contains(QStringLiteral("el envío no terminó"))) << v.principal->lblError->text().toStdString();
+    EXPECT_TRUE(v.principal->lblError->text().contains(QStringLiteral("wp_postmeta"))) << v.principal->lblError->text().toStdString();
+    EXPECT_EQ(v.principal->cmdLeerAhora->text(), QStringLiteral("Enviar ahora"));
+    EXPECT_TRUE(v.principal->Label5->isHidden());
     EXPECT_TRUE(v.Timer1->isActive());
     v.Timer1_Timer();
-    EXPECT_EQ(v.lblInfo->text(), QStringLiteral("0 hors. 4 min. 59 segs."));
+    EXPECT_EQ(v.principal->lblInfo->text(), QStringLiteral("0 hors. 4 min. 59 segs."));
 
     web.ejecuta(QStringLiteral("RENAME TABLE apartada TO wp_postmeta"));
-    v.cmdLeerAhora->click();
-    EXPECT_TRUE(v.lblError->isHidden());
+    v.principal->cmdLeerAhora->click();
+    EXPECT_TRUE(v.principal->lblError->isHidden());
     EXPECT_EQ(enTienda(), QStringList{QStringLiteral("A1")});
 }
 
@@ -158,18 +158,18 @@ TEST_F(Programa, ASendThatCannotReachADatabaseSaysSoAndUnreadLinesAreReadAtTheSe
     // The point-of-sale server is not there yet when the program starts.
     carpeta.escribe(kConf, QStringLiteral("Base de datos principal"), QStringLiteral("no_existe"));
     frmInicial& v = arranca(5);
-    EXPECT_EQ(v.lstLineas->count(), 0);
-    v.cmdLeerAhora->click();
-    EXPECT_FALSE(v.lblError->isHidden());
-    EXPECT_TRUE(v.lblError->text().contains(QStringLiteral("no se pudo abrir la base de datos")))
-        << v.lblError->text().toStdString();
+    EXPECT_EQ(v.configuracion->lstLineas->count(), 0);
+    v.principal->cmdLeerAhora->click();
+    EXPECT_FALSE(v.principal->lblError->isHidden());
+    EXPECT_TRUE(v.principal->lblError->text().contains(QStringLiteral("no se pudo abrir la base de datos")))
+        << v.principal->lblError->text().toStdString();
     EXPECT_TRUE(v.Timer1->isActive());
 
     // Now it is: the next send reads the lines it could not read at start-up, then sends.
     G().BasesDD->cMiBase = pos.nombre();
-    v.cmdLeerAhora->click();
-    EXPECT_EQ(v.lstLineas->count(), 2);
-    EXPECT_TRUE(v.lblError->isHidden());
+    v.principal->cmdLeerAhora->click();
+    EXPECT_EQ(v.configuracion->lstLineas->count(), 2);
+    EXPECT_TRUE(v.principal->lblError->isHidden());
     EXPECT_EQ(enTienda(), QStringList{QStringLiteral("A1")});
 }
 
@@ -187,7 +187,7 @@ TEST_F(Programa, IconClickAndRightClickRestoreTheWindowMovementDoesNothing) {
     EXPECT_TRUE(v.isVisible());
     EXPECT_FALSE(v.isMinimized());
 
-    v.cmdMinimizar->click();
+    v.principal->cmdMinimizar->click();
     QApplication::processEvents();
     EXPECT_TRUE(v.isMinimized());
     // Hidden behind the icon where there is a notification area; an ordinary minimised
@@ -200,11 +200,11 @@ TEST_F(Programa, IconClickAndRightClickRestoreTheWindowMovementDoesNothing) {
     EXPECT_FALSE(v.isMinimized());
 
     // Restored while configuring, the settings panel has the focus.
-    v.cmdConfigurar->click();
+    v.principal->cmdConfigurar->click();
     v.setWindowState(Qt::WindowMinimized);
     emit icono->activated(QSystemTrayIcon::Trigger);
     QApplication::processEvents();
-    EXPECT_EQ(QApplication::focusWidget(), v.Picture1);
+    EXPECT_EQ(QApplication::focusWidget(), v.configuracion->Picture1);
 }
 
 // Keys, descriptions and server messages are shown as text: markup in them is neither drawn nor
@@ -221,12 +221,12 @@ TEST_F(Programa, MarkupFromTheDataOrAServerIsShownAsTextAndNothingIsLoaded) {
     frmInicial& v = arranca(5);
     QString enLabel3;
     int altoLabel3 = 0;
-    alProcesar([&] { return v.Label5->text() == QStringLiteral("Producto 1 de 1"); },
+    alProcesar([&] { return v.principal->Label5->text() == QStringLiteral("Producto 1 de 1"); },
                [&] {
-                   enLabel3 = v.Label3->text();
-                   altoLabel3 = alto(v.Label3);
+                   enLabel3 = v.principal->Label3->text();
+                   altoLabel3 = alto(v.principal->Label3);
                });
-    v.cmdLeerAhora->click();
+    v.principal->cmdLeerAhora->click();
     EXPECT_TRUE(enLabel3.contains(QStringLiteral("<b>K1</b>"))) << enLabel3.toStdString();
     EXPECT_TRUE(enLabel3.contains(QStringLiteral("<i>x</i>") + marca)) << enLabel3.toStdString();
     EXPECT_LT(altoLabel3, 200);
@@ -235,9 +235,9 @@ TEST_F(Programa, MarkupFromTheDataOrAServerIsShownAsTextAndNothingIsLoaded) {
     // A server's refusal that quotes the data, on the main tab.
     web.ejecuta(QStringLiteral("CREATE TRIGGER rechaza BEFORE UPDATE ON wp_posts FOR EACH ROW "
                                "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = '%1'").arg(marca));
-    v.cmdLeerAhora->click();
-    EXPECT_TRUE(v.lblError->text().contains(marca)) << v.lblError->text().toStdString();
-    EXPECT_LT(alto(v.lblError), 200);
+    v.principal->cmdLeerAhora->click();
+    EXPECT_TRUE(v.principal->lblError->text().contains(marca)) << v.principal->lblError->text().toStdString();
+    EXPECT_LT(alto(v.principal->lblError), 200);
 
     // The window's own message boxes.
     const Dialogos::Respondedor anterior = Dialogos::instalar({});

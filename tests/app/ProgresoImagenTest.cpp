@@ -1,6 +1,9 @@
 // The image transfer's progress in the real main window, offscreen: the FTP session's event
 // shows the byte counts grouped the locale's way in Label5 and the percentage in pctPorcen.
 #include "Entorno.h"
+#include "app/PestanaConfiguracion.h"
+#include "app/PestanaPrincipal.h"
+#include "app/PestanaRelacion.h"
 #include "app/frmInicial.h"
 #include "ftp/clsFTP.h"
 #include "support/ServidoresPrueba.h"
@@ -36,7 +39,7 @@ protected:
     // What the window shows after the session reports `actual` of `total` bytes.
     std::pair<QString, int> aviso(int actual, int total) {
         emit w->mFTP->FileTransferProgress(actual, total);
-        return {w->Label5->text(), w->pctPorcen_->value()};
+        return {w->principal->Label5->text(), w->principal->pctPorcen->value()};
     }
     // "Bytes copiados a de b", each space in a and b the default locale's group separator.
     static QString copiados(const char* a, const char* b) {
