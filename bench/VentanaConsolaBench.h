@@ -3,23 +3,17 @@
 #include "sync/VentanaEnvio.h"
 
 #include <QString>
-#include <QStringList>
 #include <cstdio>
 
 class VentanaConsolaBench : public VentanaEnvio {
 public:
-    QString botonEnvio() const override { return boton_; }
-    void setBotonEnvio(const QString& texto) override { boton_ = texto; }
-    void setLabel3(const QString&) override {}
-    void setLabel5(const QString& texto) override {
-        // "Producto n de m": shown at 10 %, 20 % ...
-        if (!texto.startsWith(QStringLiteral("Producto "))) return;
-        const QStringList partes = texto.split(QLatin1Char(' '));
-        const int n = partes.value(1).toInt(), m = partes.value(3).toInt();
-        if (m >= 10 && n % (m / 10) == 0) std::fprintf(stderr, "  %s\n", qUtf8Printable(texto));
+    void envioIniciado() override {}
+    void loteIniciado(int n, int m, const QString&, const QString&) override {
+        // Shown at 10 %, 20 % ...
+        if (m >= 10 && n % (m / 10) == 0) std::fprintf(stderr, "  Producto %d de %d\n", n, m);
     }
-    void setLabel3Visible(bool) override {}
-    void setLabel5Visible(bool) override {}
+    void loteEscrito(int, int, const QString&, const QString&) override {}
+    void envioTerminado(const ResultadoEnvio&) override {}
     void setPorcenVisible(bool) override {}
     QObject* pctPorcen() override { return nullptr; }
     void procesarEventos() override {}
@@ -30,12 +24,9 @@ public:
     void setImagenesVisible(bool) override {}
     void setImagenesMarcada(bool) override {}
     int lineasCuenta() const override { return 0; }
-    QString lineaTexto(int) const override { return QString(); }
+    qint64 lineaId(int) const override { return 0; }
     bool lineaMarcada(int) const override { return false; }
     void setLineaMarcada(int, bool) override {}
-    void agregaLinea(const QString&) override {}
+    void agregaLinea(qint64, const QString&) override {}
     void setLabel4(const QString&) override {}
-
-private:
-    QString boton_ = QStringLiteral("Enviar ahora");
 };

@@ -2,6 +2,9 @@
 // Run by scripts/capturas under Xvfb, in a program folder laid out like the demo's.
 //   moravi_capturas <program folder> <output folder>
 #include "app/Mensajes.h"
+#include "app/PestanaConfiguracion.h"
+#include "app/PestanaPrincipal.h"
+#include "app/PestanaRelacion.h"
 #include "app/frmInicial.h"
 #include "platform/Registrar.h"
 
@@ -41,12 +44,12 @@ int main(int argc, char** argv) {
     w.activateWindow();
     espera(800);
     // One send from the window, so the main tab shows its last send and the history.
-    w.cmdLeerAhora->click();
+    w.principal->cmdLeerAhora->click();
     espera(300);
-    w.lblInfo->setText(QStringLiteral("0 hors. 4 min. 59 segs."));
+    w.principal->lblInfo->setText(QStringLiteral("0 hors. 4 min. 59 segs."));
     espera(300);
     bool ok = w.grab().save(salida + QStringLiteral("/ventana-principal.png"));
-    w.cmdConfigurar->click();
+    w.principal->cmdConfigurar->click();
     espera(500);
     ok = w.grab().save(salida + QStringLiteral("/configuracion.png")) && ok;
     w.Descargar();

@@ -1,6 +1,7 @@
 #include "app/Mensajes.h"
 
 #include "platform/ValorNumerico.h"
+#include "servicelib/Categorias.h"
 #include "servicelib/Compartidos.h"
 #include "servicelib/Dialogos.h"
 
@@ -8,7 +9,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QTextStream>
 #include <QWidget>
 #include <cmath>
 
@@ -41,7 +41,8 @@ void InstalarRespondedorVentana(QWidget* ventana) {
             caja.button(QMessageBox::Yes)->setText(QStringLiteral("Sí"));
             caja.button(QMessageBox::No)->setText(QStringLiteral("No"));
             caja.setDefaultButton((botones & Dialogos::DefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
-            return caja.exec() == QMessageBox::Yes ? static_cast<int>(Dialogos::ResultYes) : static_cast<int>(Dialogos::ResultNo);
+            return caja.exec() == QMessageBox::Yes ? static_cast<int>(Dialogos::ResultYes)
+                                                   : static_cast<int>(Dialogos::ResultNo);
         }
         caja.setStandardButtons(QMessageBox::Ok);
         caja.exec();
@@ -77,10 +78,10 @@ void GuardaPosicion(QWidget& ventana, bool conTamano) {
         lugar.append({seccion, QStringLiteral("Ancho"), QString::number(PixelesATwips(marco.width(), &ventana))});
         lugar.append({seccion, QStringLiteral("Alto"), QString::number(PixelesATwips(marco.height(), &ventana))});
     }
-    // Windows save their place as they close, when nobody may see a box: a failure goes to
-    // standard error.
+    // Windows save their place as they close, when nobody may see a box: a failure is only
+    // noted (standard error by default).
     if (const QString error = G().libTORVA->EscribeIniVarias(lugar, G().ArchivoIni, false); !error.isEmpty())
-        QTextStream(stderr) << "No se guardó el lugar de la ventana. " << error << "\n";
+        qCWarning(lcApp).noquote() << "No se guardó el lugar de la ventana." << error;
 }
 
 void RecuperaPosicion(QWidget& ventana, bool conTamano) {

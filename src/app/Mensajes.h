@@ -4,8 +4,8 @@
 class QWidget;
 
 // The skinned message box and the yes/no question of the program.
-int Mensaje(const QString& prompt, int botones, const QString& titulo, const QString& texto = QString(),
-            int numero = 0, int extra = 0);
+int Mensaje(const QString& prompt, int botones, const QString& titulo, const QString& texto = QString(), int numero = 0,
+            int extra = 0);
 bool Pregunta(const QString& prompt, const QString& titulo, bool segundoBotonPorDefecto);
 
 // Installs the answerer that shows real message boxes (owned by `ventana`).

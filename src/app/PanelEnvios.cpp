@@ -1,6 +1,6 @@
 #include "app/PanelEnvios.h"
 
-#include "app/ResumenEnvio.h"
+#include "registro/ResumenEnvio.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -55,8 +55,11 @@ void PanelEnvios::Muestra() {
     tblHistorial->setRowCount(static_cast<int>(envios.size()));
     for (int i = 0; i < envios.size(); ++i) {
         const EnvioRegistrado& e = envios[i];
-        const QStringList celdas{e.fin.toString(QStringLiteral("yyyy-MM-dd HH:mm")), ResumenEnvio::Duracion(e.duracionMs),
-                                 ResumenEnvio::Productos(e), QString::number(e.nuevos), QString::number(e.cambiados),
+        const QStringList celdas{e.fin.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                                 ResumenEnvio::Duracion(e.duracionMs),
+                                 ResumenEnvio::Productos(e),
+                                 QString::number(e.nuevos),
+                                 QString::number(e.cambiados),
                                  ResumenEnvio::Resultado(e)};
         for (int c = 0; c < celdas.size(); ++c) {
             auto* celda = new QTableWidgetItem(celdas[c]);

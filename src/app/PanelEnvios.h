@@ -1,5 +1,5 @@
 #pragma once
-#include "app/HistorialEnvios.h"
+#include "registro/HistorialEnvios.h"
 
 #include <QWidget>
 #include <memory>

@@ -96,10 +96,13 @@ void frmDescripcion::closeEvent(QCloseEvent* e) {
     if (G().libTORVA) GuardaPosicion(*this, true);
     e->accept();
     // The main window may have been unloaded while this one stayed open.
-    QMetaObject::invokeMethod(qApp, [] {
-        if (!unica() && !qApp->property("moravi_principal_viva").toBool()) {
-            G().liberar();
-            QCoreApplication::quit();
-        }
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp,
+        [] {
+            if (!unica() && !qApp->property("moravi_principal_viva").toBool()) {
+                G().liberar();
+                QCoreApplication::quit();
+            }
+        },
+        Qt::QueuedConnection);
 }

@@ -1,28 +1,24 @@
 #pragma once
 #include "config/Estrucs.h"
+#include "registro/Programacion.h"
 #include "sync/PlanEnvio.h"
 #include "sync/VentanaEnvio.h"
 
+#include <QIcon>
 #include <QMainWindow>
-#include <array>
 #include <memory>
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QProgressBar;
-class QPushButton;
 class QTabWidget;
-class QTableWidget;
 class QTimer;
 class clsFTP;
-class PanelEnvios;
-struct ResultadoEnvio;
+class PestanaConfiguracion;
+class PestanaPrincipal;
+class PestanaRelacion;
+struct EnvioTerminado;
 
-// The main window: loading it starts the program, unloading it ends it. It holds the send
-// schedule, the send button, the configuration tabs and the product-line list.
+// The main window: loading it starts the program, unloading it ends it. It wires its three
+// tabs (PestanaPrincipal, PestanaConfiguracion, PestanaRelacion), the schedule (Programacion),
+// the send run (EjecucionEnvio), the tray icon and the shutdown together.
 class frmInicial : public QMainWindow, public VentanaEnvio {
     Q_OBJECT
 public:
@@ -36,66 +32,34 @@ public:
     // Main-window state.
     bool PrimeraVez = true;
     bool blInterruptus = false;
-    int Segundos = 0;  // seconds within the current minute
-    int Minutos = 0;   // whole minutes counted towards the next automatic send
+    Programacion Programa;  // the countdown's Segundos and Minutos
+    // The field relations the send is handed; nothing fills them (the send's signature keeps them).
     ColeccionCampos clnCampos;
     std::unique_ptr<clsFTP> mFTP;
     // How large each chunk of a send may grow (an interruption takes effect between chunks).
     LimitesLote LoteEnvio;
 
-    // Controls, named as the program names them.
+    // The tabs; each holds its controls, named as the program names them.
     QTabWidget* stbTabs = nullptr;
-    QPushButton* cmdLeerAhora = nullptr;
-    QPushButton* cmdMinimizar = nullptr;
-    QPushButton* cmdTerminar = nullptr;
-    QPushButton* cmdConfigurar = nullptr;
-    QLabel* lblInfo = nullptr;
-    QLabel* lblError = nullptr;  // the last send that failed, shown without a dialog
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* pctSkin = nullptr;
-    QCheckBox* chkImagenes = nullptr;
-    QProgressBar* pctPorcen_ = nullptr;
+    PestanaPrincipal* principal = nullptr;
+    PestanaConfiguracion* configuracion = nullptr;
+    PestanaRelacion* relacion = nullptr;
     QTimer* Timer1 = nullptr;
-    QWidget* Picture1 = nullptr;
-    std::array<QLineEdit*, 19> txtDato{};
-    QCheckBox* chkVerPass = nullptr;
-    QListWidget* lstLineas = nullptr;
-    QPushButton* cmdTodas = nullptr;
-    QPushButton* cmdNoTodas = nullptr;
-    QPushButton* cmdCancelar = nullptr;
-    QPushButton* cmdGrabar = nullptr;
-    QPushButton* cmdProbar = nullptr;
-    // Encryption of the shop's connection and of the FTP session, and their CA files
-    // (settings "boxes" 19 to 22 after txtDato's 0 to 18).
-    QComboBox* cmbCifradoWeb = nullptr;
-    QLineEdit* txtCertificadoCAWeb = nullptr;
-    QComboBox* cmbCifradoFTP = nullptr;
-    QLineEdit* txtCertificadoCAFTP = nullptr;
-    QTableWidget* mhgReja = nullptr;
-    PanelEnvios* panelEnvios = nullptr;  // the last send and the history, under the countdown
 
     // Handlers and routines.
     void Timer1_Timer();
     void IniciarEnvio();
-    void TiempoRestante(int& horas, int& minutos, int& segundos) const;
     void cmdLeerAhora_Click();
     void cmdMinimizar_Click();
     void cmdTerminar_Click();
     void cmdConfigurar_Click();
     void cmdCancelar_Click();
     void cmdGrabar_Click();
-    void cmdProbar_Click();
-    void chkVerPass_Click();
     void ActivarSoloPestana(int indice);
     void MarcarLineas(bool bMarcar);
     void stbTabs_Click();
     void mFTP_FileTransferProgress(int lCurrentBytes, int lTotalBytes);
     void MostrarDescripcion();
-    // Validation of a settings box as its focus leaves; false keeps the focus there.
-    bool ValidaDato(int indice);
     // Unloads the window: the shutdown steps, then the program ends.
     void Descargar();
 
@@ -106,7 +70,7 @@ public:
     // Messages the icon has shown about failed sends (one per run of failures).
     int avisosIcono() const { return avisosIcono_; }
 
-    // VentanaEnvio / VistaConfiguracion.
+    // VentanaEnvio / VistaConfiguracion: the tabs show them.
     QString dato(int indice) const override;
     void setDato(int indice, const QString& texto) override;
     void setTemporizador(bool activo) override;
@@ -114,17 +78,15 @@ public:
     void setImagenesVisible(bool visible) override;
     void setImagenesMarcada(bool marcada) override;
     int lineasCuenta() const override;
-    QString lineaTexto(int indice) const override;
+    qint64 lineaId(int indice) const override;
     bool lineaMarcada(int indice) const override;
     void setLineaMarcada(int indice, bool marcada) override;
-    void agregaLinea(const QString& texto) override;
+    void agregaLinea(qint64 id, const QString& nombre) override;
     void setLabel4(const QString& texto) override;
-    QString botonEnvio() const override;
-    void setBotonEnvio(const QString& texto) override;
-    void setLabel3(const QString& texto) override;
-    void setLabel5(const QString& texto) override;
-    void setLabel3Visible(bool visible) override;
-    void setLabel5Visible(bool visible) override;
+    void envioIniciado() override;
+    void loteIniciado(int n, int m, const QString& clave, const QString& descripcion) override;
+    void loteEscrito(int n, int m, const QString& clave, const QString& descripcion) override;
+    void envioTerminado(const ResultadoEnvio& r) override;
     void setPorcenVisible(bool visible) override;
     QObject* pctPorcen() override;
     void procesarEventos() override;
@@ -134,26 +96,19 @@ protected:
     void changeEvent(QEvent* e) override;
     bool event(QEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
-    bool eventFilter(QObject* objeto, QEvent* e) override;
 
 private:
-    void construyePrincipal(QWidget* pagina);
-    void construyeConfiguracion(QWidget* pagina);
-    void construyeRelacion(QWidget* pagina);
-    void preparaReja();
     void primeraActivacion();
+    // The start-up state from the history: a failure before a restart still shows.
+    void muestraHistorial();
     // Shows why the last send did not reach the shop, on the main tab and as an icon message.
     void avisaFallo(const QString& motivo);
-    // Records a finished send (history, log) and shows it on the main tab and the icon.
-    void terminaEnvio(const ResultadoEnvio& r, qint64 ms, const QString& motivo, const QString& claveDelFallo);
+    // Shows a finished (and recorded) send on the main tab and the icon.
+    void terminaEnvio(const EnvioTerminado& t);
     // The icon's tip (last send, next one due) and its warning state.
     void actualizaIcono();
-    void actualizaMascaras();
-    QList<QStringList> filasReja() const;
-    int indiceDeCaja(QObject* objeto) const;
 
     bool enviando_ = false;
-    bool envioPendiente_ = false;  // the countdown reached zero while a send was running
     bool descargando_ = false;
     bool descargado_ = false;
     bool enFallo_ = false;

@@ -1,6 +1,6 @@
 #include "app/Mensajes.h"
-#include "app/ModoConsola.h"
 #include "app/frmInicial.h"
+#include "consola/ModoConsola.h"
 #include "platform/Registrar.h"
 
 #include <QApplication>
@@ -18,7 +18,9 @@ int main(int argc, char** argv) {
         // No display needed: a plain core application.
         QCoreApplication app(argc, argv);
         RegistrarPlataforma();
-        return ModoConsola::PideAjuste(argumentos) ? ModoConsola::Ajustar(argumentos) : ModoConsola::Enviar(argumentos.contains(QStringLiteral("-prueba")));
+        return ModoConsola::PideAjuste(argumentos)
+                   ? ModoConsola::Ajustar(argumentos)
+                   : ModoConsola::Enviar(argumentos.contains(QStringLiteral("-prueba")));
     }
 
     QApplication app(argc, argv);

@@ -10,12 +10,6 @@
 #include <vector>
 
 namespace {
-// Users and passwords are shown masked, as on the screen.
-bool esSecreto(const QString& clave) {
-    return clave == QStringLiteral("Usuario WEB") || clave == QStringLiteral("Contraseña WEB") ||
-           clave == QStringLiteral("Usuario del FTP") || clave == QStringLiteral("Password del FTP");
-}
-
 // A line read from the input without its line ending; nothing when it is not valid UTF-8.
 std::optional<QString> deUtf8(QByteArray linea) {
     while (linea.endsWith('\n') || linea.endsWith('\r')) linea.chop(1);
@@ -29,8 +23,7 @@ std::optional<QString> deUtf8(QByteArray linea) {
 int AjustarDesdeLinea(const QStringList& pares, QTextStream& salida, QTextStream& errores,
                       const LectorEntrada& entrada) {
     if (pares.isEmpty()) {
-        errores << "Uso: moravi -ajustar \"Clave=valor\" ...  (claves de la sección \"" << Claves::kSeccion
-                << "\")\n";
+        errores << "Uso: moravi -ajustar \"Clave=valor\" ...  (claves de la sección \"" << Claves::kSeccion << "\")\n";
         return 2;
     }
     std::vector<std::pair<const Claves::Clave*, QString>> cambios;
@@ -81,8 +74,9 @@ int AjustarDesdeLinea(const QStringList& pares, QTextStream& salida, QTextStream
         errores << error << ". No se cambió nada.\n";
         return 1;
     }
+    // Users and passwords are shown masked, as on the screen.
     for (const auto& [clave, valor] : cambios)
-        salida << clave->nombre << " = " << (esSecreto(clave->nombre) ? QStringLiteral("********") : valor)
+        salida << clave->nombre << " = " << (clave->secreta ? QStringLiteral("********") : valor)
                << (clave->encriptada ? " (guardado encriptado)" : "") << "\n";
     salida.flush();
     return 0;

@@ -12,37 +12,19 @@ Estrucs EstrucsDeFila(const QStringList& columnas) {
 QString GuardarConfiguracion(const VistaConfiguracion& vista, const QList<QStringList>& filasReja) {
     kesa5::LibTORVA& lib = *G().libTORVA;
     kesa5::Utilerias& util = *G().Utilerias;
-    const QString& sec = Claves::kSeccion;
     QList<kesa5::CambioIni> cambios;
-    auto clara = [&](const QString& clave, const QString& valor) { cambios.append({sec, clave, valor}); };
-    auto mezclada = [&](const char* clave, int caja) {
-        cambios.append({sec, QString::fromUtf8(clave), util.Encripta(vista.dato(caja))});
+    // Each key from its box in its stored form: scrambled, a number as the number read from
+    // the box (the interval and the port), a CA file without blanks around it, or as typed.
+    auto guardado = [&](const Claves::Clave& c) {
+        const QString dato = vista.dato(c.caja);
+        if (c.encriptada) return util.Encripta(dato);
+        if (c.tipo == Claves::Tipo::Entero16 || c.tipo == Claves::Tipo::Puerto)
+            return QString::number(static_cast<qint64>(lib.ksVal(dato)));
+        if (c.tipo == Claves::Tipo::CertificadoCA) return dato.trimmed();
+        return dato;
     };
-    auto numero = [&](int caja) { return QString::number(static_cast<qint64>(lib.ksVal(vista.dato(caja)))); };
-
-    clara(Claves::kBasePrincipal, vista.dato(0));
-    clara(Claves::kIntervalo, numero(1));
-    mezclada("Usuario WEB", 3);
-    mezclada("Contraseña WEB", 5);
-    mezclada("Dirección IP", 4);
-    mezclada("Base de datos WEB", 2);
-    mezclada("Nombre de la tabla", 6);
-    clara(Claves::kPuerto, numero(7));
-    mezclada("Tabla externa para imágenes", 9);
-    mezclada("Llave en productos para imagen", 10);
-    mezclada("Llave en tabla externa para imagen", 11);
-    mezclada("Dirección del FTP", 12);
-    mezclada("Carpeta del FTP", 13);
-    mezclada("Usuario del FTP", 14);
-    mezclada("Password del FTP", 15);
-    mezclada("Campo en tabla externa para imagen", 16);
-    mezclada("Prefijo para el campo en tabla de imagen", 17);
-    mezclada("Campo en productos para talla o color", 8);
-    clara(Claves::kNumeroPrecio, vista.dato(18));
-    clara(Claves::kCifradoWeb, vista.dato(Claves::kCajaCifradoWeb));
-    clara(Claves::kCertificadoCAWeb, vista.dato(Claves::kCajaCertificadoCAWeb).trimmed());
-    clara(Claves::kCifradoFTP, vista.dato(Claves::kCajaCifradoFTP));
-    clara(Claves::kCertificadoCAFTP, vista.dato(Claves::kCajaCertificadoCAFTP).trimmed());
+    cambios.append({Claves::kSeccion, Claves::kBasePrincipal, guardado(Claves::basePrincipal())});
+    for (const Claves::Clave& c : Claves::deEnvio()) cambios.append({Claves::kSeccion, c.nombre, guardado(c)});
 
     const QString campos = QStringLiteral("Campos");
     for (const QStringList& fila : filasReja) {

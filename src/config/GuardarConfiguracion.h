@@ -1,7 +1,7 @@
 #pragma once
+#include <QStringList>
 #include "config/Estrucs.h"
 #include "config/VistaConfiguracion.h"
-#include <QStringList>
 
 // The save of the configuration screen: the settings of section "Configuración" from the
 // boxes, the field relations of the grid (each row's columns 1 to 5) in section "Campos",

@@ -1,6 +1,7 @@
 #include "config/Lineas.h"
 
 #include "config/Configuracion.h"
+#include "servicelib/Categorias.h"
 #include "servicelib/Compartidos.h"
 
 #include <QDir>
@@ -10,11 +11,6 @@
 namespace {
 const QString kSeccionLineas = QStringLiteral("Líneas a pasar");
 QString claveLinea(qint64 id) { return QStringLiteral("Linea ") + QString::number(id); }
-}
-
-qint64 IdDeLinea(const QString& textoItem) {
-    // Ten characters hold at most 9999999999, beyond 32 bits: keep 64.
-    return static_cast<qint64>(G().libTORVA->ksVal(textoItem.right(10)));
 }
 
 void ActualizaCuentaLineas(VistaConfiguracion& vista) {
@@ -40,7 +36,12 @@ void LeerLineas(VistaConfiguracion& vista) {
 
         // The whole list is read before any of it is shown: a list cut short by an error would
         // make a selection of some lines look like a selection of fewer (or of none: every line).
-        QList<QPair<QString, bool>> items;
+        struct Item {
+            qint64 id;
+            QString nombre;
+            bool marcada;
+        };
+        QList<Item> items;
         bool completa = false;
         kesa5::BasesDD& bd = *G().BasesDD;
         ConexionPtr cn;
@@ -50,29 +51,31 @@ void LeerLineas(VistaConfiguracion& vista) {
                 bd.AbrirTabla(rs, cn, QStringLiteral("lineas ORDER BY LINEA"), QStringLiteral("Id, Linea"));
                 for (; rs && !rs->EOF_(); rs->MoveNext()) {
                     const QString id = rs->Texto(QStringLiteral("ID"));
-                    items.append({QString(5, QLatin1Char(' ')) + rs->Texto(QStringLiteral("linea")) +
-                                      QString(200, QLatin1Char(' ')) + id,
+                    items.append({static_cast<qint64>(G().libTORVA->ksVal(id)), rs->Texto(QStringLiteral("linea")),
                                   guardado.value(QStringLiteral("linea ") + id.toLower()) == QStringLiteral("1")});
                 }
                 completa = true;
-            } catch (const std::exception&) {
+            } catch (const std::exception& e) {
                 // A point-of-sale database without a usable `lineas` table leaves the list empty;
                 // the next send tries again.
+                qCDebug(lcConfig) << "no se pudieron leer las líneas de productos:" << e.what();
             }
         }
         bd.CierraTabla(rs);
         bd.CierraBdD(cn);
-        for (const auto& [texto, marcada] : items) {
-            vista.agregaLinea(texto);
-            if (marcada) vista.setLineaMarcada(vista.lineasCuenta() - 1, true);
+        for (const Item& item : items) {
+            vista.agregaLinea(item.id, item.nombre);
+            if (item.marcada) vista.setLineaMarcada(vista.lineasCuenta() - 1, true);
         }
 
         Config().SeleccionIlegible.clear();
         if (!legible)
-            Config().SeleccionIlegible = QStringLiteral("No se pudo leer la selección de líneas guardada. ") + error + u'.';
+            Config().SeleccionIlegible =
+                QStringLiteral("No se pudo leer la selección de líneas guardada. ") + error + u'.';
         else if (!completa && hayMarcadas)
-            Config().SeleccionIlegible = QStringLiteral("No se pudo leer la lista de líneas de la base de datos y hay "
-                                                        "líneas marcadas en \"%1\".")
+            Config().SeleccionIlegible = QStringLiteral(
+                                             "No se pudo leer la lista de líneas de la base de datos y hay "
+                                             "líneas marcadas en \"%1\".")
                                              .arg(QDir::toNativeSeparators(G().ArchivoLineas));
     }
     ActualizaCuentaLineas(vista);
@@ -89,8 +92,7 @@ QString GuardarLineas(const VistaConfiguracion& vista) {
     if (vista.lineasCuenta() == 0) return {};
     QList<kesa5::CambioIni> marcadas;
     for (int i = 0; i < vista.lineasCuenta(); ++i)
-        if (vista.lineaMarcada(i))
-            marcadas.append({kSeccionLineas, claveLinea(IdDeLinea(vista.lineaTexto(i))), QStringLiteral("1")});
+        if (vista.lineaMarcada(i)) marcadas.append({kSeccionLineas, claveLinea(vista.lineaId(i)), QStringLiteral("1")});
     if (marcadas.isEmpty()) {
         // A selection that could not be read is not turned into "every line" by a save that
         // marks nothing: only lines the user marks replace it.

@@ -13,5 +13,3 @@ void ActualizaCuentaLineas(VistaConfiguracion& vista);
 // Rewrites LineasAenviar.ini in one step with one key per marked line (no file when none is
 // marked). Returns "" when saved or kept, otherwise what went wrong; the old file then stays.
 QString GuardarLineas(const VistaConfiguracion& vista);
-// The line Id held in the last ten characters of an item's text.
-qint64 IdDeLinea(const QString& textoItem);

@@ -15,28 +15,25 @@ std::optional<long> entero(const QString& texto) {
 
 QString corrigeNumero(const Claves::Clave& clave, const QString& texto) {
     switch (clave.tipo) {
-    case Claves::Tipo::Puerto: {
-        const auto v = entero(texto);
-        return v && *v >= 1 && *v <= 65535 ? QString::number(*v) : QStringLiteral("3306");
-    }
+    case Claves::Tipo::Puerto:
     case Claves::Tipo::Entero16: {
         const auto v = entero(texto);
-        return v && *v >= -32768 && *v <= 32767 ? QString::number(*v) : QStringLiteral("0");
+        return v && clave.guardado.contiene(*v) ? QString::number(*v) : clave.defecto;
     }
     case Claves::Tipo::NumeroPrecio: {
         const QString t = texto.trimmed();
         const double v = G().libTORVA->ksVal(t);
         const bool numero = !t.isEmpty() && (t[0].isDigit() || t[0] == QLatin1Char('+'));
-        // There are five price columns, Precio1 to Precio5 (the whole part is what counts).
-        return numero && v >= 1 && v < 6 ? texto : QStringLiteral("1");
+        // The whole part is what counts: 5.9 is price 5.
+        return numero && v >= clave.guardado.minimo && v < clave.guardado.maximo + 1 ? texto : clave.defecto;
     }
     case Claves::Tipo::Cifrado: {
         const QString t = texto.trimmed();
-        return t == QLatin1String("0") || t == QLatin1String("1") || t == QLatin1String("2") ? t : clave.defecto;
+        const auto v = entero(t);
+        return v && clave.guardado.contiene(*v) && t.size() == 1 ? t : clave.defecto;
     }
     case Claves::Tipo::Texto:
-    case Claves::Tipo::CertificadoCA:
-        break;
+    case Claves::Tipo::CertificadoCA: break;
     }
     return texto;
 }
@@ -53,23 +50,26 @@ std::optional<QString> problemaCertificado(const QString& ruta) {
 
 std::optional<QString> validaEntrada(const Claves::Clave& clave, const QString& texto, QString& motivo) {
     const auto v = entero(texto);
+    const bool enRango = v && clave.tecleado.contiene(*v);
+    const QString de = QString::number(clave.tecleado.minimo), a = QString::number(clave.tecleado.maximo);
     switch (clave.tipo) {
     case Claves::Tipo::Entero16:
-        if (v && *v >= 0 && *v <= 9999) return QString::number(*v);
-        motivo = QStringLiteral("debe ser un número entero de 0 a 9999");
+        if (enRango) return QString::number(*v);
+        motivo = QStringLiteral("debe ser un número entero de %1 a %2").arg(de, a);
         return std::nullopt;
     case Claves::Tipo::Puerto:
-        if (v && *v >= 1 && *v <= 65535) return QString::number(*v);
-        motivo = QStringLiteral("debe ser un número de puerto de 1 a 65535");
+        if (enRango) return QString::number(*v);
+        motivo = QStringLiteral("debe ser un número de puerto de %1 a %2").arg(de, a);
         return std::nullopt;
     case Claves::Tipo::NumeroPrecio:
-        if (v && *v >= 1 && *v <= 5) return QString::number(*v);
-        motivo = QStringLiteral("debe ser un número de 1 a 5");
+        if (enRango) return QString::number(*v);
+        motivo = QStringLiteral("debe ser un número de %1 a %2").arg(de, a);
         return std::nullopt;
     case Claves::Tipo::Cifrado:
-        if (v && *v >= 0 && *v <= 2) return QString::number(*v);
-        motivo = QStringLiteral("debe ser 0 (sin cifrado), 1 (cifrado si el servidor lo ofrece) o 2 (cifrado "
-                                "verificado con el certificado CA)");
+        if (enRango) return QString::number(*v);
+        motivo = QStringLiteral(
+            "debe ser 0 (sin cifrado), 1 (cifrado si el servidor lo ofrece) o 2 (cifrado "
+            "verificado con el certificado CA)");
         return std::nullopt;
     case Claves::Tipo::CertificadoCA:
         // Stored as a full path: the program may run from another folder than this command.
@@ -79,8 +79,7 @@ std::optional<QString> validaEntrada(const Claves::Clave& clave, const QString& 
             return std::nullopt;
         }
         return QFileInfo(texto.trimmed()).absoluteFilePath();
-    case Claves::Tipo::Texto:
-        break;
+    case Claves::Tipo::Texto: break;
     }
     return texto;
 }

@@ -28,8 +28,6 @@ public:
     bool tieneSeccion(const QString& seccion) const;
     // Whether any section or key line is there (blank and comment lines are not content).
     bool tieneContenido() const;
-    // Whether added text is written in Windows-1252 rather than UTF-8.
-    bool esWindows1252() const { return windows1252_; }
 
     // Stores a value: its line changed in place, or a line added at the end of its section, or
     // the section added at the end of the file. False, with nothing changed, when the text
@@ -60,5 +58,5 @@ private:
     QByteArray bom_;
     QList<Linea> lineas_;
     QByteArray finDeLinea_;
-    bool windows1252_ = false;
+    bool windows1252_ = false;  // added text is written in Windows-1252 rather than UTF-8
 };

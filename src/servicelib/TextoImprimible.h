@@ -1,6 +1,6 @@
 #pragma once
-// Text from the data (product keys, descriptions, a server's messages) on its way to a terminal
-// or a log: control characters would otherwise move the cursor, colour the output or start a line
+// Text from the data (product keys, descriptions, a server's messages) on its way to a terminal,
+// the support log or "-historial" (one policy for all three): control characters would otherwise move the cursor, colour the output or start a line
 // of their own that looks like one of the program's.
 #include <QString>
 

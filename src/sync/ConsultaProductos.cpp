@@ -1,18 +1,12 @@
 #include "sync/ConsultaProductos.h"
 
-#include "config/Lineas.h"
-#include "servicelib/Compartidos.h"
-#include "servicelib/ErrorServicio.h"
-
 #include <QStringList>
 
 QString FiltroLineas(const VistaConfiguracion& vista, std::int16_t lineasMarcadas) {
     if (lineasMarcadas <= 0) return QString();
-    // The Ids are read with the shared libTORVA, which start-up may have failed to create.
-    if (!G().libTORVA) throw ErrorServicio(91, QStringLiteral("Falta el objeto libTORVA"));
     QStringList lineas;
     for (int i = 0; i < vista.lineasCuenta(); ++i)
-        if (vista.lineaMarcada(i)) lineas << QStringLiteral("Linea=") + QString::number(IdDeLinea(vista.lineaTexto(i)));
+        if (vista.lineaMarcada(i)) lineas << QStringLiteral("Linea=") + QString::number(vista.lineaId(i));
     if (lineas.isEmpty()) return QString();
     return QStringLiteral(" AND (") + lineas.join(QStringLiteral(" OR ")) + QLatin1Char(')');
 }

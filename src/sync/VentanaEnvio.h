@@ -3,27 +3,32 @@
 #include <QString>
 
 class QObject;
+struct ResultadoEnvio;
 
-// What the send run drives in the main window, besides the settings view.
+// What the send run tells whoever shows it, besides the settings view: events with values,
+// which each face maps onto what it shows (the main window onto its button and Label3/Label5,
+// the terminal onto its progress line). The run never reads anything back from them.
 class VentanaEnvio : public VistaConfiguracion {
 public:
-    // The send button cmdLeerAhora ("Enviar ahora" / "Interrumpir").
-    virtual QString botonEnvio() const = 0;
-    virtual void setBotonEnvio(const QString& texto) = 0;
-    // Label3 (current product) and Label5 (counter).
-    virtual void setLabel3(const QString& texto) = 0;
-    virtual void setLabel5(const QString& texto) = 0;
-    virtual void setLabel3Visible(bool visible) = 0;
-    virtual void setLabel5Visible(bool visible) = 0;
+    // The walk over the products begins: both databases are open and the shop is ours.
+    virtual void envioIniciado() = 0;
+    // A chunk starts with product n of m (1-based), its key and description.
+    virtual void loteIniciado(int n, int m, const QString& clave, const QString& descripcion) = 0;
+    // A chunk is in the shop: products up to n of m are sent; `clave` and `descripcion` are
+    // those of product n, its last one.
+    virtual void loteEscrito(int n, int m, const QString& clave, const QString& descripcion) = 0;
+    // Product n of m is in the shop (its chunk was committed); a face that keeps a line per
+    // product (the terminal's, to a file) hears of each.
+    virtual void productoEnviado(int n, int m, const QString& clave, const QString& descripcion) {
+        (void)n, (void)m, (void)clave, (void)descripcion;
+    }
+    // The walk is over, however it ended (also when an error is on its way to the caller);
+    // it always follows envioIniciado.
+    virtual void envioTerminado(const ResultadoEnvio& r) = 0;
     // The image transfer's percentage bar pctPorcen (nullptr where there is none), drawn
     // through the service library's BarraPorcentaje.
     virtual void setPorcenVisible(bool visible) = 0;
     virtual QObject* pctPorcen() = 0;
     // Lets the window system handle pending input.
     virtual void procesarEventos() = 0;
-    // Product n of m is in the shop (its chunk was committed); a window that keeps a line per
-    // product (the terminal's) hears of each, the labels only of a chunk's first and last.
-    virtual void productoEnviado(int n, int m, const QString& clave, const QString& descripcion) {
-        (void)n, (void)m, (void)clave, (void)descripcion;
-    }
 };

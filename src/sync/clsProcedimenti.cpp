@@ -19,10 +19,6 @@
 #include <optional>
 
 namespace {
-const QString kEnviarAhora = QStringLiteral("Enviar ahora");
-const QString kInterrumpir = QStringLiteral("Interrumpir");
-const QString kSalto = QStringLiteral("\r\n");
-
 // The lock that keeps sends to one shop database one at a time, and how long a send waits for
 // it (the window does not answer while it waits).
 QString NombreCandado(const QString& base) { return QStringLiteral("moravi-envio:") + base; }
@@ -109,13 +105,9 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
 
     const std::shared_ptr<kesa5::BasesDD> host = G().BasesDD;
     ConexionPtr cnHost, cnWeb;
-    bool enPantalla = false;  // the walk has shown itself: its end restores the button and labels
+    bool enPantalla = false;  // the walk was reported as begun: its end is reported too
 
-    const auto finDelRecorrido = [&] {
-        ventana_.setBotonEnvio(kEnviarAhora);
-        ventana_.setLabel3Visible(false);
-        ventana_.setLabel5Visible(false);
-    };
+    const auto finDelRecorrido = [&] { ventana_.envioTerminado(resultado_); };
     // Closing never fails, so it also runs on the way out of an error.
     const auto cierre = [&] {
         ventana_.setImagenesMarcada(false);
@@ -178,12 +170,8 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         // WooCommerce's lookup table, terms and caches are kept in step when the shop has them.
         std::optional<WooCommerce> woo = WooCommerce::Detecta(*cnWeb, prefijo);
 
-        ventana_.setBotonEnvio(kInterrumpir);
+        ventana_.envioIniciado();
         enPantalla = true;
-        ventana_.setLabel3(QString());
-        ventana_.setLabel5(QString());
-        ventana_.setLabel5Visible(true);
-        ventana_.setLabel3Visible(true);
         ventana_.procesarEventos();
         const auto latido = [this] { ventana_.procesarEventos(); };
 
@@ -196,10 +184,8 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         const int m = static_cast<int>(productos.size());
         resultado_.total = m;
         resultado_.fin = ResultadoEnvio::Fin::Completo;
-        const QString deM = QStringLiteral(" de ") + QString::number(m);
-        const auto descripcion = [&](int i) {
-            return kSalto + QStringLiteral("Descripción: ") + QString::fromStdString(productos[size_t(i)].descrip);
-        };
+        const auto clave = [&](int i) { return QString::fromStdString(productos[size_t(i)].clave); };
+        const auto descripcion = [&](int i) { return QString::fromStdString(productos[size_t(i)].descrip); };
 
         // What the shop holds for the products from `desde` on, read in a few large queries.
         // Read again after the shop's connection had to be dialled anew: another send may
@@ -212,9 +198,7 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         int redialado = -1;      // the chunk that was already retried on a new connection
         for (int desde = 0; desde < m && !blInterruptus;) {
             LotePlan lote = plan->Siguiente(desde);
-            const QString clave = QString::fromStdString(productos[size_t(desde)].clave);
-            ventana_.setLabel3(QStringLiteral("Clave: ") + clave + descripcion(desde));
-            ventana_.setLabel5(QStringLiteral("Producto ") + QString::number(desde + 1) + deM);
+            ventana_.loteIniciado(desde + 1, m, clave(desde), descripcion(desde));
             ventana_.procesarEventos();
 
             // The statements themselves tell when the shop's connection was lost between two
@@ -265,12 +249,8 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
 
             for (int i = lote.desde; i < lote.hasta; ++i)
                 if (std::find(lote.omitidos.begin(), lote.omitidos.end(), i) == lote.omitidos.end())
-                    ventana_.productoEnviado(i + 1, m, QString::fromStdString(productos[size_t(i)].clave),
-                                         QString::fromStdString(productos[size_t(i)].descrip));
-            const int ultimo = lote.hasta - 1;
-            ventana_.setLabel3(QStringLiteral("Imagen del producto ") +
-                               QString::fromStdString(productos[size_t(ultimo)].clave) + descripcion(ultimo));
-            ventana_.setLabel5(QString::number(lote.hasta) + deM);
+                    ventana_.productoEnviado(i + 1, m, clave(i), descripcion(i));
+            ventana_.loteEscrito(lote.hasta, m, clave(lote.hasta - 1), descripcion(lote.hasta - 1));
             ventana_.procesarEventos();
         }
         if (resultado_.fin == ResultadoEnvio::Fin::Completo && resultado_.enviados < m)

@@ -76,9 +76,9 @@ public:
     // out what differs, and writes it in chunks (each one transaction), showing the progress in
     // the window and stopping between two chunks when `blInterruptus` becomes true.
     // A database that cannot be opened ends it quietly (see the result). Any other failure
-    // (a statement refused, the server gone in the middle of a chunk) first restores the
-    // window (button "Enviar ahora", labels hidden, image box cleared) and closes every
-    // connection, then the ErrorServicio passes to the caller, which reports it; Resultado()
+    // (a statement refused, the server gone in the middle of a chunk) first reports the walk's
+    // end (envioTerminado), clears the image box and closes every connection, then the
+    // ErrorServicio passes to the caller, which reports it; Resultado()
     // still tells how far the run got (whole chunks).
     ResultadoEnvio EnviarProductos(ColeccionCampos& clnCampos, bool& blInterruptus, clsFTP* mFTP);
 

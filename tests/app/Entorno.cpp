@@ -1,6 +1,6 @@
 #include "Entorno.h"
 
-#include "app/Arranque.h"
+#include "consola/Arranque.h"
 #include "platform/ArchivoIniTexto.h"
 
 #include <QDir>

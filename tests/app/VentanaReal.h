@@ -2,6 +2,9 @@
 // The real main window, offscreen, in a program folder of its own whose point-of-sale
 // installation and shop settings point at databases of the test MariaDB.
 #include "Entorno.h"
+#include "app/PestanaConfiguracion.h"
+#include "app/PestanaPrincipal.h"
+#include "app/PestanaRelacion.h"
 #include "app/frmInicial.h"
 #include "config/Configuracion.h"
 #include "platform/Mezcla.h"

@@ -5,7 +5,6 @@
 #include "config/VistaConfiguracion.h"
 
 #include <QList>
-#include <QPair>
 #include <array>
 
 class VistaPrueba : public VistaConfiguracion {
@@ -15,7 +14,12 @@ public:
     QString info;
     bool imagenesVisible = true;
     bool imagenesMarcada = true;
-    QList<QPair<QString, bool>> lineas;
+    struct Linea {
+        qint64 id;
+        QString nombre;
+        bool marcada;
+    };
+    QList<Linea> lineas;
     QString label4;
 
     QString dato(int i) const override { return datos.at(static_cast<size_t>(i)); }
@@ -25,9 +29,9 @@ public:
     void setImagenesVisible(bool v) override { imagenesVisible = v; }
     void setImagenesMarcada(bool m) override { imagenesMarcada = m; }
     int lineasCuenta() const override { return static_cast<int>(lineas.size()); }
-    QString lineaTexto(int i) const override { return lineas.at(i).first; }
-    bool lineaMarcada(int i) const override { return lineas.at(i).second; }
-    void setLineaMarcada(int i, bool m) override { lineas[i].second = m; }
-    void agregaLinea(const QString& t) override { lineas.append({t, false}); }
+    qint64 lineaId(int i) const override { return lineas.at(i).id; }
+    bool lineaMarcada(int i) const override { return lineas.at(i).marcada; }
+    void setLineaMarcada(int i, bool m) override { lineas[i].marcada = m; }
+    void agregaLinea(qint64 id, const QString& nombre) override { lineas.append({id, nombre, false}); }
     void setLabel4(const QString& t) override { label4 = t; }
 };

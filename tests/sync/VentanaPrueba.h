@@ -2,6 +2,7 @@
 // Stands for the main window in the send-run tests: it records, in order, everything the run
 // shows, and lets a test act "while the window handles input" (press the button, break the
 // network) through alProcesar.
+#include "sync/TextosEnvio.h"
 #include "sync/VentanaEnvio.h"
 
 #include <QMap>
@@ -19,15 +20,13 @@ public:
     QString label3, label5;
 
     struct Linea {
-        QString texto;
+        qint64 id = 0;
+        QString nombre;
         bool marcada = false;
     };
     std::vector<Linea> lineas;
 
-    // An entry as the product-line list shows it: the name, then the Id far to the right.
-    void agregaLineaMarcada(int id, const QString& nombre, bool marcada) {
-        lineas.push_back({QString(5, u' ') + nombre + QString(200, u' ') + QString::number(id), marcada});
-    }
+    void agregaLineaMarcada(qint64 id, const QString& nombre, bool marcada) { lineas.push_back({id, nombre, marcada}); }
     // The events since the last call.
     QStringList toma() {
         QStringList e = eventos;
@@ -35,12 +34,23 @@ public:
         return e;
     }
 
-    QString botonEnvio() const override { return boton; }
-    void setBotonEnvio(const QString& texto) override { eventos << u"boton="_s + (boton = texto); }
-    void setLabel3(const QString& texto) override { eventos << u"label3="_s + (label3 = texto); }
-    void setLabel5(const QString& texto) override { eventos << u"label5="_s + (label5 = texto); }
-    void setLabel3Visible(bool v) override { eventos << u"label3Visible=%1"_s.arg(v); }
-    void setLabel5Visible(bool v) override { eventos << u"label5Visible=%1"_s.arg(v); }
+    // The run's events, with the labels' texts the main window gives them.
+    void envioIniciado() override {
+        boton = u"Interrumpir"_s;
+        eventos << u"iniciado"_s;
+    }
+    void loteIniciado(int n, int m, const QString& clave, const QString& descripcion) override {
+        eventos << u"label3="_s + (label3 = TextosEnvio::ProductoEnCurso(clave, descripcion))
+                << u"label5="_s + (label5 = TextosEnvio::ContadorEnCurso(n, m));
+    }
+    void loteEscrito(int n, int m, const QString& clave, const QString& descripcion) override {
+        eventos << u"label3="_s + (label3 = TextosEnvio::ProductoEscrito(clave, descripcion))
+                << u"label5="_s + (label5 = TextosEnvio::ContadorEscrito(n, m));
+    }
+    void envioTerminado(const ResultadoEnvio&) override {
+        boton = u"Enviar ahora"_s;
+        eventos << u"terminado"_s;
+    }
     void setPorcenVisible(bool v) override { eventos << u"porcenVisible=%1"_s.arg(v); }
     QObject* pctPorcen() override { return nullptr; }
     void procesarEventos() override {
@@ -55,10 +65,10 @@ public:
     void setImagenesVisible(bool v) override { eventos << u"imagenesVisible=%1"_s.arg(v); }
     void setImagenesMarcada(bool v) override { eventos << u"imagenes=%1"_s.arg(v); }
     int lineasCuenta() const override { return static_cast<int>(lineas.size()); }
-    QString lineaTexto(int i) const override { return lineas.at(static_cast<size_t>(i)).texto; }
+    qint64 lineaId(int i) const override { return lineas.at(static_cast<size_t>(i)).id; }
     bool lineaMarcada(int i) const override { return lineas.at(static_cast<size_t>(i)).marcada; }
     void setLineaMarcada(int i, bool m) override { lineas.at(static_cast<size_t>(i)).marcada = m; }
-    void agregaLinea(const QString& texto) override { lineas.push_back({texto, false}); }
+    void agregaLinea(qint64 id, const QString& nombre) override { lineas.push_back({id, nombre, false}); }
     void setLabel4(const QString& texto) override { eventos << u"label4="_s + texto; }
 
 private:

@@ -1,0 +1,406 @@
+// The real executable, copied into a folder of its own and run as a user or a scheduled job would.
+#include "platform/ArchivoIniTexto.h"
+#include "platform/Mezcla.h"
+#include "support/ServidoresPrueba.h"
+#include "support/SistemaPequeno.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cerrno>
+#include <cstring>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kConf = QStringLiteral("Configuración");
+
+struct Salida {
+    int estado = -1;
+    QString out, err;
+};
+
+class Ejecutable : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QTemporaryDir config;  // XDG_CONFIG_HOME of the runs
+    QString carpeta() const { return dir.filePath(QStringLiteral("programa")); }
+    QString exe() const { return carpeta() + QStringLiteral("/moravi"); }
+    QString ini() const { return carpeta() + QStringLiteral("/moravi.ini"); }
+    QString host() const { return dir.filePath(QStringLiteral("sartenal")); }
+
+    void SetUp() override { instala(carpeta()); }
+
+    void instala(const QString& destino) const {
+        QDir().mkpath(destino);
+        ASSERT_TRUE(QFile::copy(QStringLiteral(MORAVI_BIN_DIR "/moravi"), destino + QStringLiteral("/moravi")));
+    }
+
+    QProcessEnvironment entorno() const {
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        return e;
+    }
+
+    // A run without a window: no display and no Qt platform at all, as under cron.
+    // `entrada` is what the run reads on its standard input, which then ends.
+    Salida corre(const QStringList& args, const QString& programa = QString(), const QByteArray& entrada = {}) const {
+        QProcess p;
+        QProcessEnvironment e = entorno();
+        for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) e.remove(QString::fromLatin1(v));
+        p.setProcessEnvironment(e);
+        p.start(programa.isEmpty() ? exe() : programa, args);
+        p.write(entrada);
+        p.closeWriteChannel();
+        p.waitForFinished(120000);
+        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    void creaHost(const prueba::ServidorBD& s, const QString& base) const {
+        QDir().mkpath(host());
+        QFile f(host() + QStringLiteral("/S0W.ini"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("[S0W]\nMySQLServer=%1\nMySQLPuerto=%2\nMySQLUsuario=%3\nMySQLPassword=%4\n")
+                    .arg(s.host)
+                    .arg(s.puerto)
+                    .arg(Mezcla::encripta(s.usuario), Mezcla::encripta(s.clave))
+                    .toUtf8());
+        f.close();
+        ArchivoIniTexto::escribe(ini(), kConf, QStringLiteral("Ruta de Sartenal Premium"), host());
+        ArchivoIniTexto::escribe(ini(), kConf, QStringLiteral("Base de datos principal"), base);
+    }
+
+    // Points the program at the shop database `web` on the test server, through -ajustar.
+    Salida apuntaATienda(const prueba::ServidorBD& srv, const QString& web) const {
+        return corre({QStringLiteral("-ajustar"), QStringLiteral("Dirección IP=") + srv.host,
+                      QStringLiteral("Puerto=") + QString::number(srv.puerto), QStringLiteral("Usuario WEB=") + srv.usuario,
+                      QStringLiteral("Contraseña WEB=") + srv.clave, QStringLiteral("Base de datos WEB=") + web});
+    }
+};
+
+TEST_F(Ejecutable, HeadlessFirstStartWithoutInstallationSaysWhyAndExits2) {
+    const Salida s = corre({QStringLiteral("-enviar")});
+    EXPECT_EQ(s.estado, 2);
+    EXPECT_TRUE(s.err.contains(QStringLiteral("debe indicarse la ruta correcta de Sartenal Premium.")));
+    EXPECT_TRUE(s.err.contains(QStringLiteral("Ruta indicada e incorrecta: \n\nC:\\sartenalpremium")));
+    EXPECT_TRUE(s.err.contains(QStringLiteral("¿Desea editar el archivo de configuración?")));
+    EXPECT_EQ(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Ruta de Sartenal Premium")),
+              QStringLiteral("C:\\sartenalpremium"));
+    EXPECT_FALSE(s.out.contains(QStringLiteral("Productos enviados")));
+}
+
+TEST_F(Ejecutable, AjustarWritesKeysAndRefusesBadOnes) {
+    Salida s = corre({QStringLiteral("-ajustar"), QStringLiteral("Contraseña WEB=clave'1"), QStringLiteral("Puerto=3310")});
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    EXPECT_EQ(Mezcla::desencripta(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Contraseña WEB"))),
+              QStringLiteral("clave'1"));
+    EXPECT_EQ(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Puerto")), QStringLiteral("3310"));
+    EXPECT_FALSE(s.out.contains(QStringLiteral("clave'1")));
+    for (const char* precio : {"Número de precio a actualizar=9", "Número de precio a actualizar=0"}) {
+        s = corre({QStringLiteral("-ajustar"), QString::fromUtf8(precio)});
+        EXPECT_EQ(s.estado, 2) << precio;
+        EXPECT_TRUE(s.err.contains(QStringLiteral("debe ser un número de 1 a 5"))) << s.err.toStdString();
+        EXPECT_TRUE(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Número de precio a actualizar")).isEmpty());
+    }
+    const auto abiertos = QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup |
+                          QFileDevice::WriteOther;
+    EXPECT_EQ(QFile::permissions(ini()) & abiertos, QFileDevice::Permissions()) << "it holds the credentials";
+
+    // A secret from standard input stays off the command line.
+    s = corre({QStringLiteral("-ajustar"), QStringLiteral("Contraseña WEB=-")}, QString(), "por la entrada\n");
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    EXPECT_EQ(Mezcla::desencripta(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Contraseña WEB"))),
+              QStringLiteral("por la entrada"));
+    EXPECT_FALSE(s.out.contains(QStringLiteral("por la entrada")));
+
+    // Bytes that are not UTF-8, as a shell passes them, are refused.
+    s = corre({QStringLiteral("-c"), QStringLiteral("exec \"$0\" -ajustar \"$(printf 'Usuario WEB=a\\361o')\""), exe()},
+              QStringLiteral("/bin/sh"));
+    EXPECT_EQ(s.estado, 2) << s.err.toStdString();
+    EXPECT_TRUE(s.err.contains(QStringLiteral("no es texto UTF-8 válido"))) << s.err.toStdString();
+    EXPECT_TRUE(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Usuario WEB")).isEmpty());
+}
+
+TEST_F(Ejecutable, AjustarOnAFullDiskExits1NamingTheErrorAndKeepsTheFile) {
+    const qint64 tamano = QFileInfo(exe()).size();
+    prueba::SistemaPequeno disco(tamano + 512 * 1024);
+    SALTA_SIN_SISTEMA_PEQUENO(disco);
+    const QString carpetaLlena = disco.ruta() + QStringLiteral("/programa");
+    instala(carpetaLlena);
+    const QString programa = carpetaLlena + QStringLiteral("/moravi");
+    const QString iniLleno = carpetaLlena + QStringLiteral("/moravi.ini");
+    Salida s = corre({QStringLiteral("-ajustar"), QStringLiteral("Puerto=3306"), QStringLiteral("Usuario WEB=tienda")}, programa);
+    ASSERT_EQ(s.estado, 0) << s.err.toStdString();
+    QFile f(iniLleno);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray antes = f.readAll();
+    f.close();
+
+    disco.llena();
+    s = corre({QStringLiteral("-ajustar"), QStringLiteral("Puerto=3307"), QStringLiteral("Dirección IP=10.0.0.9")}, programa);
+    EXPECT_EQ(s.estado, 1);
+    EXPECT_TRUE(s.err.contains(QStringLiteral("No se pudo grabar"))) << s.err.toStdString();
+    EXPECT_TRUE(s.err.contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << s.err.toStdString();
+    EXPECT_FALSE(s.out.contains(QStringLiteral("Puerto"))) << "nothing is reported stored";
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), antes);
+    f.close();
+
+    disco.libera();
+    s = corre({QStringLiteral("-ajustar"), QStringLiteral("Puerto=3307"), QStringLiteral("Dirección IP=10.0.0.9")}, programa);
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    EXPECT_EQ(ArchivoIniTexto::lee(iniLleno, kConf, QStringLiteral("Puerto")), QStringLiteral("3307"));
+    EXPECT_EQ(Mezcla::desencripta(ArchivoIniTexto::lee(iniLleno, kConf, QStringLiteral("Usuario WEB"))),
+              QStringLiteral("tienda"));
+}
+
+TEST_F(Ejecutable, HeadlessSendEndToEnd) {
+    const prueba::ServidorBD srv = prueba::servidorBD();
+    prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
+    prueba::BaseTemporal web({QStringLiteral("wordpress-tables.sql")});
+    pos.ejecuta(QStringLiteral(
+        "INSERT INTO productos (Clave, Descrip, Precio1, Precio2, Existencia, Linea) VALUES "
+        "('A1', 'Café Ñandú', 12.50, 11, 3, 1), ('B2', 'Taza O''Neil', 10.00, 9, 0, 2), "
+        "('XFDD1', 'no va', 1, 1, 1, 1), ('XFCT9', 'tampoco', 1, 1, 1, 2);"
+        "INSERT INTO lineas VALUES (1, 'Bebidas'), (2, 'Loza');"));
+    creaHost(srv, pos.nombre());
+    Salida s = apuntaATienda(srv, web.nombre());
+    ASSERT_EQ(s.estado, 0) << s.err.toStdString();
+
+    s = corre({QStringLiteral("-enviar")});
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    const QStringList lineas = s.out.trimmed().split(QLatin1Char('\n'));
+    ASSERT_FALSE(lineas.isEmpty());
+    EXPECT_EQ(lineas.last(), QStringLiteral("Productos enviados: 2 de 2 (nuevos: 2)"));
+    EXPECT_EQ(web.filas(QStringLiteral("SELECT meta_value FROM wp_postmeta WHERE meta_key='_sku' ORDER BY meta_value")),
+              (QStringList{QStringLiteral("A1"), QStringLiteral("B2")}));
+    EXPECT_EQ(web.valor(QStringLiteral("SELECT post_title FROM wp_posts p JOIN wp_postmeta m ON m.post_id=p.ID "
+                                       "WHERE m.meta_key='_sku' AND m.meta_value='B2'")),
+              QStringLiteral("Taza O'Neil"));
+
+    // Marked lines are read from the selection file: only line 2 now, and nothing new.
+    ArchivoIniTexto::escribe(carpeta() + QStringLiteral("/LineasAenviar.ini"), QStringLiteral("Líneas a pasar"),
+                             QStringLiteral("Linea 2"), QStringLiteral("1"));
+    s = corre({QStringLiteral("-enviar")});
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    EXPECT_TRUE(s.out.trimmed().endsWith(QStringLiteral("\nProductos enviados: 1 de 1 (nuevos: 0)")))
+        << s.out.toStdString();
+
+    // The shop's database refuses the password: exit 1, nothing more written.
+    ASSERT_EQ(corre({QStringLiteral("-ajustar"), QStringLiteral("Contraseña WEB=equivocada")}).estado, 0);
+    s = corre({QStringLiteral("-enviar")});
+    EXPECT_EQ(s.estado, 1);
+    EXPECT_TRUE(s.out.trimmed().endsWith(QStringLiteral("Productos enviados: 0 de 0 (nuevos: 0)")));
+    EXPECT_EQ(web.valor(QStringLiteral("SELECT COUNT(*) FROM wp_posts")), QStringLiteral("2"));
+}
+
+TEST_F(Ejecutable, HistorialPrintsTheSendsAndALogIsKeptBesideTheSettings) {
+    Salida s = corre({QStringLiteral("-historial")});
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    EXPECT_TRUE(s.out.startsWith(QStringLiteral("No hay envíos registrados"))) << s.out.toStdString();
+
+    const prueba::ServidorBD srv = prueba::servidorBD();
+    prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
+    prueba::BaseTemporal web({QStringLiteral("wordpress-tables.sql")});
+    pos.ejecuta(QStringLiteral("INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) VALUES "
+                               "('A1', 'Uno', 10, 3, 1), ('B2', 'Dos', 5, 0, 1)"));
+    creaHost(srv, pos.nombre());
+    ASSERT_EQ(apuntaATienda(srv, web.nombre()).estado, 0);
+    // Output to a pipe: a line per chunk, then the values changed and the time, then the total.
+    s = corre({QStringLiteral("-enviar")});
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    QStringList lineas = s.out.trimmed().split(QLatin1Char('\n'));
+    ASSERT_GE(lineas.size(), 3);
+    EXPECT_FALSE(s.out.contains(QLatin1Char('\r')));
+    EXPECT_EQ(lineas.last(), QStringLiteral("Productos enviados: 2 de 2 (nuevos: 2)"));
+    EXPECT_TRUE(lineas[lineas.size() - 2].startsWith(QStringLiteral("Valores cambiados: 0, tiempo: ")))
+        << lineas[lineas.size() - 2].toStdString();
+    // The shop refuses every new value: the one chunk fails whole, and the log names the product it began with.
+    pos.ejecuta(QStringLiteral("INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) VALUES ('C3', 'Tres', 1, 1, 1)"));
+    web.ejecuta(QStringLiteral("CREATE TRIGGER rechaza BEFORE INSERT ON wp_postmeta FOR EACH ROW SIGNAL SQLSTATE '45000' "
+                               "SET MESSAGE_TEXT = 'no\\nva'"));
+    s = corre({QStringLiteral("-enviar")});
+    EXPECT_EQ(s.estado, 1);
+    EXPECT_TRUE(s.out.trimmed().endsWith(QStringLiteral("Productos enviados: 0 de 3 (nuevos: 0)"))) << s.out.toStdString();
+
+    s = corre({QStringLiteral("-historial")});
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    lineas = s.out.trimmed().split(QLatin1Char('\n'));
+    ASSERT_EQ(lineas.size(), 3) << s.out.toStdString();
+    EXPECT_TRUE(lineas[0].startsWith(QStringLiteral("Últimos 2 envíos"))) << lineas[0].toStdString();
+    EXPECT_TRUE(lineas[1].contains(QStringLiteral("productos 0 de 3  nuevos 0  cambiados 0  falló: el envío no terminó: ")))
+        << lineas[1].toStdString();
+    EXPECT_TRUE(lineas[1].contains(QStringLiteral("no\\nva"))) << "a line break from the data stays escaped";
+    EXPECT_TRUE(lineas[2].contains(QStringLiteral("productos 2 de 2  nuevos 2  cambiados 0  completo")))
+        << lineas[2].toStdString();
+
+    QFile log(carpeta() + QStringLiteral("/moravi.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QStringList registro = QString::fromUtf8(log.readAll()).trimmed().split(QLatin1Char('\n'));
+    ASSERT_EQ(registro.size(), 3) << registro.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(registro[0].contains(QStringLiteral(" envío: ")));
+    EXPECT_TRUE(registro[1].contains(QStringLiteral(" error: clave A1: el envío no terminó: "))) << registro[1].toStdString();
+    EXPECT_TRUE(registro[2].contains(QStringLiteral(" envío: ")));
+
+    // On a terminal (a real pseudo-terminal through script(1)): one line updated in place.
+    web.ejecuta(QStringLiteral("DROP TRIGGER rechaza"));
+    QProcess terminal;
+    QProcessEnvironment e = entorno();
+    e.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    terminal.setProcessEnvironment(e);
+    terminal.start(QStringLiteral("script"), {QStringLiteral("-qefc"), exe() + QStringLiteral(" -enviar"), QStringLiteral("/dev/null")});
+    ASSERT_TRUE(terminal.waitForStarted()) << "script(1), from util-linux";
+    terminal.waitForFinished(120000);
+    EXPECT_EQ(terminal.exitCode(), 0);
+    const QString enTerminal = QString::fromUtf8(terminal.readAllStandardOutput()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    EXPECT_TRUE(enTerminal.contains(QStringLiteral("\rProductos 3 de 3"))) << enTerminal.toStdString();
+    EXPECT_FALSE(enTerminal.contains(QStringLiteral("3 de 3  "))) << "no line per chunk";
+    EXPECT_TRUE(enTerminal.trimmed().endsWith(QStringLiteral("Productos enviados: 3 de 3 (nuevos: 1)"))) << enTerminal.toStdString();
+
+    // A history that is not ours is set aside with a message.
+    QFile h(carpeta() + QStringLiteral("/moravi-historial.json"));
+    ASSERT_TRUE(h.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    h.write("basura");
+    h.close();
+    s = corre({QStringLiteral("-historial")});
+    EXPECT_EQ(s.estado, 1);
+    EXPECT_TRUE(s.err.contains(QStringLiteral("se apartó como"))) << s.err.toStdString();
+    EXPECT_TRUE(QFile::exists(carpeta() + QStringLiteral("/moravi-historial.json.danado")));
+}
+
+// The same send with one warning as the window's (Historial.ASendWithAWarning...): one log
+// line for it, and a history entry that says it.
+TEST_F(Ejecutable, ASendWithAWarningLogsItOnceAndTheHistoryShowsIt) {
+    const prueba::ServidorBD srv = prueba::servidorBD();
+    prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
+    prueba::BaseTemporal web({QStringLiteral("wordpress-tables.sql")});
+    pos.ejecuta(QStringLiteral("DROP TABLE configura"));
+    pos.ejecuta(QStringLiteral("INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) VALUES ('A1', 'Uno', 10, 1, 1)"));
+    creaHost(srv, pos.nombre());
+    ASSERT_EQ(apuntaATienda(srv, web.nombre()).estado, 0);
+    Salida s = corre({QStringLiteral("-enviar")});
+    EXPECT_EQ(s.estado, 0) << "every product was sent and nothing was cut: " << s.err.toStdString();
+    const QString aviso = QStringLiteral("el punto de venta no tiene la tabla «configura»");
+    EXPECT_EQ(s.err.count(QStringLiteral("Aviso: ") + aviso), 1) << s.err.toStdString();
+    QFile log(carpeta() + QStringLiteral("/moravi.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString registro = QString::fromUtf8(log.readAll());
+    EXPECT_EQ(registro.count(aviso), 1) << registro.toStdString();
+    EXPECT_TRUE(registro.contains(QStringLiteral("productos 1 de 1  nuevos 1  cambiados 0  completo, con 1 aviso\n")))
+        << registro.toStdString();
+    s = corre({QStringLiteral("-historial")});
+    EXPECT_TRUE(s.out.contains(QStringLiteral("completo, con avisos: ") + aviso)) << s.out.toStdString();
+}
+
+TEST_F(Ejecutable, WindowStartRegistersAutostartOnceAndAgainWhenMoved) {
+    const prueba::ServidorBD srv = prueba::servidorBD();
+    prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
+    creaHost(srv, pos.nombre());
+    const QString entrada = config.filePath(QStringLiteral("autostart/moravi.desktop"));
+    auto leeEntrada = [&] {
+        QFile f(entrada);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    };
+    // `cambia`: the start is expected to rewrite the entry, so it is waited for (a slow start,
+    // under the sanitizers or a busy machine, takes longer than the fixed pause).
+    auto arranca = [&](const QString& programa, bool cambia = false) {
+        const QString antes = leeEntrada();
+        QProcess p;
+        p.setProcessEnvironment(entorno());
+        p.start(programa, {});
+        EXPECT_TRUE(p.waitForStarted());
+        // The window program runs until it is closed: wait for its start-up to have written
+        // the settings file, then end it.
+        for (int i = 0; i < 200 && ArchivoIniTexto::lee(QFileInfo(programa).path() + QStringLiteral("/moravi.ini"), kConf,
+                                                        QStringLiteral("Número de precio a actualizar"))
+                                       .isEmpty();
+             ++i)
+            QThread::msleep(50);
+        for (int i = 0; i < 100 && !QFile::exists(entrada); ++i) QThread::msleep(50);
+        for (int i = 0; cambia && i < 200 && leeEntrada() == antes; ++i) QThread::msleep(50);
+        QThread::msleep(300);
+        EXPECT_EQ(p.state(), QProcess::Running) << "the program keeps running behind its window";
+        p.kill();
+        p.waitForFinished();
+    };
+    arranca(exe());
+    const QString primera = leeEntrada();
+    EXPECT_TRUE(primera.contains(QStringLiteral("Exec=\"") + exe() + QLatin1Char('"'))) << primera.toStdString();
+    // Written only when it differs: a second start from the same folder leaves it as it is.
+    {
+        QFile f(entrada);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("# marca\n");
+    }
+    arranca(exe());
+    EXPECT_TRUE(leeEntrada().contains(QStringLiteral("# marca")));
+    // From another folder it is rewritten with the new path, escaped as the entry's format wants.
+    const QString otra = dir.filePath(QStringLiteral("otra $x%"));
+    instala(otra);
+    QFile::copy(ini(), otra + QStringLiteral("/moravi.ini"));
+    arranca(otra + QStringLiteral("/moravi"), true);
+    const QString nueva = leeEntrada();
+    EXPECT_TRUE(nueva.contains(QStringLiteral("Exec=\"") + dir.path() + QStringLiteral("/otra \\\\$x%%/moravi\"")))
+        << nueva.toStdString();
+    EXPECT_FALSE(nueva.contains(QStringLiteral("# marca")));
+}
+
+// Keys, descriptions and a server's message reach the terminal with their control characters
+// written out: no colour, no cursor movement, no line the program did not print.
+TEST_F(Ejecutable, HeadlessSendShowsControlCharactersFromTheDataEscaped) {
+    const prueba::ServidorBD srv = prueba::servidorBD();
+    prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
+    prueba::BaseTemporal web({QStringLiteral("wordpress-tables.sql")});
+    pos.ejecuta(QStringLiteral(
+        "INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) VALUES "
+        "('E1', CONCAT('rojo', CHAR(27), '[31m', CHAR(10), '3 de 3 FALSO'), 5, 1, 1), "
+        "(CONCAT('K', CHAR(13), 'Z'), CONCAT('tab', CHAR(9), 'fin', CHAR(127)), 6, 1, 1)"));
+    creaHost(srv, pos.nombre());
+    ASSERT_EQ(apuntaATienda(srv, web.nombre()).estado, 0);
+    const auto sinControles = [](const QString& texto) {
+        for (const QChar c : texto)
+            if ((c.unicode() < 0x20 && c != QLatin1Char('\n')) || c.unicode() == 0x7f) return false;
+        return true;
+    };
+
+    // The preview first: what would be created, escaped too, and nothing written.
+    Salida s = corre({QStringLiteral("-enviar"), QStringLiteral("-prueba")});
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    EXPECT_TRUE(sinControles(s.out)) << s.out.toStdString();
+    EXPECT_TRUE(s.out.contains(QStringLiteral("Nuevo: E1 «rojo\\x1b[31m\\n3 de 3 FALSO» (nombre: rojo31m3-de-3-falso)\n")))
+        << s.out.toStdString();
+    EXPECT_EQ(s.out.trimmed().split(QLatin1Char('\n')).last(),
+              QStringLiteral("Vista previa: 2 de 2 productos cambiarían (nuevos: 2)"));
+    EXPECT_EQ(web.valor(QStringLiteral("SELECT COUNT(*) FROM wp_posts")), QStringLiteral("0"));
+
+    s = corre({QStringLiteral("-enviar")});
+    EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    EXPECT_TRUE(sinControles(s.out)) << s.out.toStdString();
+    const QStringList lineas = s.out.trimmed().split(QLatin1Char('\n'));
+    EXPECT_FALSE(lineas.contains(QStringLiteral("3 de 3 FALSO"))) << s.out.toStdString();
+    EXPECT_TRUE(s.out.contains(QStringLiteral("E1  Descripción: rojo\\x1b[31m\\n3 de 3 FALSO\n"))) << s.out.toStdString();
+    EXPECT_TRUE(s.out.contains(QStringLiteral("K\\rZ  Descripción: tab\\tfin\\x7f\n"))) << s.out.toStdString();
+    EXPECT_EQ(lineas.last(), QStringLiteral("Productos enviados: 2 de 2 (nuevos: 2)"));
+    // The key with a carriage return is the shop's SKU as it stands.
+    EXPECT_EQ(web.valor(QStringLiteral("SELECT COUNT(*) FROM wp_postmeta WHERE meta_key='_sku' AND meta_value=CONCAT('K', "
+                                       "CHAR(13), 'Z')")),
+              QStringLiteral("1"));
+
+    // A server's message on standard error: no line of its own.
+    web.ejecuta(QStringLiteral(
+        "CREATE TRIGGER rechaza BEFORE UPDATE ON wp_posts FOR EACH ROW BEGIN DECLARE m VARCHAR(100) DEFAULT "
+        "CONCAT('mal', CHAR(27 USING utf8mb4), '[2J', CHAR(10 USING utf8mb4), 'Productos enviados: 9 de 9'); "
+        "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = m; END"));
+    s = corre({QStringLiteral("-enviar")});
+    EXPECT_EQ(s.estado, 1);
+    EXPECT_TRUE(sinControles(s.err)) << s.err.toStdString();
+    // (The server writes the escape out itself, its own way; the line feed comes through as it is.)
+    EXPECT_TRUE(s.err.contains(QStringLiteral("mal\\001B[2J\\nProductos enviados: 9 de 9"))) << s.err.toStdString();
+    EXPECT_TRUE(s.out.trimmed().endsWith(QStringLiteral("\nProductos enviados: 0 de 2 (nuevos: 0)"))) << s.out.toStdString();
+}
+
+}
