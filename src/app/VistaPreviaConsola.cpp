@@ -17,6 +17,8 @@ int ImprimeVistaPrevia(clsProcedimenti& proc, QTextStream& salida, QTextStream& 
                 << (v.motivo.isEmpty() ? QString() : QStringLiteral(": ") + TextoImprimible(v.motivo)) << "\n";
         return 1;
     }
+    for (const QString& aviso : v.avisos) errores << "Aviso: " << TextoImprimible(aviso) << "\n";
+    errores.flush();
     for (const VistaPreviaEnvio::Nuevo& n : v.nuevos)
         salida << "Nuevo: " << TextoImprimible(n.clave) << " «" << TextoImprimible(n.titulo) << "» ("
                << (n.nombre.isEmpty() ? QStringLiteral("nombre: su número de entrada") : QStringLiteral("nombre: ") + n.nombre)

@@ -1,6 +1,7 @@
 #include "sync/EscrituraLote.h"
 
 #include "servicelib/ErrorServicio.h"
+#include "sync/CacheTienda.h"
 #include "sync/Reloj.h"
 #include "sync/SlugWordPress.h"
 #include "sync/Transaccion.h"
@@ -159,6 +160,8 @@ std::vector<std::int64_t> EscrituraLote::unaVez(const LotePlan& lote, const std:
     }
     // WooCommerce's own records of these products, from the rows just written.
     if (woo_) woo_->EscribeLote(*cn_, enviados, ids);
+    // What the shop's object-cache helper is to clean, committed with the rows themselves.
+    if (cache_) cache_->Anota(*cn_, CacheTienda::kPost, CacheTienda::PostsCambiados(lote, ids, productos), bytes_);
     unidad.Confirma();
     return ids;
 }

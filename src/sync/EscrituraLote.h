@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+class CacheTienda;
 class WooCommerce;
 
 // How a chunk that meets another writer's row locks is tried again: a lock wait timeout or a
@@ -36,6 +37,9 @@ public:
     // product and field: "clave: campo (message of the server)".
     const QStringList& Recortes() const { return recortes_; }
 
+    // The change rows of the posts each chunk creates or changes go into `cache` (see CacheTienda).
+    void AnotaCambiosEn(CacheTienda* cache) { cache_ = cache; }
+
 private:
     std::vector<std::int64_t> unaVez(const LotePlan& lote, const std::vector<ProductoEnvio>& productos);
     std::vector<std::int64_t> insertaPosts(const LotePlan& lote, const std::function<QString(int producto)>& claveDe);
@@ -50,6 +54,7 @@ private:
     QString formatoFecha_;
     int bytes_;
     WooCommerce* woo_;
+    CacheTienda* cache_ = nullptr;
 };
 
 // The pieces [desde, hasta) of `largos` (each row's length in bytes) such that a statement of

@@ -6,6 +6,7 @@
 #include "servicelib/Compartidos.h"
 #include "servicelib/CrearObjeto.h"
 #include "servicelib/ErrorServicio.h"
+#include "sync/CacheTienda.h"
 #include "sync/ConsultaProductos.h"
 #include "sync/EscrituraWeb.h"
 #include "sync/ImagenProducto.h"
@@ -145,6 +146,10 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
 
         // WooCommerce's lookup table, terms and caches are kept in step when the shop has them.
         std::optional<WooCommerce> woo = WooCommerce::Detecta(*cnWeb);
+        // The shop's object-cache helper, when it has one: its change rows; a cache without it is told.
+        CacheTienda cache;
+        if (const QString aviso = cache.Detecta(*cnWeb); !aviso.isEmpty()) resultado_.avisos << aviso;
+        cache.Poda(*cnWeb);
 
         ventana_.setBotonEnvio(kInterrumpir);
         enPantalla = true;
@@ -197,6 +202,7 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
             }
 
             EscrituraLote escritura(cnWeb, FormatoFecha, Lote.bytes, woo ? &*woo : nullptr);
+            escritura.AnotaCambiosEn(&cache);
             const std::vector<std::int64_t> ids = escritura.Escribe(lote, productos, Reintentos);
             for (size_t i = 0; i < ids.size(); ++i) productos[size_t(lote.nuevos[i].producto)].postId = ids[i];
             // The session keeps WordPress's lenient mode, so the server stores what it can and
@@ -222,8 +228,13 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
             resultado_.fin = ResultadoEnvio::Fin::Interrumpido;
         // Term counts and caches once, for whatever chunks were written (an interrupted run too).
         if (woo && resultado_.enviados > 0 && resultado_.fin != ResultadoEnvio::Fin::ConexionPerdida &&
-            resultado_.fin != ResultadoEnvio::Fin::OtroEnvio)
-            woo->Termina(*cnWeb, resultado_.nuevos > 0 || resultado_.cambiados > 0);
+            resultado_.fin != ResultadoEnvio::Fin::OtroEnvio) {
+            const bool huboCambios = resultado_.nuevos > 0 || resultado_.cambiados > 0;
+            woo->Termina(*cnWeb, huboCambios);
+            if (huboCambios)
+                cache.Anota(*cnWeb, CacheTienda::kTermino,
+                            {woo->TipoSimple(), woo->SinExistencias(), woo->CategoriaPredeterminada()});
+        }
     } catch (...) {
         resultado_.fin = ResultadoEnvio::Fin::Fallo;
         if (enPantalla) finDelRecorrido();
@@ -261,6 +272,7 @@ VistaPreviaEnvio clsProcedimenti::VistaPrevia() {
         vista.motivo = web->cUltimoError;
         return vista;
     }
+    if (const QString aviso = CacheTienda().Detecta(*cnWeb); !aviso.isEmpty()) vista.avisos << aviso;
 
     std::vector<ProductoEnvio> productos = LeeProductosPuntoDeVenta(
         *cnHost, ConsultaProductos(ventana_, cfg.LineasMarcadas), cfg.NumeroPrecio, {});

@@ -48,6 +48,7 @@ struct VistaPreviaEnvio {
     std::vector<Nuevo> nuevos;
     std::vector<Cambio> cambios;
     int cambiarian = 0;  // products that would be created or get a value written
+    QStringList avisos;  // what the user should know about the shop (a cache nobody cleans)
 };
 
 // The send object: lives for one call (reading the settings, reading the product lines, or
