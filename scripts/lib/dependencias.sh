@@ -1,7 +1,8 @@
 # Installs the Debian packages the project needs, when any is missing.
 # Sourced by scripts/test, scripts/demo and bench/run.
 MORAVI_PAQUETES=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libmariadb-dev libcurl4-openssl-dev
-    libgtest-dev mariadb-server mariadb-client python3-pyftpdlib openssl python3-openssl)
+    libgtest-dev mariadb-server mariadb-client python3-pyftpdlib openssl python3-openssl
+    wordpress php-cli php-mysql xz-utils redis-server php-redis)
 
 moravi_instalar_dependencias() {
     local faltan=() p

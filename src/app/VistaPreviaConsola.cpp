@@ -26,7 +26,10 @@ int ImprimeVistaPrevia(clsProcedimenti& proc, QTextStream& salida, QTextStream& 
     for (const VistaPreviaEnvio::Cambio& c : v.cambios)
         salida << "Cambio: " << TextoImprimible(c.clave) << " " << c.campo << ": "
                << (c.falta ? QStringLiteral("(no está)") : TextoImprimible(c.antes)) << " → "
-               << TextoImprimible(c.despues) << "\n";
+               << TextoImprimible(c.despues) << (c.motivo.isEmpty() ? QString() : QStringLiteral(" (") + c.motivo + QLatin1Char(')'))
+               << "\n";
+    for (const VistaPreviaEnvio::Nota& n : v.notas)
+        salida << "Se conserva: " << TextoImprimible(n.clave) << " " << TextoImprimible(n.texto) << "\n";
     salida << "Al día: " << v.total - v.cambiarian << " productos\n";
     salida << "Vista previa: " << v.cambiarian << " de " << v.total << " productos cambiarían (nuevos: "
            << v.nuevos.size() << ")\n";

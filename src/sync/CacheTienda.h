@@ -54,7 +54,8 @@ public:
     void Anota(Conexion& cn, Tipo tipo, const std::vector<std::int64_t>& objetos, int bytes = 256 * 1024);
 
     // The posts a chunk creates or changes: its new posts (`nuevos`, the IDs just given to
-    // lote.nuevos) and the existing products that get a value changed or a row added.
+    // lote.nuevos), the existing products that get a value changed or a row added, and the
+    // variable products of the variations among them.
     static std::vector<std::int64_t> PostsCambiados(const LotePlan& lote, const std::vector<std::int64_t>& nuevos,
                                                     const std::vector<ProductoEnvio>& productos);
 

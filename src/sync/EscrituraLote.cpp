@@ -158,10 +158,24 @@ std::vector<std::int64_t> EscrituraLote::unaVez(const LotePlan& lote, const std:
         for (const auto& parte : PartesPorBytes(largos(posts), largoUtf8(cabecera) + 1, bytes_))
             cn_->Execute(cabecera + entre(posts, parte) + QLatin1Char(')'));
     }
-    // WooCommerce's own records of these products, from the rows just written.
-    if (woo_) woo_->EscribeLote(*cn_, enviados, ids);
+    // WooCommerce's own records of these products, and of the variable products of its
+    // variations, from the rows just written.
+    std::vector<std::int64_t> padresCambiados;
+    if (woo_) {
+        std::vector<std::int64_t> padres;
+        for (int i = lote.desde; i < lote.hasta; ++i) {
+            const AjustesTienda& a = productos[size_t(i)].ajustes;
+            if (a.variacion && a.padre != 0 && std::find(padres.begin(), padres.end(), a.padre) == padres.end())
+                padres.push_back(a.padre);
+        }
+        padresCambiados = woo_->EscribeLote(*cn_, enviados, padres);
+    }
     // What the shop's object-cache helper is to clean, committed with the rows themselves.
-    if (cache_) cache_->Anota(*cn_, CacheTienda::kPost, CacheTienda::PostsCambiados(lote, ids, productos), bytes_);
+    if (cache_) {
+        std::vector<std::int64_t> cambiados = CacheTienda::PostsCambiados(lote, ids, productos);
+        cambiados.insert(cambiados.end(), padresCambiados.begin(), padresCambiados.end());
+        cache_->Anota(*cn_, CacheTienda::kPost, cambiados, bytes_);
+    }
     unidad.Confirma();
     return ids;
 }

@@ -3,6 +3,7 @@
 #include "sync/SlugWordPress.h"
 
 #include <QRegularExpression>
+#include <array>
 #include <QStringList>
 #include <string_view>
 #include <unordered_map>
@@ -15,9 +16,37 @@ constexpr size_t kPorPost = 20000;
 constexpr size_t kPostsPorConsulta = 2000;
 constexpr int kLatido = 5000;
 
+// The owner's settings in WooCommerce that decide what its save makes of the send's values.
+constexpr std::array<const char*, 4> kClavesAjuste{"_manage_stock", "_backorders", "_sale_price_dates_from",
+                                                   "_sale_price_dates_to"};
+
+template <size_t N>
+size_t indice(const std::array<const char*, N>& claves, const QString& clave) {
+    size_t k = 0;
+    while (k < N && clave != QLatin1String(claves[k])) ++k;
+    return k;
+}
+
+void AnotaAjuste(AjustesTienda& a, size_t cual, const QString& valor) {
+    switch (cual) {
+    case 0:
+        // WooCommerce's wc_string_to_bool; a product without the row keeps the send's stock.
+        a.gestion = valor.isEmpty() ? AjustesTienda::Gestion::SinDato
+                    : (valor == QLatin1String("yes") || valor == QLatin1String("true") || valor == QLatin1String("1"))
+                        ? AjustesTienda::Gestion::Si
+                        : AjustesTienda::Gestion::No;
+        break;
+    case 1: a.pendientes = valor == QLatin1String("yes") || valor == QLatin1String("notify"); break;
+    case 2: a.ofertaDesde = valor.toLongLong(); break;
+    case 3: a.ofertaHasta = valor.toLongLong(); break;
+    default: break;
+    }
+}
+
 QString listaClaves() {
     QStringList c;
     for (const char* k : kClavesValor) c << QStringLiteral("'%1'").arg(QLatin1String(k));
+    for (const char* k : kClavesAjuste) c << QStringLiteral("'%1'").arg(QLatin1String(k));
     return c.join(QLatin1Char(','));
 }
 
@@ -28,22 +57,37 @@ constexpr qsizetype kCorte = 180;
 void Enlaza(Conexion& cn, std::vector<ProductoEnvio>& productos, int desde, const Latido& latido) {
     std::unordered_multimap<std::string_view, size_t> porClave;
     porClave.reserve(productos.size() - static_cast<size_t>(desde));
+    std::vector<bool> enPapelera(productos.size() - static_cast<size_t>(desde), false);
     for (size_t i = static_cast<size_t>(desde); i < productos.size(); ++i) {
         productos[i].postId = 0;
         productos[i].tienda = {};
+        productos[i].ajustes = {};
         porClave.emplace(productos[i].clave, i);
     }
     int n = 0;
-    cn.Recorre(QStringLiteral("SELECT post_id, meta_value FROM wp_postmeta WHERE meta_key='_sku'"),
+    // Only a post that exists and is a product or a variation carries the key (a bulk delete by
+    // SQL leaves the meta rows of deleted posts behind); like WooCommerce's own SKU lookup, a
+    // live post wins over one in the trash, which is still updated when it is all there is.
+    cn.Recorre(QStringLiteral("SELECT m.post_id, m.meta_value, p.post_type, p.post_status, p.post_parent "
+                              "FROM wp_postmeta m JOIN wp_posts p ON p.ID = m.post_id "
+                              "WHERE m.meta_key='_sku' AND p.post_type IN ('product','product_variation')"),
                [&](const FilaLeida& f) {
                    if (latido && ++n % kLatido == 0) latido();
                    if (f.at(1).isNull()) return;
                    const std::int64_t post = f.at(0).toLongLong();
+                   const bool papelera = f.at(3).toString() == QLatin1String("trash");
                    const QByteArray clave = f.at(1).toString().toUtf8();
                    const auto [a, b] = porClave.equal_range(std::string_view(clave.constData(), size_t(clave.size())));
                    for (auto it = a; it != b; ++it) {
                        ProductoEnvio& p = productos[it->second];
-                       if (p.postId == 0 || post < p.postId) p.postId = post;
+                       auto&& suyaEnPapelera = enPapelera[it->second - static_cast<size_t>(desde)];
+                       const bool mejor = p.postId == 0 || (suyaEnPapelera && !papelera) ||
+                                          (suyaEnPapelera == papelera && post < p.postId);
+                       if (!mejor) continue;
+                       p.postId = post;
+                       suyaEnPapelera = papelera;
+                       p.ajustes.variacion = f.at(2).toString() == QLatin1String("product_variation");
+                       p.ajustes.padre = p.ajustes.variacion ? f.at(4).toLongLong() : 0;
                    }
                });
 }
@@ -58,19 +102,31 @@ void LeeValores(Conexion& cn, std::vector<ProductoEnvio>& productos, int desde, 
         porPost.emplace(productos[i].postId, i);
     }
     if (posts.empty()) return;
+    // The meta_id of the owner's setting read so far, per product: the first row wins.
+    std::vector<std::array<std::int64_t, kClavesAjuste.size()>> primeroAjuste(productos.size() - size_t(desde));
 
     int n = 0;
     const auto fila = [&](const FilaLeida& f) {
         if (latido && ++n % kLatido == 0) latido();
         const std::int64_t metaId = f.at(0).toLongLong();
         const QString clave = f.at(2).toString();
-        size_t k = 0;
-        while (k < kClavesValor.size() && clave != QLatin1String(kClavesValor[k])) ++k;
-        if (k == kClavesValor.size()) return;
         const auto [a, b] = porPost.equal_range(f.at(1).toLongLong());
+        const auto k = indice(kClavesValor, clave);
+        if (k < kClavesValor.size()) {
+            for (auto it = a; it != b; ++it) {
+                ValorTienda& t = productos[it->second].tienda[k];
+                if (t.metaId == 0 || metaId < t.metaId) t = {metaId, f.at(3).toString().toStdString()};
+            }
+            return;
+        }
+        const auto j = indice(kClavesAjuste, clave);
+        if (j == kClavesAjuste.size()) return;
+        const QString valor = f.at(3).toString().trimmed();
         for (auto it = a; it != b; ++it) {
-            ValorTienda& t = productos[it->second].tienda[k];
-            if (t.metaId == 0 || metaId < t.metaId) t = {metaId, f.at(3).toString().toStdString()};
+            std::int64_t& primero = primeroAjuste[it->second - size_t(desde)][j];
+            if (primero != 0 && primero < metaId) continue;
+            primero = metaId;
+            AnotaAjuste(productos[it->second].ajustes, j, valor);
         }
     };
     const QString campos = QStringLiteral("SELECT meta_id, post_id, meta_key, meta_value FROM wp_postmeta WHERE meta_key IN (") +

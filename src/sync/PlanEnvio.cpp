@@ -3,8 +3,9 @@
 #include "sync/SlugWordPress.h"
 #include "sync/ValoresIniciales.h"
 
-PlanEnvio::PlanEnvio(const std::vector<ProductoEnvio>& productos, QSet<QString> ocupados, LimitesLote limites)
-    : productos_(productos), ocupados_(std::move(ocupados)), limites_(limites) {}
+PlanEnvio::PlanEnvio(const std::vector<ProductoEnvio>& productos, QSet<QString> ocupados, LimitesLote limites,
+                     ReglasTienda reglas)
+    : productos_(productos), ocupados_(std::move(ocupados)), limites_(limites), reglas_(reglas) {}
 
 LotePlan PlanEnvio::Siguiente(int desde) {
     LotePlan lote;
@@ -13,7 +14,7 @@ LotePlan PlanEnvio::Siguiente(int desde) {
     int filas = 0;
     for (int i = desde; i < total && lote.cuenta() < limites_.productos; ++i) {
         const ProductoEnvio& p = productos_[static_cast<size_t>(i)];
-        const auto deseados = ValoresDeseados(p);
+        const auto deseados = ValoresDeseados(p, reglas_);
         const bool nuevo = p.postId == 0;
 
         // The rows this product adds, counted before it joins so a chunk never outgrows its bound

@@ -46,7 +46,9 @@ struct LotePlan {
 class PlanEnvio {
 public:
     // `ocupados`: the shop's product post names (lower case) a new name could collide with.
-    PlanEnvio(const std::vector<ProductoEnvio>& productos, QSet<QString> ocupados, LimitesLote limites);
+    // `reglas`: what the shop applies to every product's values (see ValoresDeseados).
+    PlanEnvio(const std::vector<ProductoEnvio>& productos, QSet<QString> ocupados, LimitesLote limites,
+              ReglasTienda reglas = {});
     // The chunk that starts at product `desde` (at least one product, while there are any).
     // The names it gives new products count as taken for the chunks after it.
     LotePlan Siguiente(int desde);
@@ -55,4 +57,5 @@ private:
     const std::vector<ProductoEnvio>& productos_;
     QSet<QString> ocupados_;
     LimitesLote limites_;
+    ReglasTienda reglas_;
 };

@@ -1,6 +1,10 @@
 #include "sync/WooCommerce.h"
 
+#include "sync/SincroniaVariable.h"
+
 #include <array>
+#include <cstdlib>
+#include <map>
 
 #include <QStringList>
 #include <algorithm>
@@ -109,13 +113,21 @@ std::optional<WooCommerce> WooCommerce::Detecta(Conexion& cn) {
           "  WHERE tt.taxonomy = 'product_visibility' AND t.name = 'outofstock' ORDER BY tt.term_taxonomy_id LIMIT 1),"
           " (SELECT tt.term_taxonomy_id FROM wp_term_taxonomy tt WHERE tt.taxonomy = 'product_cat' AND tt.term_id ="
           "  (SELECT option_value + 0 FROM wp_options WHERE option_name = 'default_product_cat') LIMIT 1),"
-          " (SELECT option_value FROM wp_options WHERE option_name = 'woocommerce_price_num_decimals')"),
+          " (SELECT option_value FROM wp_options WHERE option_name = 'woocommerce_price_num_decimals'),"
+          " (SELECT option_value FROM wp_options WHERE option_name = 'woocommerce_notify_no_stock_amount'),"
+          " (SELECT option_value FROM wp_options WHERE option_name = 'woocommerce_hide_out_of_stock_items'),"
+          " UNIX_TIMESTAMP()"),
         [&](const FilaLeida& f) {
             wc.tipoSimple_ = entero(f.value(0));
             wc.sinExistencias_ = entero(f.value(1));
             wc.categoria_ = entero(f.value(2));
             decimales = f.value(3);
+            // WooCommerce takes absint() of the threshold; sale dates are judged by the server's clock.
+            wc.reglas_.umbralAgotado = std::abs(f.value(4).toString().trimmed().toInt());
+            wc.ocultaAgotados_ = f.value(5).toString().trimmed() == QLatin1String("yes");
+            wc.reglas_.ahora = entero(f.value(6));
         });
+    wc.reglas_.woocommerce = true;
     if (wc.tipoSimple_ == 0 || wc.sinExistencias_ == 0) return std::nullopt;
     bool ok = false;
     const int d = decimales.toString().trimmed().toInt(&ok);
@@ -123,14 +135,17 @@ std::optional<WooCommerce> WooCommerce::Detecta(Conexion& cn) {
     return wc;
 }
 
-void WooCommerce::EscribeLote(Conexion& cn, const std::vector<std::int64_t>& enviados,
-                              [[maybe_unused]] const std::vector<std::int64_t>& nuevos) {
+std::vector<std::int64_t> WooCommerce::EscribeLote(Conexion& cn, const std::vector<std::int64_t>& enviados,
+                                                   const std::vector<std::int64_t>& padres) {
     // A new product is among `enviados` and has no type and no category yet, so the rule
     // below (a product that has none gets them) covers it, and mends the products that
     // earlier versions of the program created without them.
-    if (enviados.empty()) return;
+    if (enviados.empty()) return {};
     escrito_ = true;
-    const QString ids = lista(enviados);
+    const std::vector<std::int64_t> cambiados = sincronizaVariables(cn, padres);
+    std::vector<std::int64_t> todos = enviados;
+    todos.insert(todos.end(), padres.begin(), padres.end());
+    const QString ids = lista(todos);
 
     // 1. Lookup rows, derived from the meta rows as WooCommerce's "Regenerate product lookup
     // tables" does. A row that exists changes only in the columns that come from values the
@@ -158,7 +173,7 @@ void WooCommerce::EscribeLote(Conexion& cn, const std::vector<std::int64_t>& env
             "  MIN(IF(m.meta_key = '_price' AND m.meta_value <> '', m.meta_value + 0, NULL)) AS min_price,"
             "  MAX(IF(m.meta_key = '_price' AND m.meta_value <> '', m.meta_value + 0, NULL)) AS max_price"
             "  FROM wp_posts p LEFT JOIN wp_postmeta m ON m.post_id = p.ID AND m.meta_key IN (%18)"
-            "  WHERE p.ID IN (%16) AND p.post_type = 'product' GROUP BY p.ID) d0) d "
+            "  WHERE p.ID IN (%16) AND p.post_type IN ('product', 'product_variation') GROUP BY p.ID) d0) d "
             "ON DUPLICATE KEY UPDATE sku = VALUES(sku), min_price = VALUES(min_price), max_price = VALUES(max_price),"
             " onsale = VALUES(onsale), stock_quantity = VALUES(stock_quantity), stock_status = VALUES(stock_status)")
             .arg(QString::number(decimalesPrecio_), sumaSerializada(QStringLiteral("d.rc")), primera("_sku"),
@@ -176,8 +191,8 @@ void WooCommerce::EscribeLote(Conexion& cn, const std::vector<std::int64_t>& env
                        " ON t.term_taxonomy_id = r.term_taxonomy_id WHERE r.object_id = p.ID AND t.taxonomy = '%3')");
     QStringList altas{sinTaxonomia.arg(QString::number(tipoSimple_), ids, L("product_type"))};
     if (categoria_ != 0) altas << sinTaxonomia.arg(QString::number(categoria_), ids, L("product_cat"));
-    altas << QStringLiteral("SELECT p.ID, %1, 0 FROM wp_posts p WHERE p.ID IN (%2) AND p.post_type = 'product'"
-                            " AND %3 = 'outofstock'")
+    altas << QStringLiteral("SELECT p.ID, %1, 0 FROM wp_posts p WHERE p.ID IN (%2)"
+                            " AND p.post_type IN ('product', 'product_variation') AND %3 = 'outofstock'")
                  .arg(QString::number(sinExistencias_), ids, estado);
     cn.Execute(QStringLiteral("INSERT IGNORE INTO wp_term_relationships (object_id, term_taxonomy_id, term_order) ") +
                altas.join(L(" UNION ALL ")));
@@ -188,6 +203,89 @@ void WooCommerce::EscribeLote(Conexion& cn, const std::vector<std::int64_t>& env
                               "wp_term_relationships.object_id AND m.meta_key = '_stock_status' ORDER BY m.meta_id "
                               "LIMIT 1), '') <> 'outofstock'")
                    .arg(QString::number(sinExistencias_), ids));
+    return cambiados;
+}
+
+std::vector<std::int64_t> WooCommerce::sincronizaVariables(Conexion& cn, const std::vector<std::int64_t>& padres) {
+    if (padres.empty()) return {};
+    const QString ids = lista(padres);
+    // The parents' own rows and their variations' prices and stock statuses, in meta_id order
+    // (a value's first row is the one WordPress reads).
+    std::map<std::int64_t, VariableLeida> variables;
+    std::map<std::int64_t, size_t> variacion;  // variation ID -> its place among its parent's
+    cn.Recorre(QStringLiteral(
+                   "SELECT 'v', c.post_parent, c.ID, c.post_status, m.meta_key, m.meta_value, m.meta_id FROM wp_posts c"
+                   " LEFT JOIN wp_postmeta m ON m.post_id = c.ID AND m.meta_key IN ('_price', '_stock_status')"
+                   " WHERE c.post_parent IN (%1) AND c.post_type = 'product_variation'"
+                   " AND c.post_status IN ('publish', 'private') "
+                   "UNION ALL SELECT 'p', p.ID, p.ID, p.post_status, m.meta_key, m.meta_value, m.meta_id FROM wp_posts p"
+                   " LEFT JOIN wp_postmeta m ON m.post_id = p.ID"
+                   " AND m.meta_key IN ('_price', '_sale_price', '_regular_price', '_stock_status', '_manage_stock')"
+                   " WHERE p.ID IN (%1) AND p.post_type = 'product' ORDER BY 7")
+                   .arg(ids),
+               [&](const FilaLeida& f) {
+                   const std::int64_t padre = entero(f.value(1));
+                   VariableLeida& v = variables[padre];
+                   v.id = padre;
+                   const QString clave = f.value(4).toString();
+                   const std::string valor = f.value(5).toString().toStdString();
+                   const std::int64_t metaId = entero(f.value(6));
+                   if (f.value(0).toString() == QLatin1String("p")) {
+                       if (clave == QLatin1String("_price")) v.precios.push_back({metaId, valor});
+                       else if (clave == QLatin1String("_sale_price") || clave == QLatin1String("_regular_price"))
+                           v.sobrantes.push_back(metaId);
+                       else if (clave == QLatin1String("_stock_status") && v.estado.metaId == 0) v.estado = {metaId, valor};
+                       else if (clave == QLatin1String("_manage_stock")) v.gestiona = valor == "yes";
+                       return;
+                   }
+                   const std::int64_t id = entero(f.value(2));
+                   auto [it, nueva] = variacion.try_emplace(id, v.variaciones.size());
+                   if (nueva) {
+                       VariacionLeida h;
+                       h.publicada = f.value(3).toString() == QLatin1String("publish");
+                       h.privada = !h.publicada;
+                       v.variaciones.push_back(h);
+                   }
+                   VariacionLeida& h = v.variaciones[it->second];
+                   if (clave == QLatin1String("_price")) h.precios.push_back(valor);
+                   else if (clave == QLatin1String("_stock_status") && h.estado.empty()) h.estado = valor;
+               });
+
+    QStringList borrar, filas, casos, estados;
+    std::vector<std::int64_t> cambiados;
+    const auto texto = [&](const std::string& s) { return QLatin1Char('\'') + cn.Escapa(QString::fromStdString(s)) + QLatin1Char('\''); };
+    for (const auto& [id, v] : variables) {
+        const CambiosVariable c = SincronizaVariable(v, ocultaAgotados_);
+        if (!c.cambia()) continue;
+        cambiados.push_back(id);
+        for (std::int64_t m : c.borrar) borrar << QString::number(m);
+        for (const std::string& p : c.precios) filas << QStringLiteral("(%1,'_price',%2)").arg(QString::number(id), texto(p));
+        if (c.estado) {
+            if (v.estado.metaId == 0) filas << QStringLiteral("(%1,'_stock_status',%2)").arg(QString::number(id), texto(*c.estado));
+            else {
+                casos << QStringLiteral("WHEN %1 THEN %2").arg(QString::number(v.estado.metaId), texto(*c.estado));
+                estados << QString::number(v.estado.metaId);
+            }
+        }
+    }
+    if (!borrar.isEmpty())
+        cn.Execute(QStringLiteral("DELETE FROM wp_postmeta WHERE meta_id IN (%1)").arg(borrar.join(QLatin1Char(','))));
+    if (!filas.isEmpty())
+        cn.Execute(QStringLiteral("INSERT INTO wp_postmeta (post_id, meta_key, meta_value) VALUES ") +
+                   filas.join(QLatin1Char(',')));
+    if (!casos.isEmpty())
+        cn.Execute(QStringLiteral("UPDATE wp_postmeta SET meta_value = CASE meta_id %1 END WHERE meta_id IN (%2)")
+                       .arg(casos.join(QLatin1Char(' ')), estados.join(QLatin1Char(','))));
+    if (!cambiados.empty()) {
+        // The caches WooCommerce clears when it saves the parent (wc_delete_product_transients).
+        QStringList nombres;
+        for (std::int64_t id : cambiados)
+            for (const char* t : {"wc_var_prices_", "wc_product_children_"})
+                nombres << QStringLiteral("'_transient_%1%2'").arg(L(t)).arg(id)
+                        << QStringLiteral("'_transient_timeout_%1%2'").arg(L(t)).arg(id);
+        cn.Execute(QStringLiteral("DELETE FROM wp_options WHERE option_name IN (%1)").arg(nombres.join(QLatin1Char(','))));
+    }
+    return cambiados;
 }
 
 void WooCommerce::Termina(Conexion& cn, bool huboCambios) {
@@ -210,8 +308,11 @@ void WooCommerce::Termina(Conexion& cn, bool huboCambios) {
     for (const char* t : kTransitorios)
         nombres << QStringLiteral("'_transient_%1'").arg(L(t)) << QStringLiteral("'_transient_timeout_%1'").arg(L(t));
     cn.Execute(QStringLiteral("DELETE FROM wp_options WHERE option_name IN (%1)").arg(nombres.join(QLatin1Char(','))));
-    // A new version makes every cached product query of WooCommerce's stale.
+    // A new version makes every cached product query of WooCommerce's stale, the [products]
+    // lists among them (product_query); it must be greater than the stored one even within
+    // the same second.
     cn.Execute(L("INSERT INTO wp_options (option_name, option_value, autoload)"
-                 " VALUES ('_transient_product-transient-version', UNIX_TIMESTAMP(), 'yes')"
-                 " ON DUPLICATE KEY UPDATE option_value = VALUES(option_value)"));
+                 " VALUES ('_transient_product-transient-version', UNIX_TIMESTAMP(), 'yes'),"
+                 " ('_transient_product_query-transient-version', UNIX_TIMESTAMP(), 'yes')"
+                 " ON DUPLICATE KEY UPDATE option_value = GREATEST(VALUES(option_value), option_value + 1)"));
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "servicelib/Conexion.h"
+#include "sync/ProductoEnvio.h"
 
 #include <QString>
 #include <cstdint>
@@ -21,15 +22,22 @@ public:
     static std::optional<WooCommerce> Detecta(Conexion& cn);
 
     // Inside a chunk's transaction, after that chunk's wp_posts and wp_postmeta rows are
-    // written: `enviados` every post of the chunk, `nuevos` those created in it. Safe to call
-    // again for the same chunk (after a rollback and a retry). Three statements.
-    void EscribeLote(Conexion& cn, const std::vector<std::int64_t>& enviados,
-                     const std::vector<std::int64_t>& nuevos);
+    // written: `enviados` every post of the chunk (products and variations), `padres` the
+    // variable products of its variations. Each parent is first brought in step with its
+    // variations as WooCommerce's variable sync would (one read, and a few writes when one
+    // changed), then the lookup rows and terms of all of them. Safe to call again for the same
+    // chunk (after a rollback and a retry). Three statements, and up to five for parents.
+    // Returns the parents whose rows changed.
+    std::vector<std::int64_t> EscribeLote(Conexion& cn, const std::vector<std::int64_t>& enviados,
+                                          const std::vector<std::int64_t>& padres);
 
     // Once after the last chunk of a run: the exact `count` of every term the run may have
     // touched (one statement, when a chunk was written), and when `huboCambios` (a product
     // created or a value changed) the caches WooCommerce would clear (two statements).
     void Termina(Conexion& cn, bool huboCambios);
+
+    // The store's settings that WooCommerce's save applies to every product.
+    const ReglasTienda& Reglas() const { return reglas_; }
 
     // What Detecta found (term_taxonomy_id of each term; 0 when the shop has none).
     std::int64_t TipoSimple() const { return tipoSimple_; }
@@ -38,10 +46,13 @@ public:
 
 private:
     WooCommerce() = default;
+    std::vector<std::int64_t> sincronizaVariables(Conexion& cn, const std::vector<std::int64_t>& padres);
 
     std::int64_t tipoSimple_ = 0;      // product_type "simple"
     std::int64_t sinExistencias_ = 0;  // product_visibility "outofstock"
     std::int64_t categoria_ = 0;       // product_cat named by option default_product_cat
     int decimalesPrecio_ = 2;          // option woocommerce_price_num_decimals
+    bool ocultaAgotados_ = false;      // option woocommerce_hide_out_of_stock_items
+    ReglasTienda reglas_;
     bool escrito_ = false;             // a chunk was written in this run
 };

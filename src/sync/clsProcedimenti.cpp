@@ -32,10 +32,11 @@ constexpr int kSilencioSospechoso = 60;
 // What the shop holds for the products from `desde` on (a few large reads), and the plan of
 // their chunks.
 PlanEnvio LeeTiendaYPlanifica(Conexion& cn, std::vector<ProductoEnvio>& productos, int desde, const LimitesLote& lote,
-                              const std::function<void()>& latido) {
+                              const std::optional<WooCommerce>& woo, const std::function<void()>& latido) {
     LecturaTienda::Enlaza(cn, productos, desde, latido);
     LecturaTienda::LeeValores(cn, productos, desde, latido);
-    return PlanEnvio(productos, LecturaTienda::NombresOcupados(cn, productos, desde, latido), lote);
+    return PlanEnvio(productos, LecturaTienda::NombresOcupados(cn, productos, desde, latido), lote,
+                     woo ? woo->Reglas() : ReglasTienda{});
 }
 
 // The shop's database, as the settings name it, in the order the settings are assigned.
@@ -175,7 +176,7 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         // Read again after the shop's connection had to be dialled anew: another send may
         // have written in between.
         std::optional<PlanEnvio> plan;
-        const auto leeTienda = [&](int desde) { plan.emplace(LeeTiendaYPlanifica(*cnWeb, productos, desde, Lote, latido)); };
+        const auto leeTienda = [&](int desde) { plan.emplace(LeeTiendaYPlanifica(*cnWeb, productos, desde, Lote, woo, latido)); };
         if (m > 0 && !blInterruptus) leeTienda(0);
 
         for (int desde = 0; desde < m && !blInterruptus;) {
@@ -277,8 +278,11 @@ VistaPreviaEnvio clsProcedimenti::VistaPrevia() {
     std::vector<ProductoEnvio> productos = LeeProductosPuntoDeVenta(
         *cnHost, ConsultaProductos(ventana_, cfg.LineasMarcadas), cfg.NumeroPrecio, {});
     vista.total = static_cast<int>(productos.size());
-    PlanEnvio plan = LeeTiendaYPlanifica(*cnWeb, productos, 0, Lote, {});
+    const std::optional<WooCommerce> woo = WooCommerce::Detecta(*cnWeb);
+    const ReglasTienda reglas = woo ? woo->Reglas() : ReglasTienda{};
+    PlanEnvio plan = LeeTiendaYPlanifica(*cnWeb, productos, 0, Lote, woo, {});
     const auto texto = [](const std::string& s) { return QString::fromStdString(s); };
+    const auto motivo = [&](int producto, Valor cual) { return texto(MotivoDe(productos[size_t(producto)], cual, reglas)); };
     for (int desde = 0; desde < vista.total;) {
         const LotePlan lote = plan.Siguiente(desde);
         std::vector<bool> cambia(size_t(lote.cuenta()), false);
@@ -289,13 +293,29 @@ VistaPreviaEnvio clsProcedimenti::VistaPrevia() {
         for (const LotePlan::Fila& f : lote.filas) {
             const ProductoEnvio& p = productos[size_t(f.producto)];
             if (p.postId == 0) continue;  // a new product's rows: shown as the product
-            vista.cambios.push_back({texto(p.clave), QLatin1String(f.clave), QString(), texto(f.valor), true});
+            const auto cual = static_cast<Valor>(std::find_if(kClavesValor.begin(), kClavesValor.end(), [&](const char* k) {
+                                                     return qstrcmp(k, f.clave) == 0;
+                                                 }) - kClavesValor.begin());
+            vista.cambios.push_back({texto(p.clave), QLatin1String(f.clave), QString(), texto(f.valor), true,
+                                     motivo(f.producto, cual)});
             cambia[size_t(f.producto - lote.desde)] = true;
         }
         for (const LotePlan::Cambio& c : lote.cambios) {
             vista.cambios.push_back({texto(productos[size_t(c.producto)].clave),
-                                     QLatin1String(kClavesValor[size_t(c.cual)]), texto(c.antes), texto(c.despues), false});
+                                     QLatin1String(kClavesValor[size_t(c.cual)]), texto(c.antes), texto(c.despues), false,
+                                     motivo(c.producto, c.cual)});
             cambia[size_t(c.producto - lote.desde)] = true;
+        }
+        // Stock the owner does not manage in the shop: the point of sale's is not written.
+        for (int i = lote.desde; i < lote.hasta; ++i) {
+            const ProductoEnvio& p = productos[size_t(i)];
+            const ValorTienda& suya = p.tienda[size_t(Valor::Existencia)];
+            if (reglas.woocommerce && p.postId != 0 && p.ajustes.gestion == AjustesTienda::Gestion::No &&
+                suya.valor != p.existencia.value_or("0"))
+                vista.notas.push_back({texto(p.clave), QStringLiteral("_stock se queda en %1, no %2 (%3)")
+                                                          .arg(suya.metaId == 0 ? QStringLiteral("(no está)") : texto(suya.valor),
+                                                               texto(p.existencia.value_or("0")),
+                                                               motivo(i, Valor::Existencia))});
         }
         vista.cambiarian += static_cast<int>(std::count(cambia.begin(), cambia.end(), true));
         desde = lote.hasta;

@@ -44,9 +44,14 @@ struct VistaPreviaEnvio {
     struct Cambio {
         QString clave, campo, antes, despues;
         bool falta = false;  // the shop lacks the row: it would be added
+        QString motivo;      // why the shop gets another value than the point of sale's
+    };
+    struct Nota {  // a point-of-sale value the shop keeps its own in place of, and why
+        QString clave, texto;
     };
     std::vector<Nuevo> nuevos;
     std::vector<Cambio> cambios;
+    std::vector<Nota> notas;
     int cambiarian = 0;  // products that would be created or get a value written
     QStringList avisos;  // what the user should know about the shop (a cache nobody cleans)
 };
