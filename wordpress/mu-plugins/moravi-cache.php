@@ -50,10 +50,11 @@ if ( ! defined( 'ABSPATH' ) ) {
 const MORAVI_CACHE_VERSION = '1.0.0';
 const MORAVI_CACHE_GRUPO   = 'moravi_cache';   // cache group of its state and lock
 const MORAVI_CACHE_OPCION  = 'moravi_cache_latido';
-const MORAVI_CACHE_LOTE    = 200;              // change rows (or products) cleaned per request at most
-const MORAVI_CACHE_REPASO  = 60;               // seconds before the second clean of the same rows
-const MORAVI_CACHE_LATIDO  = 900;              // seconds between heartbeats when there is nothing to clean
 const MORAVI_CACHE_CANDADO = 60;               // seconds a lock lives if its request dies
+// These three may be set in wp-config.php (or an earlier must-use plugin) to suit the shop.
+defined( 'MORAVI_CACHE_LOTE' ) || define( 'MORAVI_CACHE_LOTE', 200 );     // change rows (or products) cleaned per request at most
+defined( 'MORAVI_CACHE_REPASO' ) || define( 'MORAVI_CACHE_REPASO', 60 );  // seconds before the second clean of the same rows
+defined( 'MORAVI_CACHE_LATIDO' ) || define( 'MORAVI_CACHE_LATIDO', 900 ); // seconds between heartbeats with nothing to clean
 
 add_action( 'init', 'moravi_cache_al_dia', 6 );
 
