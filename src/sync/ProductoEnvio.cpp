@@ -89,30 +89,29 @@ ValoresProducto ValoresDeseados(const ProductoEnvio& p, const ReglasTienda& regl
 std::string MotivoDe(const ProductoEnvio& p, Valor cual, const ReglasTienda& reglas) {
     if (!reglas.woocommerce) return {};
     const std::string stock = p.existencia.value_or("0");
+    const std::string enteras = unidades(stock);
     switch (cual) {
+    case Valor::PrecioRegular:
     case Valor::Precio: {
         bool borrada = false;
         const std::string oferta = ofertaTrasEnvio(p, borrada);
         if (!p.precio || !enOferta(oferta, *p.precio, p.ajustes, reglas.ahora)) return {};
         if (p.ajustes.ofertaHasta == 0) return "en oferta";
-        // WooCommerce keeps a sale's end as the end of that day in the store's zone; the
-        // date shown is the server's UTC day of the stored time.
         return "en oferta hasta " + QDateTime::fromSecsSinceEpoch(p.ajustes.ofertaHasta, Qt::UTC)
                                         .toString(QStringLiteral("yyyy-MM-dd"))
                                         .toStdString();
     }
     case Valor::PrecioOferta: return "la oferta no queda por debajo del nuevo precio";
     case Valor::Existencia:
-    case Valor::EstadoExistencia: {
         if (!gestionada(p)) return "existencias no gestionadas en la tienda";
-        const std::string enteras = unidades(stock);
-        if (enteroDe(enteras) > reglas.umbralAgotado) return enteras != stock ? "la tienda cuenta unidades enteras" : "";
+        return enteras != stock ? "la tienda cuenta unidades enteras" : "";
+    case Valor::EstadoExistencia:
+        if (!gestionada(p)) return "existencias no gestionadas en la tienda";
+        if (enteroDe(enteras) > reglas.umbralAgotado) return {};
         if (p.ajustes.pendientes) return "acepta pedidos pendientes";
         if (reglas.umbralAgotado > 0 && MayorQueCero(QString::fromStdString(stock)))
             return "la tienda da por agotado lo que no pasa de " + std::to_string(reglas.umbralAgotado);
-        return enteras != stock ? "la tienda cuenta unidades enteras" : "";
-    }
-    case Valor::PrecioRegular: return {};
+        return {};
     }
     return {};
 }
