@@ -150,8 +150,8 @@ QString CacheTienda::AvisoDe(const Vista& v) {
     if (!v.latido && !v.plugins.isEmpty())
         return QStringLiteral("la tienda parece usar una caché persistente de objetos (%1) y no tiene instalado el ayudante de "
                               "caché de Moravi: seguirá mostrando los precios y existencias anteriores hasta que se vacíe "
-                              "esa caché. Para que muestre cada envío, copie el archivo moravi-cache.php de la carpeta "
-                              "wordpress/mu-plugins del programa en la carpeta wp-content/mu-plugins de la tienda %2")
+                              "esa caché. Para que muestre cada envío, copie el archivo wordpress/mu-plugins/moravi-cache.php "
+                              "que acompaña al programa en la carpeta wp-content/mu-plugins de la tienda %2")
             .arg(v.plugins.join(QStringLiteral(", ")), kDondeLeer);
     if (v.latido && v.esperaDesde && v.ahora - v.ultimoLatido > kLatidoViejo && v.ahora - *v.esperaDesde > kEsperaLarga)
         return QStringLiteral("el ayudante de caché de la tienda (moravi-cache.php) no da señales desde hace %1 horas y "
