@@ -115,10 +115,13 @@ function moravi_cache_al_dia() {
 	}
 	try {
 		if ( ! $primera ) {
+			// As the request before this one left them: it may have gone further than what this
+			// one read before the lock.
 			$vigente = wp_cache_get( 'estado', MORAVI_CACHE_GRUPO, true );
 			if ( moravi_cache_estado_valido( $vigente ) ) {
-				$estado = $vigente;  // as the request before this one left it
+				$estado = $vigente;
 			}
+			$ultimo = (int) $wpdb->get_var( "SELECT MAX(id) FROM `$tabla`" );
 		}
 		$estado = moravi_cache_trabaja( $estado, $ultimo, $ahora );
 		wp_cache_set( 'estado', $estado, MORAVI_CACHE_GRUPO );
