@@ -296,9 +296,16 @@ function moravi_cache_limpia( array $posts, array $terminos ) {
 	if ( $terminos ) {
 		clean_term_cache( $terminos, '' );  // term_taxonomy_ids: the terms, their taxonomies' caches
 	}
+	// New versions of WooCommerce's cached product queries and [products] lists. WooCommerce's
+	// own version is the time in seconds: renewed twice within one second it stays the same, and
+	// a list cached in between from the old rows would still count as current. This one has the
+	// microseconds too, so it changes on every clean and never comes back.
 	if ( $woo ) {
-		WC_Cache_Helper::get_transient_version( 'product', true );
-		WC_Cache_Helper::get_transient_version( 'product_query', true );  // [products], cached loops
+		list( $fraccion, $segundos ) = explode( ' ', microtime() );
+		foreach ( array( 'product', 'product_query' ) as $grupo ) {
+			WC_Cache_Helper::get_transient_version( $grupo, true );
+			set_transient( $grupo . '-transient-version', $segundos . substr( $fraccion, 1, 7 ) );
+		}
 	}
 }
 
