@@ -142,7 +142,7 @@ int Enviar(bool prueba) {
     try {
         proc.EnviarProductos(campos, interrumpir, nullptr);
         motivo = MotivoDeFin(proc.Resultado());
-        estado = proc.Resultado().completo() && proc.Resultado().recortados == 0 ? 0 : 1;
+        estado = proc.Resultado().limpio() ? 0 : 1;
     } catch (const std::exception& e) {
         error = QString::fromUtf8(e.what());
         motivo = QStringLiteral("el envío no terminó: ") + error;

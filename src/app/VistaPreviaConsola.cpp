@@ -17,8 +17,6 @@ int ImprimeVistaPrevia(clsProcedimenti& proc, QTextStream& salida, QTextStream& 
                 << (v.motivo.isEmpty() ? QString() : QStringLiteral(": ") + TextoImprimible(v.motivo)) << "\n";
         return 1;
     }
-    for (const QString& aviso : v.avisos) errores << "Aviso: " << TextoImprimible(aviso) << "\n";
-    errores.flush();
     for (const VistaPreviaEnvio::Nuevo& n : v.nuevos)
         salida << "Nuevo: " << TextoImprimible(n.clave) << " «" << TextoImprimible(n.titulo) << "» ("
                << (n.nombre.isEmpty() ? QStringLiteral("nombre: su número de entrada") : QStringLiteral("nombre: ") + n.nombre)
@@ -30,6 +28,7 @@ int ImprimeVistaPrevia(clsProcedimenti& proc, QTextStream& salida, QTextStream& 
                << "\n";
     for (const VistaPreviaEnvio::Nota& n : v.notas)
         salida << "Se conserva: " << TextoImprimible(n.clave) << " " << TextoImprimible(n.texto) << "\n";
+    for (const QString& aviso : v.avisos) errores << "Aviso: " << TextoImprimible(aviso) << "\n";
     salida << "Al día: " << v.total - v.cambiarian << " productos\n";
     salida << "Vista previa: " << v.cambiarian << " de " << v.total << " productos cambiarían (nuevos: "
            << v.nuevos.size() << ")\n";

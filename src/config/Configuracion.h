@@ -10,6 +10,7 @@ struct Configuracion {
     std::uint16_t PuertoWeb = 3306;  // 0 to 65535: a MySQL server may listen above 32767
     QString UsuarioWeb;
     QString ContrasenaWeb;
+    QString PrefijoWeb = QStringLiteral("wp_");  // the shop's WordPress table prefix
     std::uint8_t NumeroPrecio = 1;
     QString DireccionFTP;
     QString CarpetaFTP;

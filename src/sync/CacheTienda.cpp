@@ -1,5 +1,6 @@
 #include "sync/CacheTienda.h"
 
+#include "servicelib/ErrorServicio.h"
 #include "sync/EscrituraLote.h"
 
 #include <QJsonDocument>
@@ -95,13 +96,32 @@ QString CacheTienda::Detecta(Conexion& cn) {
     return AvisoDe(v);
 }
 
-void CacheTienda::Poda(Conexion& cn) {
-    if (!tabla_ || primera_ == 0 || primera_ >= ultima_) return;
-    if (primera_ > podarHasta_ && ahora_ - creadaPrimera_ <= std::int64_t(kDiasDeFilas) * 86400) return;
-    cn.Execute(QStringLiteral("DELETE FROM `%1` WHERE id < %2 AND (id <= %3 OR creado < NOW() - INTERVAL %4 DAY)")
-                   .arg(tabla(kTablaCambios), QString::number(ultima_), QString::number(podarHasta_),
-                        QString::number(kDiasDeFilas)));
+QStringList CacheTienda::Poda(Conexion& cn) {
+    if (!tabla_) return {};
+    const QString cambios = tabla(kTablaCambios);
+    // A chunk whose change rows the server refused would be undone, and every chunk after it.
+    const auto sinPermiso = [&](const ErrorServicio& e, const char* que) {
+        if (e.numero() != 1142 && e.numero() != 1143 && e.numero() != 1044) throw e;
+        return QStringLiteral("el usuario de la tienda no tiene permiso para %1 en la tabla %2 del ayudante de caché "
+                              "(%3); pida ese permiso para que la tienda muestre cada envío")
+            .arg(QLatin1String(que), cambios, e.descripcion());
+    };
+    try {
+        cn.Execute(QStringLiteral("INSERT INTO `%1` (objeto, tipo) SELECT 0, 0 FROM DUAL WHERE 1 = 0").arg(cambios));
+    } catch (const ErrorServicio& e) {
+        tabla_ = false;
+        return {sinPermiso(e, "añadir filas")};
+    }
+    if (primera_ == 0 || primera_ >= ultima_) return {};
+    if (primera_ > podarHasta_ && ahora_ - creadaPrimera_ <= std::int64_t(kDiasDeFilas) * 86400) return {};
+    try {
+        cn.Execute(QStringLiteral("DELETE FROM `%1` WHERE id < %2 AND (id <= %3 OR creado < NOW() - INTERVAL %4 DAY)")
+                       .arg(cambios, QString::number(ultima_), QString::number(podarHasta_), QString::number(kDiasDeFilas)));
+    } catch (const ErrorServicio& e) {
+        return {sinPermiso(e, "borrar las filas ya limpiadas")};
+    }
     primera_ = ultima_;
+    return {};
 }
 
 void CacheTienda::Anota(Conexion& cn, Tipo tipo, const std::vector<std::int64_t>& objetos, int bytes) {

@@ -45,9 +45,11 @@ public:
     // Whether the shop has the change table: rows are written.
     bool HayTabla() const { return tabla_; }
 
-    // Deletes the change rows the helper has cleaned twice and those older than 30 days,
-    // keeping the newest; one statement, only when there is anything to delete.
-    void Poda(Conexion& cn);
+    // Before the first chunk: tries that the shop's user may add change rows (a statement that
+    // adds none), then deletes the rows the helper has cleaned twice and those older than 30
+    // days, keeping the newest (only when there are any). A user without those rights gets no
+    // rows written, or none deleted, and what it returns says so.
+    QStringList Poda(Conexion& cn);
 
     // One change row of type `tipo` per object of `objetos` (zeros and repeats left out), in
     // multi-row INSERTs of at most `bytes` bytes each; nothing without the table.

@@ -4,6 +4,7 @@
 #include "sync/CacheTienda.h"
 #include "sync/Reloj.h"
 #include "sync/SlugWordPress.h"
+#include "sync/TablasTienda.h"
 #include "sync/Transaccion.h"
 #include "sync/WooCommerce.h"
 
@@ -51,10 +52,12 @@ std::vector<std::pair<int, int>> PartesPorBytes(const std::vector<int>& largos, 
     return partes;
 }
 
-EscrituraLote::EscrituraLote(ConexionPtr cn, QString formatoFecha, int bytes, WooCommerce* woo)
-    : cn_(std::move(cn)), formatoFecha_(std::move(formatoFecha)), bytes_(bytes), woo_(woo) {
+EscrituraLote::EscrituraLote(ConexionPtr cn, QString formatoFecha, int bytes, WooCommerce* woo, QString prefijo)
+    : cn_(std::move(cn)), formatoFecha_(std::move(formatoFecha)), bytes_(bytes), woo_(woo), prefijo_(std::move(prefijo)) {
     if (!cn_) throw ErrorServicio(91, QStringLiteral("La conexión con la tienda no está abierta"));
 }
+
+QString EscrituraLote::P(const QString& plantilla) const { return TablasTienda::ConPrefijo(plantilla, prefijo_); }
 
 QString EscrituraLote::texto(const std::string& s) const {
     return QLatin1Char('\'') + cn_->Escapa(QString::fromStdString(s)) + QLatin1Char('\'');
@@ -108,7 +111,7 @@ std::vector<std::int64_t> EscrituraLote::unaVez(const LotePlan& lote, const std:
         for (const LotePlan::Fila& f : lote.filas)
             filas << QStringLiteral("(%1,'%2',%3)")
                          .arg(QString::number(postDe(f.producto)), QLatin1String(f.clave), texto(f.valor));
-        const QString cabecera = QStringLiteral("INSERT INTO wp_postmeta (post_id, meta_key, meta_value) VALUES ");
+        const QString cabecera = P(QStringLiteral("INSERT INTO wp_postmeta (post_id, meta_key, meta_value) VALUES "));
         for (const auto& parte : PartesPorBytes(largos(filas), largoUtf8(cabecera), bytes_))
             ejecuta(cabecera + entre(filas, parte), [&](int fila) {
                 const int i = parte.first + fila - 1;
@@ -131,7 +134,7 @@ std::vector<std::int64_t> EscrituraLote::unaVez(const LotePlan& lote, const std:
         }
         std::vector<int> l = largos(casos);
         for (size_t i = 0; i < l.size(); ++i) l[i] += largoUtf8(ids[static_cast<qsizetype>(i)]) + 1;
-        const QString cabecera = QStringLiteral("UPDATE wp_postmeta SET meta_value = CASE meta_id ");
+        const QString cabecera = P(QStringLiteral("UPDATE wp_postmeta SET meta_value = CASE meta_id "));
         for (const auto& parte : PartesPorBytes(l, largoUtf8(cabecera) + 32, bytes_))
             ejecuta(cabecera + entre(casos, parte, QLatin1Char(' ')) + QStringLiteral(" END WHERE meta_id IN (") +
                         entre(ids, parte) + QLatin1Char(')'),
@@ -147,13 +150,14 @@ std::vector<std::int64_t> EscrituraLote::unaVez(const LotePlan& lote, const std:
     QStringList posts;
     std::vector<std::int64_t> enviados;
     for (int i = lote.desde; i < lote.hasta; ++i) {
+        if (std::find(lote.omitidos.begin(), lote.omitidos.end(), i) != lote.omitidos.end()) continue;
         enviados.push_back(postDe(i));
         posts << QString::number(enviados.back());
     }
     if (!posts.isEmpty()) {
         const QString local = Reloj::texto(formatoFecha_);
         const QString gmt = Reloj::texto(formatoFecha_, kHorasGmt);
-        const QString cabecera = QStringLiteral("UPDATE wp_posts SET post_modified='") + local +
+        const QString cabecera = P(QStringLiteral("UPDATE wp_posts SET post_modified='")) + local +
                                  QStringLiteral("',post_modified_gmt='") + gmt + QStringLiteral("' WHERE ID IN (");
         for (const auto& parte : PartesPorBytes(largos(posts), largoUtf8(cabecera) + 1, bytes_))
             cn_->Execute(cabecera + entre(posts, parte) + QLatin1Char(')'));
@@ -164,7 +168,7 @@ std::vector<std::int64_t> EscrituraLote::unaVez(const LotePlan& lote, const std:
     if (woo_) {
         std::vector<std::int64_t> padres;
         for (int i = lote.desde; i < lote.hasta; ++i) {
-            const AjustesTienda& a = productos[size_t(i)].ajustes;
+            const AjustesTienda& a = productos[size_t(i)].ajustes;  // an omitted product changed nothing
             if (a.variacion && a.padre != 0 && std::find(padres.begin(), padres.end(), a.padre) == padres.end())
                 padres.push_back(a.padre);
         }
@@ -195,9 +199,9 @@ std::vector<std::int64_t> EscrituraLote::insertaPosts(const LotePlan& lote,
         filas << QStringLiteral("(%1,'publish','closed','closed',%2,'%3','%4','product','','','','','','%5')")
                      .arg(QString::number(kAutor), texto(n.titulo), fecha, fechaGmt, cn_->Escapa(nombres.last()));
     }
-    const QString cabecera = QStringLiteral(
+    const QString cabecera = P(QStringLiteral(
         "INSERT INTO wp_posts (post_author, post_status, comment_status, ping_status, post_title, post_date, "
-        "post_date_gmt, post_type, post_content, post_excerpt, to_ping, pinged, post_content_filtered, post_name) VALUES ");
+        "post_date_gmt, post_type, post_content, post_excerpt, to_ping, pinged, post_content_filtered, post_name) VALUES "));
     for (const auto& parte : PartesPorBytes(largos(filas), largoUtf8(cabecera), bytes_)) {
         ejecuta(cabecera + entre(filas, parte), [&](int fila) {
             const int i = parte.first + fila - 1;
@@ -212,8 +216,8 @@ std::vector<std::int64_t> EscrituraLote::insertaPosts(const LotePlan& lote,
             lista << QLatin1Char('\'') + cn_->Escapa(nombres[i]) + QLatin1Char('\'');
             indice.insert(nombres[i], i);
         }
-        cn_->Recorre(QStringLiteral("SELECT ID, post_name FROM wp_posts WHERE ID >= %1 AND post_type='product' AND "
-                                    "post_author=%2 AND post_name IN (%3)")
+        cn_->Recorre(P(QStringLiteral("SELECT ID, post_name FROM wp_posts WHERE ID >= %1 AND post_type='product' AND "
+                                      "post_author=%2 AND post_name IN (%3)"))
                          .arg(QString::number(primero), QString::number(kAutor), lista.join(QLatin1Char(','))),
                      [&](const FilaLeida& f) {
                          const auto it = indice.constFind(f.at(1).toString());
@@ -247,7 +251,7 @@ void EscrituraLote::nombraPorId(const LotePlan& lote, const std::vector<std::int
         }
     if (sinNombre.isEmpty()) return;
     QSet<QString> ocupados;
-    cn_->Recorre(QStringLiteral("SELECT post_name FROM wp_posts WHERE post_type='product' AND (") +
+    cn_->Recorre(P(QStringLiteral("SELECT post_name FROM wp_posts WHERE post_type='product' AND (")) +
                      condiciones.join(QStringLiteral(" OR ")) + QLatin1Char(')'),
                  [&](const FilaLeida& f) { ocupados.insert(f.at(0).toString().toLower()); });
     QStringList casos;
@@ -256,6 +260,6 @@ void EscrituraLote::nombraPorId(const LotePlan& lote, const std::vector<std::int
         ocupados.insert(nombre);
         casos << QStringLiteral("WHEN %1 THEN '%2'").arg(id, cn_->Escapa(nombre));
     }
-    cn_->Execute(QStringLiteral("UPDATE wp_posts SET post_name = CASE ID ") + casos.join(QLatin1Char(' ')) +
+    cn_->Execute(P(QStringLiteral("UPDATE wp_posts SET post_name = CASE ID ")) + casos.join(QLatin1Char(' ')) +
                  QStringLiteral(" END WHERE ID IN (") + sinNombre.join(QLatin1Char(',')) + QLatin1Char(')'));
 }

@@ -25,7 +25,9 @@ struct ReintentosLote {
 // product of the chunk. Knows nothing of the window.
 class EscrituraLote {
 public:
-    EscrituraLote(ConexionPtr cn, QString formatoFecha, int bytes, WooCommerce* woo = nullptr);
+    // `prefijo`: the shop's table prefix ("wp_"), already checked.
+    EscrituraLote(ConexionPtr cn, QString formatoFecha, int bytes, WooCommerce* woo = nullptr,
+                  QString prefijo = QStringLiteral("wp_"));
 
     // Whole or not at all; the new posts' IDs, in the order of lote.nuevos. An error passes on
     // (ErrorServicio) after the transaction is undone.
@@ -45,6 +47,7 @@ private:
     std::vector<std::int64_t> insertaPosts(const LotePlan& lote, const std::function<QString(int producto)>& claveDe);
     void nombraPorId(const LotePlan& lote, const std::vector<std::int64_t>& ids);
     QString texto(const std::string& s) const;
+    QString P(const QString& plantilla) const;  // a statement template for the shop's prefix
     // Runs `sql`, then reads the server's warnings, if it raised any, and notes each against
     // the product of the row it names (`claveDeFila(1)` is the statement's first row).
     void ejecuta(const QString& sql, const std::function<QString(int fila)>& claveDeFila);
@@ -54,6 +57,7 @@ private:
     QString formatoFecha_;
     int bytes_;
     WooCommerce* woo_;
+    QString prefijo_;
     CacheTienda* cache_ = nullptr;
 };
 

@@ -1,6 +1,7 @@
 #include "sync/LecturaTienda.h"
 
 #include "sync/SlugWordPress.h"
+#include "sync/TablasTienda.h"
 
 #include <QRegularExpression>
 #include <array>
@@ -54,7 +55,7 @@ QString listaClaves() {
 constexpr qsizetype kCorte = 180;
 }
 
-void Enlaza(Conexion& cn, std::vector<ProductoEnvio>& productos, int desde, const Latido& latido) {
+void Enlaza(Conexion& cn, const QString& prefijo, std::vector<ProductoEnvio>& productos, int desde, const Latido& latido) {
     std::unordered_multimap<std::string_view, size_t> porClave;
     porClave.reserve(productos.size() - static_cast<size_t>(desde));
     std::vector<bool> enPapelera(productos.size() - static_cast<size_t>(desde), false);
@@ -68,9 +69,10 @@ void Enlaza(Conexion& cn, std::vector<ProductoEnvio>& productos, int desde, cons
     // Only a post that exists and is a product or a variation carries the key (a bulk delete by
     // SQL leaves the meta rows of deleted posts behind); like WooCommerce's own SKU lookup, a
     // live post wins over one in the trash, which is still updated when it is all there is.
-    cn.Recorre(QStringLiteral("SELECT m.post_id, m.meta_value, p.post_type, p.post_status, p.post_parent "
-                              "FROM wp_postmeta m JOIN wp_posts p ON p.ID = m.post_id "
-                              "WHERE m.meta_key='_sku' AND p.post_type IN ('product','product_variation')"),
+    cn.Recorre(TablasTienda::ConPrefijo(QStringLiteral("SELECT m.post_id, m.meta_value, p.post_type, p.post_status, p.post_parent "
+                                                       "FROM wp_postmeta m JOIN wp_posts p ON p.ID = m.post_id "
+                                                       "WHERE m.meta_key='_sku' AND p.post_type IN ('product','product_variation')"),
+                                        prefijo),
                [&](const FilaLeida& f) {
                    if (latido && ++n % kLatido == 0) latido();
                    if (f.at(1).isNull()) return;
@@ -92,7 +94,8 @@ void Enlaza(Conexion& cn, std::vector<ProductoEnvio>& productos, int desde, cons
                });
 }
 
-void LeeValores(Conexion& cn, std::vector<ProductoEnvio>& productos, int desde, const Latido& latido) {
+void LeeValores(Conexion& cn, const QString& prefijo, std::vector<ProductoEnvio>& productos, int desde,
+                const Latido& latido) {
     std::unordered_multimap<std::int64_t, size_t> porPost;
     std::vector<std::int64_t> posts;
     for (size_t i = static_cast<size_t>(desde); i < productos.size(); ++i) {
@@ -129,8 +132,10 @@ void LeeValores(Conexion& cn, std::vector<ProductoEnvio>& productos, int desde, 
             AnotaAjuste(productos[it->second].ajustes, j, valor);
         }
     };
-    const QString campos = QStringLiteral("SELECT meta_id, post_id, meta_key, meta_value FROM wp_postmeta WHERE meta_key IN (") +
-                           listaClaves() + QLatin1Char(')');
+    const QString campos =
+        TablasTienda::ConPrefijo(QStringLiteral("SELECT meta_id, post_id, meta_key, meta_value FROM wp_postmeta WHERE meta_key IN ("),
+                                 prefijo) +
+        listaClaves() + QLatin1Char(')');
     if (posts.size() > kPorPost) {
         cn.Recorre(campos, fila);
         return;
@@ -163,8 +168,8 @@ QSet<QString> Relevantes(const QSet<QString>& bases, const QStringList& nombres)
     return r;
 }
 
-QSet<QString> NombresOcupados(Conexion& cn, const std::vector<ProductoEnvio>& productos, int desde,
-                              const Latido& latido) {
+QSet<QString> NombresOcupados(Conexion& cn, const QString& prefijo, const std::vector<ProductoEnvio>& productos,
+                              int desde, const Latido& latido) {
     QSet<QString> bases;
     for (size_t i = static_cast<size_t>(desde); i < productos.size(); ++i)
         if (productos[i].postId == 0) {
@@ -178,7 +183,8 @@ QSet<QString> NombresOcupados(Conexion& cn, const std::vector<ProductoEnvio>& pr
         ocupados.unite(Relevantes(bases, tanda));
         tanda.clear();
     };
-    cn.Recorre(QStringLiteral("SELECT post_name FROM wp_posts WHERE post_type='product'"), [&](const FilaLeida& f) {
+    cn.Recorre(TablasTienda::ConPrefijo(QStringLiteral("SELECT post_name FROM wp_posts WHERE post_type='product'"), prefijo),
+               [&](const FilaLeida& f) {
         tanda << f.at(0).toString().toLower();
         if (tanda.size() >= kLatido) {
             vacia();

@@ -1,6 +1,7 @@
 #pragma once
 #include "sync/ProductoEnvio.h"
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <cstdint>
@@ -13,6 +14,9 @@ struct LimitesLote {
     int productos = 1000;      // products per chunk
     int filas = 6000;          // rows written per chunk (posts, meta rows added, values changed)
     int bytes = 256 * 1024;    // per statement: hosted servers may keep max_allowed_packet small
+    // The largest statement the shop's server accepts (0: not known); a product with a row
+    // that cannot fit in it is left out of its chunk.
+    int paquete = 0;
 };
 
 // What one chunk of products [desde, hasta) changes in the shop, worked out from what the
@@ -39,6 +43,9 @@ struct LotePlan {
     std::vector<Fila> filas;  // in the order they are added: a new product's SKU, defaults, values
     std::vector<Cambio> cambios;
     int faltantes = 0;  // of `filas`, the values an existing product lacked in the shop
+    // Products of the chunk with a row too large for any statement the server accepts: not
+    // written at all (the rest of the chunk is).
+    std::vector<int> omitidos;
     int cuenta() const { return hasta - desde; }
 };
 
@@ -53,9 +60,14 @@ public:
     // The names it gives new products count as taken for the chunks after it.
     LotePlan Siguiente(int desde);
 
+    // The largest row, in bytes of a statement, that product `i` would write (its post, a meta
+    // row or a changed value), escaping counted at its worst.
+    static int FilaMasLarga(const ProductoEnvio& p, const QString& nombre);
+
 private:
     const std::vector<ProductoEnvio>& productos_;
     QSet<QString> ocupados_;
+    QHash<QString, int> siguienteSufijo_;  // per base name: where to look for the next free one
     LimitesLote limites_;
     ReglasTienda reglas_;
 };

@@ -63,8 +63,10 @@ ValoresProducto ValoresDeseados(const ProductoEnvio& p, const ReglasTienda& regl
     if (!reglas.woocommerce) {
         const bool hay = MayorQueCero(QString::fromStdString(stock));
         if (p.precio) v[0] = ValorDeseado{Valor::PrecioRegular, *p.precio};
-        v[1] = ValorDeseado{Valor::Existencia, stock};
-        v[2] = ValorDeseado{Valor::EstadoExistencia, hay ? "instock" : "outofstock"};
+        if (!p.existenciaIlegible) {
+            v[1] = ValorDeseado{Valor::Existencia, stock};
+            v[2] = ValorDeseado{Valor::EstadoExistencia, hay ? "instock" : "outofstock"};
+        }
         if (p.precio) v[3] = ValorDeseado{Valor::Precio, *p.precio};
         return v;
     }
@@ -75,7 +77,7 @@ ValoresProducto ValoresDeseados(const ProductoEnvio& p, const ReglasTienda& regl
         v[3] = ValorDeseado{Valor::Precio, enOferta(oferta, *p.precio, p.ajustes, reglas.ahora) ? oferta : *p.precio};
         if (borrada) v[4] = ValorDeseado{Valor::PrecioOferta, {}};
     }
-    if (gestionada(p)) {
+    if (gestionada(p) && !p.existenciaIlegible) {
         const std::string enteras = unidades(stock);
         const char* estado = enteroDe(enteras) > reglas.umbralAgotado ? "instock"
                              : p.ajustes.pendientes                   ? "onbackorder"

@@ -33,6 +33,7 @@ struct ProductoEnvio {
     std::string clave;    // exactly as the point of sale holds it
     std::string descrip;  // "" for NULL
     std::optional<std::string> precio, existencia;  // decimal text; nothing for NULL
+    bool existenciaIlegible = false;                // a stock that is not a number: not written
     std::int64_t postId = 0;                        // the shop's post, 0 while the shop lacks the product
     std::array<ValorTienda, 5> tienda;              // indexed by Valor
     AjustesTienda ajustes;

@@ -1,5 +1,7 @@
 #include "sync/SlugWordPress.h"
 
+#include <algorithm>
+
 #include <QHash>
 #include <QRegularExpression>
 
@@ -74,16 +76,19 @@ QString sanitiza(const QString& titulo) {
     return limpio;
 }
 
-QString unico(const QString& base, const QSet<QString>& ocupados) {
+QString unico(const QString& base, const QSet<QString>& ocupados, int* desde) {
     static const QSet<QString> reservados{QStringLiteral("feed"), QStringLiteral("rdf"), QStringLiteral("rss"),
                                           QStringLiteral("rss2"), QStringLiteral("atom"), QStringLiteral("embed")};
     if (!ocupados.contains(base) && !reservados.contains(base)) return base;
-    for (int sufijo = 2;; ++sufijo) {
+    for (int sufijo = desde ? std::max(2, *desde) : 2;; ++sufijo) {
         const QString cola = QLatin1Char('-') + QString::number(sufijo);
         QString corto = base.left(kLargo - cola.size());
         while (corto.endsWith(QLatin1Char('-'))) corto.chop(1);
         const QString candidato = corto + cola;
-        if (!ocupados.contains(candidato)) return candidato;
+        if (!ocupados.contains(candidato)) {
+            if (desde) *desde = sufijo + 1;
+            return candidato;
+        }
     }
 }
 }

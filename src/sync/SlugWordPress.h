@@ -14,5 +14,7 @@ QString sanitiza(const QString& titulo);
 
 // `base` itself when no name in `ocupados` (lower case) takes it and it is not a feed
 // name, otherwise base-2, base-3 ... : the first one free, as wp_unique_post_slug does.
-QString unico(const QString& base, const QSet<QString>& ocupados);
+// `desde`, when given, is the first suffix worth trying and is left past the one returned: a
+// caller that only ever adds names to `ocupados` names many posts of one title in linear time.
+QString unico(const QString& base, const QSet<QString>& ocupados, int* desde = nullptr);
 }

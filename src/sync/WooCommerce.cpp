@@ -1,6 +1,8 @@
 #include "sync/WooCommerce.h"
 
+#include "servicelib/ErrorServicio.h"
 #include "sync/SincroniaVariable.h"
+#include "sync/TablasTienda.h"
 
 #include <array>
 #include <cstdlib>
@@ -94,19 +96,22 @@ std::int64_t entero(const QVariant& v) { return v.isNull() ? 0 : v.toLongLong();
 
 }  // namespace
 
-std::optional<WooCommerce> WooCommerce::Detecta(Conexion& cn) {
+QString WooCommerce::P(const QString& sql) const { return TablasTienda::ConPrefijo(sql, prefijo_); }
+
+std::optional<WooCommerce> WooCommerce::Detecta(Conexion& cn, const QString& prefijo) {
+    WooCommerce wc;
+    wc.prefijo_ = prefijo;
     int tablas = 0;
-    cn.Recorre(QStringLiteral("SELECT COUNT(*) FROM information_schema.TABLES "
-                              "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME IN (%1)")
-                   .arg(L(kTablas)),
+    cn.Recorre(wc.P(QStringLiteral("SELECT COUNT(*) FROM information_schema.TABLES "
+                                   "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME IN (%1)")
+                        .arg(L(kTablas))),
                [&](const FilaLeida& f) { tablas = static_cast<int>(entero(f.value(0))); });
     if (tablas < kNumTablas) return std::nullopt;
 
-    WooCommerce wc;
     QVariant decimales;
     // WooCommerce finds a product type by its slug and a visibility term by its name.
     cn.Recorre(
-        L("SELECT"
+        wc.P(L("SELECT"
           " (SELECT tt.term_taxonomy_id FROM wp_term_taxonomy tt JOIN wp_terms t ON t.term_id = tt.term_id"
           "  WHERE tt.taxonomy = 'product_type' AND t.slug = 'simple' ORDER BY tt.term_taxonomy_id LIMIT 1),"
           " (SELECT tt.term_taxonomy_id FROM wp_term_taxonomy tt JOIN wp_terms t ON t.term_id = tt.term_id"
@@ -116,7 +121,7 @@ std::optional<WooCommerce> WooCommerce::Detecta(Conexion& cn) {
           " (SELECT option_value FROM wp_options WHERE option_name = 'woocommerce_price_num_decimals'),"
           " (SELECT option_value FROM wp_options WHERE option_name = 'woocommerce_notify_no_stock_amount'),"
           " (SELECT option_value FROM wp_options WHERE option_name = 'woocommerce_hide_out_of_stock_items'),"
-          " UNIX_TIMESTAMP()"),
+          " UNIX_TIMESTAMP()")),
         [&](const FilaLeida& f) {
             wc.tipoSimple_ = entero(f.value(0));
             wc.sinExistencias_ = entero(f.value(1));
@@ -151,7 +156,7 @@ std::vector<std::int64_t> WooCommerce::EscribeLote(Conexion& cn, const std::vect
     // tables" does. A row that exists changes only in the columns that come from values the
     // program writes (SKU, price, stock); sales, ratings, tax and the rest stay WooCommerce's.
     const QString estado = meta("_stock_status");
-    cn.Execute(
+    cn.Execute(P(
         QStringLiteral(
             "INSERT INTO wp_wc_product_meta_lookup (product_id, sku, `virtual`, downloadable, min_price, max_price,"
             " onsale, stock_quantity, stock_status, rating_count, average_rating, total_sales, tax_status, tax_class) "
@@ -181,7 +186,7 @@ std::vector<std::int64_t> WooCommerce::EscribeLote(Conexion& cn, const std::vect
                  primera("_manage_stock"), primera("_stock"))
             .arg(primera("_stock_status"), primera("_wc_rating_count"), primera("_wc_average_rating"),
                  primera("total_sales"), primera("_tax_status"), primera("_tax_class"), ids, primerosIds(),
-                 clavesLookup()));
+                 clavesLookup())));
 
     // 2. Terms added: the simple type and the default category to a product that has no type
     // or no category (as WooCommerce's save of a new product), "outofstock" to a product out of stock.
@@ -194,15 +199,15 @@ std::vector<std::int64_t> WooCommerce::EscribeLote(Conexion& cn, const std::vect
     altas << QStringLiteral("SELECT p.ID, %1, 0 FROM wp_posts p WHERE p.ID IN (%2)"
                             " AND p.post_type IN ('product', 'product_variation') AND %3 = 'outofstock'")
                  .arg(QString::number(sinExistencias_), ids, estado);
-    cn.Execute(QStringLiteral("INSERT IGNORE INTO wp_term_relationships (object_id, term_taxonomy_id, term_order) ") +
-               altas.join(L(" UNION ALL ")));
+    cn.Execute(P(QStringLiteral("INSERT IGNORE INTO wp_term_relationships (object_id, term_taxonomy_id, term_order) ") +
+                 altas.join(L(" UNION ALL "))));
 
     // 3. "outofstock" taken from a product no longer out of stock.
-    cn.Execute(QStringLiteral("DELETE FROM wp_term_relationships WHERE term_taxonomy_id = %1 AND object_id IN (%2)"
+    cn.Execute(P(QStringLiteral("DELETE FROM wp_term_relationships WHERE term_taxonomy_id = %1 AND object_id IN (%2)"
                               " AND IFNULL((SELECT m.meta_value FROM wp_postmeta m FORCE INDEX (post_id) WHERE m.post_id = "
                               "wp_term_relationships.object_id AND m.meta_key = '_stock_status' ORDER BY m.meta_id "
                               "LIMIT 1), '') <> 'outofstock'")
-                   .arg(QString::number(sinExistencias_), ids));
+                   .arg(QString::number(sinExistencias_), ids)));
     return cambiados;
 }
 
@@ -213,7 +218,7 @@ std::vector<std::int64_t> WooCommerce::sincronizaVariables(Conexion& cn, const s
     // (a value's first row is the one WordPress reads).
     std::map<std::int64_t, VariableLeida> variables;
     std::map<std::int64_t, size_t> variacion;  // variation ID -> its place among its parent's
-    cn.Recorre(QStringLiteral(
+    cn.Recorre(P(QStringLiteral(
                    "SELECT 'v', c.post_parent, c.ID, c.post_status, m.meta_key, m.meta_value, m.meta_id FROM wp_posts c"
                    " LEFT JOIN wp_postmeta m ON m.post_id = c.ID AND m.meta_key IN ('_price', '_stock_status')"
                    " WHERE c.post_parent IN (%1) AND c.post_type = 'product_variation'"
@@ -222,7 +227,7 @@ std::vector<std::int64_t> WooCommerce::sincronizaVariables(Conexion& cn, const s
                    " LEFT JOIN wp_postmeta m ON m.post_id = p.ID"
                    " AND m.meta_key IN ('_price', '_sale_price', '_regular_price', '_stock_status', '_manage_stock')"
                    " WHERE p.ID IN (%1) AND p.post_type = 'product' ORDER BY 7")
-                   .arg(ids),
+                   .arg(ids)),
                [&](const FilaLeida& f) {
                    const std::int64_t padre = entero(f.value(1));
                    VariableLeida& v = variables[padre];
@@ -269,50 +274,70 @@ std::vector<std::int64_t> WooCommerce::sincronizaVariables(Conexion& cn, const s
         }
     }
     if (!borrar.isEmpty())
-        cn.Execute(QStringLiteral("DELETE FROM wp_postmeta WHERE meta_id IN (%1)").arg(borrar.join(QLatin1Char(','))));
+        cn.Execute(P(QStringLiteral("DELETE FROM wp_postmeta WHERE meta_id IN (%1)").arg(borrar.join(QLatin1Char(',')))));
+    // The prices come from the shop's rows: the prefix goes into the templates only.
     if (!filas.isEmpty())
-        cn.Execute(QStringLiteral("INSERT INTO wp_postmeta (post_id, meta_key, meta_value) VALUES ") +
+        cn.Execute(P(QStringLiteral("INSERT INTO wp_postmeta (post_id, meta_key, meta_value) VALUES ")) +
                    filas.join(QLatin1Char(',')));
     if (!casos.isEmpty())
-        cn.Execute(QStringLiteral("UPDATE wp_postmeta SET meta_value = CASE meta_id %1 END WHERE meta_id IN (%2)")
+        cn.Execute(P(QStringLiteral("UPDATE wp_postmeta SET meta_value = CASE meta_id %1 END WHERE meta_id IN (%2)"))
                        .arg(casos.join(QLatin1Char(' ')), estados.join(QLatin1Char(','))));
-    if (!cambiados.empty()) {
-        // The caches WooCommerce clears when it saves the parent (wc_delete_product_transients).
-        QStringList nombres;
-        for (std::int64_t id : cambiados)
-            for (const char* t : {"wc_var_prices_", "wc_product_children_"})
-                nombres << QStringLiteral("'_transient_%1%2'").arg(L(t)).arg(id)
-                        << QStringLiteral("'_transient_timeout_%1%2'").arg(L(t)).arg(id);
-        cn.Execute(QStringLiteral("DELETE FROM wp_options WHERE option_name IN (%1)").arg(nombres.join(QLatin1Char(','))));
-    }
+    for (std::int64_t id : cambiados)
+        if (std::find(padresCambiados_.begin(), padresCambiados_.end(), id) == padresCambiados_.end())
+            padresCambiados_.push_back(id);
     return cambiados;
 }
 
-void WooCommerce::Termina(Conexion& cn, bool huboCambios) {
+QStringList WooCommerce::Termina(Conexion& cn, bool huboCambios) {
+    QStringList avisos;
+    // A shop user may lack a right the end needs (DELETE on the options table is often
+    // withheld): the products are written by then, so that is told, not a failed send.
+    const auto intenta = [&](const QString& sql, const QString& queNo) {
+        try {
+            cn.Execute(P(sql));
+        } catch (const ErrorServicio& e) {
+            if (e.numero() != 1142 && e.numero() != 1143 && e.numero() != 1044) throw;
+            avisos << QStringLiteral("%1: el usuario de la tienda no tiene permiso para ello (%2); pida ese permiso al "
+                                     "hosting")
+                          .arg(queNo, e.descripcion());
+        }
+    };
     if (escrito_) {
         // WordPress's own count (_update_post_term_count): published posts of the taxonomy's
         // object types carrying the term; product_visibility also applies to variations.
         QStringList terminos{QString::number(tipoSimple_), QString::number(sinExistencias_)};
         if (categoria_ != 0) terminos << QString::number(categoria_);
-        cn.Execute(QStringLiteral("UPDATE wp_term_taxonomy tt SET tt.count = (SELECT COUNT(*) FROM "
-                                  "wp_term_relationships r JOIN wp_posts p ON p.ID = r.object_id"
-                                  " WHERE r.term_taxonomy_id = tt.term_taxonomy_id AND p.post_status = 'publish'"
-                                  " AND (p.post_type = 'product' OR (tt.taxonomy = 'product_visibility'"
-                                  " AND p.post_type = 'product_variation')))"
-                                  " WHERE tt.term_taxonomy_id IN (%1)")
-                       .arg(terminos.join(QLatin1Char(','))));
+        intenta(QStringLiteral("UPDATE wp_term_taxonomy tt SET tt.count = (SELECT COUNT(*) FROM "
+                               "wp_term_relationships r JOIN wp_posts p ON p.ID = r.object_id"
+                               " WHERE r.term_taxonomy_id = tt.term_taxonomy_id AND p.post_status = 'publish'"
+                               " AND (p.post_type = 'product' OR (tt.taxonomy = 'product_visibility'"
+                               " AND p.post_type = 'product_variation')))"
+                               " WHERE tt.term_taxonomy_id IN (%1)")
+                    .arg(terminos.join(QLatin1Char(','))),
+                QStringLiteral("no se recontaron los productos de cada categoría y de «agotado»"));
         escrito_ = false;
     }
-    if (!huboCambios) return;
+    if (!huboCambios) return avisos;
     QStringList nombres;
     for (const char* t : kTransitorios)
         nombres << QStringLiteral("'_transient_%1'").arg(L(t)) << QStringLiteral("'_transient_timeout_%1'").arg(L(t));
-    cn.Execute(QStringLiteral("DELETE FROM wp_options WHERE option_name IN (%1)").arg(nombres.join(QLatin1Char(','))));
+    // The cached prices and children of each variable product brought in step, as WooCommerce
+    // clears them when it saves the product (wc_delete_product_transients).
+    for (std::int64_t id : padresCambiados_)
+        for (const char* t : {"wc_var_prices_", "wc_product_children_"})
+            nombres << QStringLiteral("'_transient_%1%2'").arg(L(t)).arg(id)
+                    << QStringLiteral("'_transient_timeout_%1%2'").arg(L(t)).arg(id);
+    padresCambiados_.clear();
+    intenta(QStringLiteral("DELETE FROM wp_options WHERE option_name IN (%1)").arg(nombres.join(QLatin1Char(','))),
+            QStringLiteral("no se borraron las cachés de productos de WooCommerce (ofertas, agotados, precios de "
+                           "variaciones): pueden mostrar datos viejos unas horas"));
     // A new version makes every cached product query of WooCommerce's stale, the [products]
     // lists among them (product_query); it must be greater than the stored one even within
     // the same second.
-    cn.Execute(L("INSERT INTO wp_options (option_name, option_value, autoload)"
-                 " VALUES ('_transient_product-transient-version', UNIX_TIMESTAMP(), 'yes'),"
-                 " ('_transient_product_query-transient-version', UNIX_TIMESTAMP(), 'yes')"
-                 " ON DUPLICATE KEY UPDATE option_value = GREATEST(VALUES(option_value), option_value + 1)"));
+    intenta(L("INSERT INTO wp_options (option_name, option_value, autoload)"
+              " VALUES ('_transient_product-transient-version', UNIX_TIMESTAMP(), 'yes'),"
+              " ('_transient_product_query-transient-version', UNIX_TIMESTAMP(), 'yes')"
+              " ON DUPLICATE KEY UPDATE option_value = GREATEST(VALUES(option_value), option_value + 1)"),
+            QStringLiteral("no se renovaron las consultas de productos guardadas por WooCommerce"));
+    return avisos;
 }

@@ -3,6 +3,7 @@
 #include "sync/ProductoEnvio.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -19,7 +20,7 @@ public:
     // Looks once at the shop (table prefix "wp_"): nothing when it lacks the lookup table or
     // the product_type / product_visibility terms (a plain WordPress shop: nothing extra is
     // written). Two reads.
-    static std::optional<WooCommerce> Detecta(Conexion& cn);
+    static std::optional<WooCommerce> Detecta(Conexion& cn, const QString& prefijo = QStringLiteral("wp_"));
 
     // Inside a chunk's transaction, after that chunk's wp_posts and wp_postmeta rows are
     // written: `enviados` every post of the chunk (products and variations), `padres` the
@@ -34,7 +35,8 @@ public:
     // Once after the last chunk of a run: the exact `count` of every term the run may have
     // touched (one statement, when a chunk was written), and when `huboCambios` (a product
     // created or a value changed) the caches WooCommerce would clear (two statements).
-    void Termina(Conexion& cn, bool huboCambios);
+    // Returns what the shop's rights kept from being done (a warning each, the send stands).
+    QStringList Termina(Conexion& cn, bool huboCambios);
 
     // The store's settings that WooCommerce's save applies to every product.
     const ReglasTienda& Reglas() const { return reglas_; }
@@ -47,6 +49,7 @@ public:
 private:
     WooCommerce() = default;
     std::vector<std::int64_t> sincronizaVariables(Conexion& cn, const std::vector<std::int64_t>& padres);
+    QString P(const QString& sql) const;  // a statement for the shop's table prefix
 
     std::int64_t tipoSimple_ = 0;      // product_type "simple"
     std::int64_t sinExistencias_ = 0;  // product_visibility "outofstock"
@@ -54,5 +57,7 @@ private:
     int decimalesPrecio_ = 2;          // option woocommerce_price_num_decimals
     bool ocultaAgotados_ = false;      // option woocommerce_hide_out_of_stock_items
     ReglasTienda reglas_;
+    QString prefijo_ = QStringLiteral("wp_");
+    std::vector<std::int64_t> padresCambiados_;  // variable products brought in step in this run
     bool escrito_ = false;             // a chunk was written in this run
 };

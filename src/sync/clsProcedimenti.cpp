@@ -12,7 +12,9 @@
 #include "sync/ImagenProducto.h"
 #include "sync/LecturaPuntoDeVenta.h"
 #include "sync/LecturaTienda.h"
+#include "sync/TablasTienda.h"
 #include "sync/WooCommerce.h"
+#include "sync/ClavesParecidas.h"
 
 #include <algorithm>
 #include <optional>
@@ -31,12 +33,36 @@ constexpr int kSilencioSospechoso = 60;
 
 // What the shop holds for the products from `desde` on (a few large reads), and the plan of
 // their chunks.
-PlanEnvio LeeTiendaYPlanifica(Conexion& cn, std::vector<ProductoEnvio>& productos, int desde, const LimitesLote& lote,
-                              const std::optional<WooCommerce>& woo, const std::function<void()>& latido) {
-    LecturaTienda::Enlaza(cn, productos, desde, latido);
-    LecturaTienda::LeeValores(cn, productos, desde, latido);
-    return PlanEnvio(productos, LecturaTienda::NombresOcupados(cn, productos, desde, latido), lote,
+PlanEnvio LeeTiendaYPlanifica(Conexion& cn, const QString& prefijo, std::vector<ProductoEnvio>& productos, int desde,
+                              const LimitesLote& lote, const std::optional<WooCommerce>& woo,
+                              const std::function<void()>& latido) {
+    LecturaTienda::Enlaza(cn, prefijo, productos, desde, latido);
+    LecturaTienda::LeeValores(cn, prefijo, productos, desde, latido);
+    return PlanEnvio(productos, LecturaTienda::NombresOcupados(cn, prefijo, productos, desde, latido), lote,
                      woo ? woo->Reglas() : ReglasTienda{});
+}
+
+// The chunk bounds for this shop's server: no statement above what it accepts
+// (max_allowed_packet, read once per connection), with room for the protocol's own bytes.
+LimitesLote ParaElServidor(LimitesLote lote, Conexion& cn) {
+    if (const int paquete = TablasTienda::LimitePaquete(cn); paquete > 0) {
+        lote.paquete = paquete;
+        lote.bytes = std::min(lote.bytes, std::max(1024, paquete - 1024));
+    }
+    return lote;
+}
+
+// What the point of sale's products say that the user should know before anything is written.
+void AnotaLectura(const LecturaPuntoDeVenta& l, const std::optional<WooCommerce>& woo, QStringList& avisos) {
+    avisos << l.avisos;
+    if (woo) avisos << ClavesParecidas(l.productos);
+}
+
+QString Omitido(const ProductoEnvio& p, int paquete) {
+    return QStringLiteral("%1: no se envió: sus datos no caben en una sentencia de las que acepta el servidor de la "
+                          "tienda (max_allowed_packet, %2 bytes)")
+        .arg(QString::fromStdString(p.clave))
+        .arg(paquete);
 }
 
 // The shop's database, as the settings name it, in the order the settings are assigned.
@@ -145,12 +171,17 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
             return resultado_;
         }
 
+        // The shop's tables are there under the prefix, and can undo a chunk; nothing is
+        // written otherwise (the error says why).
+        const QString prefijo = cfg.PrefijoWeb;
+        resultado_.avisos << TablasTienda::Comprueba(*cnWeb, prefijo, true);
+        LimitesLote limites = ParaElServidor(Lote, *cnWeb);
         // WooCommerce's lookup table, terms and caches are kept in step when the shop has them.
-        std::optional<WooCommerce> woo = WooCommerce::Detecta(*cnWeb);
+        std::optional<WooCommerce> woo = WooCommerce::Detecta(*cnWeb, prefijo);
         // The shop's object-cache helper, when it has one: its change rows; a cache without it is told.
-        CacheTienda cache;
+        CacheTienda cache(prefijo);
         if (const QString aviso = cache.Detecta(*cnWeb); !aviso.isEmpty()) resultado_.avisos << aviso;
-        cache.Poda(*cnWeb);
+        resultado_.avisos << cache.Poda(*cnWeb);
 
         ventana_.setBotonEnvio(kInterrumpir);
         enPantalla = true;
@@ -162,8 +193,11 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         const auto latido = [this] { ventana_.procesarEventos(); };
 
         // Only the columns the send uses, held once; the point-of-sale connection then idles.
-        std::vector<ProductoEnvio> productos = LeeProductosPuntoDeVenta(
+        LecturaPuntoDeVenta lectura = LeeProductosPuntoDeVenta(
             *cnHost, ConsultaProductos(ventana_, cfg.LineasMarcadas), cfg.NumeroPrecio, latido);
+        AnotaLectura(lectura, woo, resultado_.avisos);
+        resultado_.descartados += lectura.ilegibles;
+        std::vector<ProductoEnvio>& productos = lectura.productos;
         const int m = static_cast<int>(productos.size());
         resultado_.total = m;
         resultado_.fin = ResultadoEnvio::Fin::Completo;
@@ -176,7 +210,7 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         // Read again after the shop's connection had to be dialled anew: another send may
         // have written in between.
         std::optional<PlanEnvio> plan;
-        const auto leeTienda = [&](int desde) { plan.emplace(LeeTiendaYPlanifica(*cnWeb, productos, desde, Lote, woo, latido)); };
+        const auto leeTienda = [&](int desde) { plan.emplace(LeeTiendaYPlanifica(*cnWeb, prefijo, productos, desde, limites, woo, latido)); };
         if (m > 0 && !blInterruptus) leeTienda(0);
 
         for (int desde = 0; desde < m && !blInterruptus;) {
@@ -197,12 +231,13 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
                     resultado_.fin = ResultadoEnvio::Fin::OtroEnvio;
                     break;
                 }
-                woo = WooCommerce::Detecta(*cnWeb);
+                limites = ParaElServidor(Lote, *cnWeb);
+                woo = WooCommerce::Detecta(*cnWeb, prefijo);
                 leeTienda(desde);
                 lote = plan->Siguiente(desde);  // planned anew from the shop as it is now
             }
 
-            EscrituraLote escritura(cnWeb, FormatoFecha, Lote.bytes, woo ? &*woo : nullptr);
+            EscrituraLote escritura(cnWeb, FormatoFecha, limites.bytes, woo ? &*woo : nullptr, prefijo);
             escritura.AnotaCambiosEn(&cache);
             const std::vector<std::int64_t> ids = escritura.Escribe(lote, productos, Reintentos);
             for (size_t i = 0; i < ids.size(); ++i) productos[size_t(lote.nuevos[i].producto)].postId = ids[i];
@@ -215,9 +250,12 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
             resultado_.cambiados += static_cast<int>(lote.cambios.size()) + lote.faltantes;
             resultado_.enviados = lote.hasta;
             desde = lote.hasta;
+            for (int i : lote.omitidos) resultado_.avisos << Omitido(productos[size_t(i)], limites.paquete);
+            resultado_.descartados += static_cast<int>(lote.omitidos.size());
 
             for (int i = lote.desde; i < lote.hasta; ++i)
-                ventana_.productoEnviado(i + 1, m, QString::fromStdString(productos[size_t(i)].clave),
+                if (std::find(lote.omitidos.begin(), lote.omitidos.end(), i) == lote.omitidos.end())
+                    ventana_.productoEnviado(i + 1, m, QString::fromStdString(productos[size_t(i)].clave),
                                          QString::fromStdString(productos[size_t(i)].descrip));
             const int ultimo = lote.hasta - 1;
             ventana_.setLabel3(QStringLiteral("Imagen del producto ") +
@@ -231,7 +269,7 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         if (woo && resultado_.enviados > 0 && resultado_.fin != ResultadoEnvio::Fin::ConexionPerdida &&
             resultado_.fin != ResultadoEnvio::Fin::OtroEnvio) {
             const bool huboCambios = resultado_.nuevos > 0 || resultado_.cambiados > 0;
-            woo->Termina(*cnWeb, huboCambios);
+            resultado_.avisos << woo->Termina(*cnWeb, huboCambios);
             if (huboCambios)
                 cache.Anota(*cnWeb, CacheTienda::kTermino,
                             {woo->TipoSimple(), woo->SinExistencias(), woo->CategoriaPredeterminada()});
@@ -273,19 +311,25 @@ VistaPreviaEnvio clsProcedimenti::VistaPrevia() {
         vista.motivo = web->cUltimoError;
         return vista;
     }
-    if (const QString aviso = CacheTienda().Detecta(*cnWeb); !aviso.isEmpty()) vista.avisos << aviso;
 
-    std::vector<ProductoEnvio> productos = LeeProductosPuntoDeVenta(
+    const QString prefijo = cfg.PrefijoWeb;
+    vista.avisos << TablasTienda::Comprueba(*cnWeb, prefijo, false);
+    if (const QString aviso = CacheTienda(prefijo).Detecta(*cnWeb); !aviso.isEmpty()) vista.avisos << aviso;
+    const LimitesLote limites = ParaElServidor(Lote, *cnWeb);
+    const std::optional<WooCommerce> woo = WooCommerce::Detecta(*cnWeb, prefijo);
+    LecturaPuntoDeVenta lectura = LeeProductosPuntoDeVenta(
         *cnHost, ConsultaProductos(ventana_, cfg.LineasMarcadas), cfg.NumeroPrecio, {});
+    AnotaLectura(lectura, woo, vista.avisos);
+    std::vector<ProductoEnvio>& productos = lectura.productos;
     vista.total = static_cast<int>(productos.size());
-    const std::optional<WooCommerce> woo = WooCommerce::Detecta(*cnWeb);
     const ReglasTienda reglas = woo ? woo->Reglas() : ReglasTienda{};
-    PlanEnvio plan = LeeTiendaYPlanifica(*cnWeb, productos, 0, Lote, woo, {});
+    PlanEnvio plan = LeeTiendaYPlanifica(*cnWeb, prefijo, productos, 0, limites, woo, {});
     const auto texto = [](const std::string& s) { return QString::fromStdString(s); };
     const auto motivo = [&](int producto, Valor cual) { return texto(MotivoDe(productos[size_t(producto)], cual, reglas)); };
     for (int desde = 0; desde < vista.total;) {
         const LotePlan lote = plan.Siguiente(desde);
         std::vector<bool> cambia(size_t(lote.cuenta()), false);
+        for (int i : lote.omitidos) vista.avisos << Omitido(productos[size_t(i)], limites.paquete);
         for (const LotePlan::Nuevo& n : lote.nuevos) {
             vista.nuevos.push_back({texto(productos[size_t(n.producto)].clave), texto(n.titulo), n.nombre});
             cambia[size_t(n.producto - lote.desde)] = true;

@@ -29,8 +29,13 @@ struct ResultadoEnvio {
     int cambiados = 0; // values written because the shop held another one or none
     QStringList avisos;  // what the user should know although the send went on
     int recortados = 0;  // values the shop's server cut or changed to store them (see avisos)
+    // Values or products the send could not write: a price or stock that is not a number, a
+    // product too large for the shop's server (see avisos).
+    int descartados = 0;
     Fin fin = Fin::SinBaseDeDatos;
     bool completo() const { return fin == Fin::Completo; }
+    // Complete, and the shop holds exactly what the point of sale says.
+    bool limpio() const { return completo() && recortados == 0 && descartados == 0; }
 };
 
 // What a send would do, worked out from both databases without writing anything.
@@ -52,8 +57,8 @@ struct VistaPreviaEnvio {
     std::vector<Nuevo> nuevos;
     std::vector<Cambio> cambios;
     std::vector<Nota> notas;
+    QStringList avisos;  // what the send would warn of (a persistent object cache nobody cleans, ...)
     int cambiarian = 0;  // products that would be created or get a value written
-    QStringList avisos;  // what the user should know about the shop (a cache nobody cleans)
 };
 
 // The send object: lives for one call (reading the settings, reading the product lines, or

@@ -30,6 +30,20 @@ TEST(TextoDecimal, PlainDecimalTextWithoutTrailingZeros) {
         EXPECT_EQ(decimal(QString::fromLatin1(texto)), QString::fromLatin1(esperado)) << texto;
 }
 
+TEST(TextoDecimal, TextAsPeopleTypeItIsReadAndWhatCannotBeReadIsSaid) {
+    for (const auto& [texto, esperado] :
+         {std::pair{"12,50", "12.5"}, {"1.234,56", "1234.56"}, {"1,234.56", "1234.56"}, {"1.234.567", "1234567"},
+          {"1,234,567", "1234567"}, {"$ 7.00", "7"}, {"7,5 €", "7.5"}, {"MXN 10", "10"}, {"-1.234,5", "-1234.5"},
+          {"1,5", "1.5"}, {"0,125", "0.125"}, {"12.50", "12.5"}, {"1.5e3", "1500"},
+          // Not read: ambiguous or malformed, never taken as 0.
+          {"1,234", "?"}, {"1.23.4", "?"}, {"12,3,4", "?"}, {"1.234,5,6", "?"}, {"doce", "?"}, {"", "?"}, {"-", "?"}}) {
+        const LecturaDecimal l = LeeDecimal(QString::fromUtf8(texto));
+        EXPECT_EQ(l.ilegible ? u"?"_s : l.texto.value_or(u"<nada>"_s), QString::fromUtf8(esperado)) << texto;
+    }
+    EXPECT_FALSE(LeeDecimal(QVariant()).ilegible);  // NULL is no value, not a bad one
+    EXPECT_EQ(LeeDecimal(12.5).texto, u"12.5"_s);
+}
+
 TEST(TextoDecimal, NumbersOfOtherKinds) {
     EXPECT_EQ(decimal(12.5), u"12.5"_s);
     EXPECT_EQ(decimal(0.1), u"0.1"_s);
