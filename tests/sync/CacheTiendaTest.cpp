@@ -46,7 +46,7 @@ QString json(const QJsonValue& v) {
     return QString::fromUtf8(t.mid(1, t.size() - 2));
 }
 
-class CacheTiendaTest : public EntornoEnvio {
+class CacheDeObjetos : public EntornoEnvio {
 protected:
     void SetUp() override {
         EntornoEnvio::SetUp();
@@ -89,7 +89,7 @@ update_option('active_plugins', array_merge(get_option('active_plugins'), ['redi
     prueba::CacheRedis redis;
 };
 
-TEST_F(CacheTiendaTest, WithTheHelperThePageAfterASendShowsWhatItWroteWithoutItTheUserIsTold) {
+TEST_F(CacheDeObjetos, WithTheHelperThePageAfterASendShowsWhatItWroteWithoutItTheUserIsTold) {
     // The cache is primed by a visit, as the shop's pages do all day.
     const QString antes = uR"({"A1":["10",5,"instock",true],"A2":["20",3,"instock",true],"A3":null,)"
                           uR"("en_categoria":2,"en_existencia":["A1","A2"],"lista":["A1","A2"]})"_s;
@@ -131,7 +131,7 @@ TEST_F(CacheTiendaTest, WithTheHelperThePageAfterASendShowsWhatItWroteWithoutItT
                            uR"("en_categoria":3,"en_existencia":["A1","A3"],"lista":["A1","A3"]})"_s);
 }
 
-TEST_F(CacheTiendaTest, TheHelperCostsOneQueryWhenNothingChangedAndTheSendPrunesWhatItCleaned) {
+TEST_F(CacheDeObjetos, TheHelperCostsOneQueryWhenNothingChangedAndTheSendPrunesWhatItCleaned) {
     // Second cleans right after the first, so that rows become prunable within the test.
     redis.muPlugin(u"0-repaso.php"_s, "<?php define('MORAVI_CACHE_REPASO', 0);");
     const QString consultas = u"global $wpdb; echo $wpdb->num_queries;"_s;
