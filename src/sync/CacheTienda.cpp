@@ -104,7 +104,7 @@ QStringList CacheTienda::Poda(Conexion& cn) {
         if (e.numero() != 1142 && e.numero() != 1143 && e.numero() != 1044) throw e;
         return QStringLiteral("el usuario de la tienda no tiene permiso para %1 en la tabla %2 del ayudante de caché "
                               "(%3); pida ese permiso para que la tienda muestre cada envío")
-            .arg(QLatin1String(que), cambios, e.descripcion());
+            .arg(QString::fromUtf8(que), cambios, e.descripcion());
     };
     try {
         cn.Execute(QStringLiteral("INSERT INTO `%1` (objeto, tipo) SELECT 0, 0 FROM DUAL WHERE 1 = 0").arg(cambios));
