@@ -1,6 +1,7 @@
 #include "sync/EscrituraLote.h"
 
 #include "servicelib/ErrorServicio.h"
+#include "sync/CacheTienda.h"
 #include "sync/Reloj.h"
 #include "sync/SlugWordPress.h"
 #include "sync/TablasTienda.h"
@@ -270,6 +271,13 @@ std::optional<std::vector<std::int64_t>> EscrituraLote::unaVez(const LotePlan& l
     if (wooAhora)
         for (const QString& sql : woo_->SentenciasLote(posts.join(QLatin1Char(',')), cambiados.join(QLatin1Char(','))))
             encola(sql);
+    // What the shop's object-cache helper is to clean, committed with the rows themselves.
+    const auto anotaCache = [&](const std::vector<std::int64_t>& padresCambiados) {
+        if (!cache_) return;
+        std::vector<std::int64_t> porLimpiar = CacheTienda::PostsCambiados(lote, ids, productos);
+        porLimpiar.insert(porLimpiar.end(), padresCambiados.begin(), padresCambiados.end());
+        for (const QString& sql : cache_->Sentencias(CacheTienda::kPost, porLimpiar, bytes_)) encola(sql);
+    };
     if (enUnViaje) {
         for (size_t j = 0; j < partes.size(); ++j) {
             QStringList elt;
@@ -281,7 +289,10 @@ std::optional<std::vector<std::int64_t>> EscrituraLote::unaVez(const LotePlan& l
                             QString::number(kAutor)));
         }
         const bool confirmaYa = lote.nuevos.empty() && (!woo_ || wooAhora);
-        if (confirmaYa) encola(QStringLiteral("COMMIT"));
+        if (confirmaYa) {
+            anotaCache({});
+            encola(QStringLiteral("COMMIT"));
+        }
         std::vector<std::array<std::int64_t, 3>> comprobado;
         deshace.abierta = true;
         vaciaCola([&](int, const FilaLeida& f) {
@@ -300,6 +311,7 @@ std::optional<std::vector<std::int64_t>> EscrituraLote::unaVez(const LotePlan& l
         enCola_ = false;
         nombraPorId(lote, ids);
     }
+    std::vector<std::int64_t> padresCambiados;
     if (woo_ && !wooAhora) {
         std::vector<std::int64_t> enviados;
         for (int i = lote.desde; i < lote.hasta; ++i) {
@@ -307,9 +319,13 @@ std::optional<std::vector<std::int64_t>> EscrituraLote::unaVez(const LotePlan& l
             const auto it = nuevo.find(i);
             enviados.push_back(it != nuevo.end() ? ids[it->second] : productos[size_t(i)].postId);
         }
-        woo_->EscribeLote(*cn_, enviados, padres);
+        padresCambiados = woo_->EscribeLote(*cn_, enviados, padres);
     }
-    cn_->CommitTrans();
+    // The change rows and the commit travel together.
+    enCola_ = true;
+    anotaCache(padresCambiados);
+    encola(QStringLiteral("COMMIT"));
+    vaciaCola({});
     deshace.abierta = false;
     return ids;
 }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+class CacheTienda;
 class WooCommerce;
 
 // How a chunk that meets another writer's row locks is tried again: a lock wait timeout or a
@@ -44,6 +45,9 @@ public:
     // that died before the chunk says so there).
     bool FallaAlEmpezar() const { return fallaAlEmpezar_; }
 
+    // The change rows of the posts each chunk creates or changes go into `cache` (see CacheTienda).
+    void AnotaCambiosEn(CacheTienda* cache) { cache_ = cache; }
+
 private:
     std::vector<std::int64_t> unaVez(const LotePlan& lote, const std::vector<ProductoEnvio>& productos);
     // `enUnViaje`: the chunk's statements queued and sent together; nothing when the new posts'
@@ -78,6 +82,7 @@ private:
     int bytes_;
     WooCommerce* woo_;
     QString prefijo_;
+    CacheTienda* cache_ = nullptr;
 };
 
 // The pieces [desde, hasta) of `largos` (each row's length in bytes) such that a statement of

@@ -6,6 +6,7 @@
 #include "servicelib/Compartidos.h"
 #include "servicelib/CrearObjeto.h"
 #include "servicelib/ErrorServicio.h"
+#include "sync/CacheTienda.h"
 #include "sync/ConsultaProductos.h"
 #include "sync/EscrituraWeb.h"
 #include "sync/ImagenProducto.h"
@@ -169,6 +170,10 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         LimitesLote limites = ParaElServidor(Lote, *cnWeb);
         // WooCommerce's lookup table, terms and caches are kept in step when the shop has them.
         std::optional<WooCommerce> woo = WooCommerce::Detecta(*cnWeb, prefijo);
+        // The shop's object-cache helper, when it has one: its change rows; a cache without it is told.
+        CacheTienda cache(prefijo);
+        if (const QString aviso = cache.Detecta(*cnWeb); !aviso.isEmpty()) resultado_.avisos << aviso;
+        resultado_.avisos << cache.Poda(*cnWeb);
 
         ventana_.envioIniciado();
         enPantalla = true;
@@ -223,6 +228,7 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
             }
 
             EscrituraLote escritura(cnWeb, FormatoFecha, limites.bytes, woo ? &*woo : nullptr, prefijo, limites.paquete);
+            escritura.AnotaCambiosEn(&cache);
             std::vector<std::int64_t> ids;
             try {
                 ids = escritura.Escribe(lote, productos, Reintentos);
@@ -257,8 +263,13 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
             resultado_.fin = ResultadoEnvio::Fin::Interrumpido;
         // Term counts and caches once, for whatever chunks were written (an interrupted run too).
         if (woo && resultado_.enviados > 0 && resultado_.fin != ResultadoEnvio::Fin::ConexionPerdida &&
-            resultado_.fin != ResultadoEnvio::Fin::OtroEnvio)
-            resultado_.avisos << woo->Termina(*cnWeb, resultado_.nuevos > 0 || resultado_.cambiados > 0);
+            resultado_.fin != ResultadoEnvio::Fin::OtroEnvio) {
+            const bool huboCambios = resultado_.nuevos > 0 || resultado_.cambiados > 0;
+            resultado_.avisos << woo->Termina(*cnWeb, huboCambios);
+            if (huboCambios)
+                cache.Anota(*cnWeb, CacheTienda::kTermino,
+                            {woo->TipoSimple(), woo->SinExistencias(), woo->CategoriaPredeterminada()});
+        }
     } catch (...) {
         resultado_.fin = ResultadoEnvio::Fin::Fallo;
         if (enPantalla) finDelRecorrido();
@@ -299,6 +310,7 @@ VistaPreviaEnvio clsProcedimenti::VistaPrevia() {
 
     const QString prefijo = cfg.PrefijoWeb;
     vista.avisos << TablasTienda::Comprueba(*cnWeb, prefijo, false);
+    if (const QString aviso = CacheTienda(prefijo).Detecta(*cnWeb); !aviso.isEmpty()) vista.avisos << aviso;
     const LimitesLote limites = ParaElServidor(Lote, *cnWeb);
     const std::optional<WooCommerce> woo = WooCommerce::Detecta(*cnWeb, prefijo);
     LecturaPuntoDeVenta lectura = LeeProductosPuntoDeVenta(

@@ -57,7 +57,7 @@ struct VistaPreviaEnvio {
     std::vector<Nuevo> nuevos;
     std::vector<Cambio> cambios;
     std::vector<Nota> notas;
-    QStringList avisos;  // what the send would warn of
+    QStringList avisos;  // what the send would warn of (a persistent object cache nobody cleans, ...)
     int cambiarian = 0;  // products that would be created or get a value written
 };
 
