@@ -83,6 +83,10 @@ PestanaConfiguracion::PestanaConfiguracion(QWidget* parent) : QWidget(parent) {
     g->addWidget(txtDato[4], r++, 1, 1, 2);
     g->addWidget(etiqueta("Base de datos WEB:"), r, 0);
     g->addWidget(txtDato[2], r++, 1, 1, 2);
+    txtPrefijoWeb = new QLineEdit;
+    txtPrefijoWeb->setObjectName(QStringLiteral("txtPrefijoWeb"));
+    g->addWidget(etiqueta("Prefijo de tablas WEB:"), r, 0);
+    g->addWidget(txtPrefijoWeb, r++, 1);
     g->addWidget(etiqueta("Puerto:"), r, 0);
     g->addWidget(txtDato[7], r++, 1);
     g->addWidget(etiqueta("Usuario:"), r, 0);
@@ -149,9 +153,9 @@ PestanaConfiguracion::PestanaConfiguracion(QWidget* parent) : QWidget(parent) {
 
     // The Tab key walks the panel in this order; the check box and the two list buttons come last.
     QWidget* orden[] = {
-        txtDato[0],    txtDato[1],          txtDato[4],          txtDato[2],  txtDato[7],  txtDato[3],  txtDato[5],
-        cmbCifradoWeb, txtCertificadoCAWeb, lstLineas,           txtDato[18], txtDato[12], txtDato[13], txtDato[14],
-        txtDato[15],   cmbCifradoFTP,       txtCertificadoCAFTP, chkVerPass,  cmdTodas,    cmdNoTodas};
+        txtDato[0],  txtDato[1],          txtDato[4],    txtDato[2],          txtPrefijoWeb, txtDato[7],  txtDato[3],
+        txtDato[5],  cmbCifradoWeb,       txtCertificadoCAWeb, lstLineas,   txtDato[18],   txtDato[12], txtDato[13],
+        txtDato[14], txtDato[15],         cmbCifradoFTP, txtCertificadoCAFTP, chkVerPass,  cmdTodas,    cmdNoTodas};
     for (size_t i = 1; i < std::size(orden); ++i) setTabOrder(orden[i - 1], orden[i]);
 
     connect(chkVerPass, &QCheckBox::clicked, this, &PestanaConfiguracion::chkVerPass_Click);
@@ -164,6 +168,7 @@ QString PestanaConfiguracion::dato(int indice) const {
     case Claves::kCajaCertificadoCAWeb: return txtCertificadoCAWeb->text();
     case Claves::kCajaCifradoFTP: return QString::number(cmbCifradoFTP->currentIndex());
     case Claves::kCajaCertificadoCAFTP: return txtCertificadoCAFTP->text();
+    case Claves::kCajaPrefijoWeb: return txtPrefijoWeb->text();
     default: return txtDato.at(static_cast<size_t>(indice))->text();
     }
 }
@@ -173,6 +178,7 @@ void PestanaConfiguracion::setDato(int indice, const QString& texto) {
     case Claves::kCajaCertificadoCAWeb: txtCertificadoCAWeb->setText(texto); break;
     case Claves::kCajaCifradoFTP: cmbCifradoFTP->setCurrentIndex(std::clamp(texto.toInt(), 0, 2)); break;
     case Claves::kCajaCertificadoCAFTP: txtCertificadoCAFTP->setText(texto); break;
+    case Claves::kCajaPrefijoWeb: txtPrefijoWeb->setText(texto); break;
     default: txtDato.at(static_cast<size_t>(indice))->setText(texto);
     }
 }
@@ -231,6 +237,15 @@ bool PestanaConfiguracion::ListaParaGrabar() {
             caja->setFocus();
             return false;
         }
+    // A prefix that is no table prefix would only fail at the next send.
+    QString motivo;
+    if (!ValidaAjuste::validaEntrada(*Claves::busca(Claves::kPrefijoWeb), txtPrefijoWeb->text(), motivo)) {
+        Dialogos::MsgBox(QStringLiteral("El prefijo de tablas WEB «%1» no es válido: %2. No se grabó nada.")
+                             .arg(txtPrefijoWeb->text(), motivo),
+                         Dialogos::Exclamation, QStringLiteral("Datos incorrectos"));
+        txtPrefijoWeb->setFocus();
+        return false;
+    }
     return true;
 }
 

@@ -17,7 +17,8 @@ class PestanaConfiguracion : public QWidget {
 public:
     explicit PestanaConfiguracion(QWidget* parent = nullptr);
 
-    // Settings "box" `indice`: txtDato 0 to 18, then the encryption controls (Claves::kCaja*).
+    // Settings "box" `indice`: txtDato 0 to 18, then the encryption controls and the table prefix
+    // (Claves::kCaja*).
     QString dato(int indice) const;
     void setDato(int indice, const QString& texto);
 
@@ -51,6 +52,7 @@ public:
     QLineEdit* txtCertificadoCAWeb = nullptr;
     QComboBox* cmbCifradoFTP = nullptr;
     QLineEdit* txtCertificadoCAFTP = nullptr;
+    QLineEdit* txtPrefijoWeb = nullptr;  // the shop's table prefix, below the shop's database
 
 protected:
     bool eventFilter(QObject* objeto, QEvent* e) override;

@@ -18,6 +18,7 @@ const QString kCifradoWeb = QStringLiteral("Cifrado de la conexión WEB");
 const QString kCertificadoCAWeb = QStringLiteral("Certificado CA de la conexión WEB");
 const QString kCifradoFTP = QStringLiteral("Cifrado del FTP");
 const QString kCertificadoCAFTP = QStringLiteral("Certificado CA del FTP");
+const QString kPrefijoWeb = QStringLiteral("Prefijo de tablas WEB");
 
 namespace {
 // Input masks: names of databases and tables, numbers, anything.
@@ -69,6 +70,7 @@ const std::vector<Clave>& deEnvio() {
         {kCertificadoCAWeb, QString(), false, false, kCajaCertificadoCAWeb, Tipo::CertificadoCA, kSinRango, kSinRango, kTodo, 0, TEXTO(CertificadoCAWeb)},
         {kCifradoFTP, QStringLiteral("0"), false, false, kCajaCifradoFTP, Tipo::Cifrado, kCifrados, kCifrados, kTodo, 0, NUMERO(CifradoFTP, int)},
         {kCertificadoCAFTP, QString(), false, false, kCajaCertificadoCAFTP, Tipo::CertificadoCA, kSinRango, kSinRango, kTodo, 0, TEXTO(CertificadoCAFTP)},
+        {kPrefijoWeb, QStringLiteral("wp_"), false, false, kCajaPrefijoWeb, Tipo::PrefijoTablas, kSinRango, kSinRango, kNombre, 0, TEXTO(PrefijoWeb)},
     };
     return lista;
 }

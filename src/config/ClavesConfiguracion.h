@@ -10,7 +10,8 @@ struct Configuracion;
 namespace Claves {
 
 // Cifrado: 0, 1 or 2 (see the keys below). CertificadoCA: a file path, empty or an existing file.
-enum class Tipo { Texto, Entero16, Puerto, NumeroPrecio, Cifrado, CertificadoCA };
+// PrefijoTablas: a table prefix, letters, digits and "_" only (see ValidaAjuste::prefijoValido).
+enum class Tipo { Texto, Entero16, Puerto, NumeroPrecio, Cifrado, CertificadoCA, PrefijoTablas };
 
 // Whole numbers from `minimo` to `maximo`.
 struct Rango {
@@ -54,15 +55,19 @@ extern const QString kCifradoWeb;        // "Cifrado de la conexión WEB"
 extern const QString kCertificadoCAWeb;  // "Certificado CA de la conexión WEB"
 extern const QString kCifradoFTP;        // "Cifrado del FTP"
 extern const QString kCertificadoCAFTP;  // "Certificado CA del FTP"
+// The shop's WordPress table prefix ("wp_" unless the shop was installed with another).
+extern const QString kPrefijoWeb;  // "Prefijo de tablas WEB"
 
 // The controls of the configuration screen for those keys, numbered after the text boxes 0 to 18.
 constexpr int kCajaCifradoWeb = 19;
 constexpr int kCajaCertificadoCAWeb = 20;
 constexpr int kCajaCifradoFTP = 21;
 constexpr int kCajaCertificadoCAFTP = 22;
-constexpr int kCajas = 23;
+constexpr int kCajaPrefijoWeb = 23;
+constexpr int kCajas = 24;
 
-// The send settings, in reading order (the eighteen first ones, then the encryption keys).
+// The send settings, in reading order (the eighteen first ones, then the encryption keys and
+// the table prefix).
 const std::vector<Clave>& deEnvio();
 // The point-of-sale database's name, read at start-up and shown in box 0.
 const Clave& basePrincipal();

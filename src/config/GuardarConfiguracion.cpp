@@ -14,13 +14,14 @@ QString GuardarConfiguracion(const VistaConfiguracion& vista, const QList<QStrin
     kesa5::Utilerias& util = *G().Utilerias;
     QList<kesa5::CambioIni> cambios;
     // Each key from its box in its stored form: scrambled, a number as the number read from
-    // the box (the interval and the port), a CA file without blanks around it, or as typed.
+    // the box (the interval and the port), a CA file or a table prefix without blanks around
+    // it, or as typed.
     auto guardado = [&](const Claves::Clave& c) {
         const QString dato = vista.dato(c.caja);
         if (c.encriptada) return util.Encripta(dato);
         if (c.tipo == Claves::Tipo::Entero16 || c.tipo == Claves::Tipo::Puerto)
             return QString::number(static_cast<qint64>(lib.ksVal(dato)));
-        if (c.tipo == Claves::Tipo::CertificadoCA) return dato.trimmed();
+        if (c.tipo == Claves::Tipo::CertificadoCA || c.tipo == Claves::Tipo::PrefijoTablas) return dato.trimmed();
         return dato;
     };
     cambios.append({Claves::kSeccion, Claves::kBasePrincipal, guardado(Claves::basePrincipal())});

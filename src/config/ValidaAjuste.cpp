@@ -3,6 +3,7 @@
 #include "servicelib/Compartidos.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace ValidaAjuste {
 namespace {
@@ -11,6 +12,11 @@ std::optional<long> entero(const QString& texto) {
     const long v = texto.trimmed().toLong(&ok);
     return ok ? std::optional<long>(v) : std::nullopt;
 }
+}
+
+bool prefijoValido(const QString& prefijo) {
+    static const QRegularExpression valido(QStringLiteral("^[A-Za-z0-9_]+$"));
+    return valido.match(prefijo).hasMatch();
 }
 
 QString corrigeNumero(const Claves::Clave& clave, const QString& texto) {
@@ -32,6 +38,7 @@ QString corrigeNumero(const Claves::Clave& clave, const QString& texto) {
         const auto v = entero(t);
         return v && clave.guardado.contiene(*v) && t.size() == 1 ? t : clave.defecto;
     }
+    case Claves::Tipo::PrefijoTablas: return prefijoValido(texto.trimmed()) ? texto.trimmed() : clave.defecto;
     case Claves::Tipo::Texto:
     case Claves::Tipo::CertificadoCA: break;
     }
@@ -79,6 +86,10 @@ std::optional<QString> validaEntrada(const Claves::Clave& clave, const QString& 
             return std::nullopt;
         }
         return QFileInfo(texto.trimmed()).absoluteFilePath();
+    case Claves::Tipo::PrefijoTablas:
+        if (prefijoValido(texto.trimmed())) return texto.trimmed();
+        motivo = QStringLiteral("solo puede llevar letras, cifras y «_» (el habitual es %1)").arg(clave.defecto);
+        return std::nullopt;
     case Claves::Tipo::Texto: break;
     }
     return texto;

@@ -1,5 +1,6 @@
 #include "sync/TablasTienda.h"
 
+#include "config/ValidaAjuste.h"
 #include "servicelib/ErrorServicio.h"
 
 #include <QRegularExpression>
@@ -30,10 +31,7 @@ QStringList prefijosConWordPress(Conexion& cn) {
 }
 }
 
-bool PrefijoValido(const QString& prefijo) {
-    static const QRegularExpression valido(QStringLiteral("^[A-Za-z0-9_]+$"));
-    return valido.match(prefijo).hasMatch();
-}
+bool PrefijoValido(const QString& prefijo) { return ValidaAjuste::prefijoValido(prefijo); }
 
 QString ConPrefijo(const QString& sql, const QString& prefijo) {
     if (prefijo == L("wp_")) return sql;

@@ -94,8 +94,11 @@ TEST_F(Ejecutable, HeadlessFirstStartWithoutInstallationSaysWhyAndExits2) {
 }
 
 TEST_F(Ejecutable, AjustarWritesKeysAndRefusesBadOnes) {
-    Salida s = corre({QStringLiteral("-ajustar"), QStringLiteral("Contraseña WEB=clave'1"), QStringLiteral("Puerto=3310")});
+    Salida s = corre({QStringLiteral("-ajustar"), QStringLiteral("Contraseña WEB=clave'1"), QStringLiteral("Puerto=3310"),
+                      QStringLiteral("Prefijo de tablas WEB=wpx_")});
     EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+    EXPECT_EQ(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Prefijo de tablas WEB")), QStringLiteral("wpx_"));
+    EXPECT_TRUE(s.out.contains(QStringLiteral("Prefijo de tablas WEB = wpx_\n"))) << s.out.toStdString();
     EXPECT_EQ(Mezcla::desencripta(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Contraseña WEB"))),
               QStringLiteral("clave'1"));
     EXPECT_EQ(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Puerto")), QStringLiteral("3310"));

@@ -221,7 +221,7 @@ TEST_F(Pantalla, TabOrderOfThePanel) {
     frmInicial& v = arranca(0, true);
     v.principal->cmdConfigurar->click();
     // The CA file boxes are passed by while their choice is not the verified one.
-    const QList<QWidget*> esperado{v.configuracion->txtDato[0],  v.configuracion->txtDato[1],  v.configuracion->txtDato[4],     v.configuracion->txtDato[2],   v.configuracion->txtDato[7],
+    const QList<QWidget*> esperado{v.configuracion->txtDato[0],  v.configuracion->txtDato[1],  v.configuracion->txtDato[4],     v.configuracion->txtDato[2],   v.configuracion->txtPrefijoWeb, v.configuracion->txtDato[7],
                                    v.configuracion->txtDato[3],  v.configuracion->txtDato[5],  v.configuracion->cmbCifradoWeb,  v.configuracion->lstLineas,    v.configuracion->txtDato[18],
                                    v.configuracion->txtDato[12], v.configuracion->txtDato[13], v.configuracion->txtDato[14],    v.configuracion->txtDato[15],  v.configuracion->cmbCifradoFTP,
                                    v.configuracion->chkVerPass,  v.configuracion->cmdTodas,    v.configuracion->cmdNoTodas};
@@ -395,9 +395,9 @@ TEST_F(Pantalla, SeeScrambledShowsTheFourBoxesAndMasksThemAgain) {
 }
 
 // The shop's encryption on the screen: the CA box only counts for the verified choice, the
-// connection test uses the choice and the file as typed, and a CA file that is not there is
-// refused before anything is saved.
-TEST_F(Pantalla, EncryptionChoiceIsTestedCheckedAndSaved) {
+// connection test uses the choice and the file as typed, and a CA file that is not there (or a
+// table prefix that is none) is refused before anything is saved.
+TEST_F(Pantalla, EncryptionChoiceAndTablePrefixAreTestedCheckedAndSaved) {
     const prueba::Certificados cert = prueba::certificados();
     frmInicial& v = arranca();
     EXPECT_EQ(v.configuracion->cmbCifradoWeb->currentIndex(), 1) << "TLS when offered for a file without the key";
@@ -430,7 +430,17 @@ TEST_F(Pantalla, EncryptionChoiceIsTestedCheckedAndSaved) {
     EXPECT_EQ(v.configuracion->txtDato[5]->text(), srv.clave);
 
     v.configuracion->txtCertificadoCAFTP->clear();
+    EXPECT_EQ(v.configuracion->txtPrefijoWeb->text(), u"wp_"_qs);
+    v.configuracion->txtPrefijoWeb->setText(u"wp-x"_qs);
     v.configuracion->cmdGrabar->click();
+    ASSERT_EQ(r.vistos.size(), 4);
+    EXPECT_TRUE(r.vistos[3].prompt.startsWith(u"El prefijo de tablas WEB «wp-x» no es válido"_qs))
+        << r.vistos[3].prompt.toStdString();
+    EXPECT_EQ(textoDe(carpeta.ini()), iniAntes);
+    v.configuracion->txtPrefijoWeb->setText(u" wpx_"_qs);
+    v.configuracion->cmdGrabar->click();
+    EXPECT_EQ(carpeta.lee(kConf, u"Prefijo de tablas WEB"_qs), u"wpx_"_qs);
+    EXPECT_EQ(Config().PrefijoWeb, u"wpx_"_qs);
     EXPECT_EQ(carpeta.lee(kConf, u"Cifrado de la conexión WEB"_qs), u"2"_qs);
     EXPECT_EQ(carpeta.lee(kConf, u"Certificado CA de la conexión WEB"_qs), cert.ca);
     EXPECT_EQ(carpeta.lee(kConf, u"Cifrado del FTP"_qs), u"2"_qs);

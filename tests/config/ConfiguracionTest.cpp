@@ -96,7 +96,11 @@ TEST_F(Ajustes, BadNumbersAreCorrectedAndWrittenBack) {
     escribe(Claves::kPuerto, QStringLiteral("tres mil"));
     escribe(Claves::kIntervalo, QStringLiteral("99999"));
     escribe(Claves::kNumeroPrecio, QStringLiteral("300"));
+    escribe(Claves::kPrefijoWeb, QStringLiteral("wp`; DROP"));
     LeerConfiguracion(vista);
+    EXPECT_EQ(Config().PrefijoWeb, QStringLiteral("wp_"));
+    EXPECT_EQ(lee(Claves::kPrefijoWeb), QStringLiteral("wp_"));
+    EXPECT_EQ(vista.datos[Claves::kCajaPrefijoWeb], QStringLiteral("wp_"));
     EXPECT_EQ(Config().PuertoWeb, 3306);
     EXPECT_EQ(lee(Claves::kPuerto), QStringLiteral("3306"));
     EXPECT_EQ(Config().IntervaloMinutos, 0);
@@ -107,7 +111,9 @@ TEST_F(Ajustes, BadNumbersAreCorrectedAndWrittenBack) {
     escribe(Claves::kPuerto, QStringLiteral("33306"));
     escribe(Claves::kIntervalo, QStringLiteral("-5"));
     escribe(Claves::kNumeroPrecio, QStringLiteral("05"));
+    escribe(Claves::kPrefijoWeb, QStringLiteral("wpx_2"));
     LeerConfiguracion(vista);
+    EXPECT_EQ(Config().PrefijoWeb, QStringLiteral("wpx_2"));
     EXPECT_EQ(Config().PuertoWeb, 33306) << "ports above 32767 are valid";
     EXPECT_EQ(Config().IntervaloMinutos, -5);
     EXPECT_FALSE(vista.temporizador);
@@ -246,9 +252,10 @@ TEST_F(Ajustes, CommandLineWritesValidPairsAndRefusesTheRestWhole) {
     QTextStream salida(&out), errores(&err);
     EXPECT_EQ(AjustarDesdeLinea({QStringLiteral("Usuario WEB=tienda"), QStringLiteral("Contraseña WEB=x'y"),
                                  QStringLiteral("Intervalo en minutos para enviar existencias=15"),
-                                 QStringLiteral("Dirección IP=127.0.0.1")},
+                                 QStringLiteral("Dirección IP=127.0.0.1"), QStringLiteral("Prefijo de tablas WEB=wpx_")},
                                 salida, errores),
               0);
+    EXPECT_EQ(lee(Claves::kPrefijoWeb), QStringLiteral("wpx_"));
     EXPECT_EQ(Mezcla::desencripta(lee(QStringLiteral("Usuario WEB"))), QStringLiteral("tienda"));
     EXPECT_NE(lee(QStringLiteral("Contraseña WEB")), QStringLiteral("x'y"));
     EXPECT_EQ(lee(Claves::kIntervalo), QStringLiteral("15"));
@@ -262,12 +269,14 @@ TEST_F(Ajustes, CommandLineWritesValidPairsAndRefusesTheRestWhole) {
     EXPECT_EQ(lee(QStringLiteral("Usuario WEB")), antes) << "nothing changes when one pair is refused";
     for (const char* malo : {"Intervalo en minutos para enviar existencias=10000", "Número de precio a actualizar=6",
                              "Número de precio a actualizar=0", "Puerto=abc",
-                             "Intervalo en minutos para enviar existencias=-1"}) {
+                             "Intervalo en minutos para enviar existencias=-1", "Prefijo de tablas WEB=wp-x_",
+                             "Prefijo de tablas WEB=", "Prefijo de tablas WEB=tienda_ñ"}) {
         err.clear();
         EXPECT_EQ(AjustarDesdeLinea({QString::fromUtf8(malo)}, salida, errores), 2) << malo;
         EXPECT_FALSE(err.isEmpty());
     }
     EXPECT_EQ(lee(Claves::kIntervalo), QStringLiteral("15"));
+    EXPECT_EQ(lee(Claves::kPrefijoWeb), QStringLiteral("wpx_"));
 }
 
 // The encryption keys: what a file without them gets, what a bad stored value becomes, the
