@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/EscrituraSegura.h"
+#include "servicelib/EscrituraSegura.h"
 #include "servicelib/LibTORVA.h"
 #include <QList>
 #include <QPair>

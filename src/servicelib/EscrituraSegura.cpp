@@ -1,4 +1,4 @@
-#include "platform/EscrituraSegura.h"
+#include "servicelib/EscrituraSegura.h"
 
 #include <QDir>
 #include <QFile>
