@@ -52,14 +52,18 @@ bool PreparaHost(kesa5::LibTORVA& general, kesa5::DelRegistro& registro, kesa5::
     base.cPassword.clear();
     base.cUsuario = QStringLiteral("root");
 
-    if (lib->ksVal(registro.DatosS0W(QStringLiteral("MySQLPuerto"))) == 0)
-        registro.GuardaDatosS0W(QStringLiteral("MySQLPuerto"), QString::number(base.cPuerto));
-    if (registro.DatosS0W(QStringLiteral("MySQLServer")).trimmed().isEmpty())
-        registro.GuardaDatosS0W(QStringLiteral("MySQLServer"), registro.DatosS0W(QStringLiteral("servidor")));
-    if (registro.DatosS0W(QStringLiteral("MySQLUsuario")).trimmed().isEmpty())
-        registro.GuardaDatosS0W(QStringLiteral("MySQLUsuario"), util->Encripta(base.cUsuario));
-    if (registro.DatosS0W(QStringLiteral("MySQLPassword")).trimmed().isEmpty())
-        registro.GuardaDatosS0W(QStringLiteral("MySQLPassword"), util->Encripta(base.cPassword));
+    // What is missing is added in one write, each key only while it still reads as it did, so
+    // that sends starting together never write over each other's keys or the user's.
+    const auto dato = [&](const char* nombre) { return registro.DatosS0W(QString::fromLatin1(nombre)); };
+    QList<kesa5::CambioIni> faltan;
+    const auto falta = [&](const char* nombre, const QString& valor) {
+        faltan.append({QString(), QString::fromLatin1(nombre), valor, dato(nombre)});
+    };
+    if (lib->ksVal(dato("MySQLPuerto")) == 0) falta("MySQLPuerto", QString::number(base.cPuerto));
+    if (dato("MySQLServer").trimmed().isEmpty()) falta("MySQLServer", dato("servidor"));
+    if (dato("MySQLUsuario").trimmed().isEmpty()) falta("MySQLUsuario", util->Encripta(base.cUsuario));
+    if (dato("MySQLPassword").trimmed().isEmpty()) falta("MySQLPassword", util->Encripta(base.cPassword));
+    if (!faltan.isEmpty()) registro.GuardaVariosS0W(faltan);
 
     base.cPassword = util->DesEncripta(registro.DatosS0W(QStringLiteral("MySQLPassword")));
     base.cUsuario = util->DesEncripta(registro.DatosS0W(QStringLiteral("MySQLUsuario")));

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 
 namespace ArchivoIniTexto {
 namespace {
@@ -22,7 +23,24 @@ std::optional<DocumentoIni> carga(const QString& archivo, QString& error) {
         error = QStringLiteral("No se pudo leer \"%1\": %2").arg(QDir::toNativeSeparators(archivo), f.errorString());
         return std::nullopt;
     }
+    // A file with bytes that reads as none is no empty file: it must never become the base of
+    // a write that would leave only the keys written.
+    if (datos.isEmpty() && f.size() > 0) {
+        error = QStringLiteral("No se pudo leer \"%1\": se leyó vacío").arg(QDir::toNativeSeparators(archivo));
+        return std::nullopt;
+    }
     return DocumentoIni(datos);
+}
+
+// Writers of one file take turns, across processes: several "-enviar" started together each
+// add missing keys, and each must build on what the others wrote. "" when it may go on: also
+// when no lock file can be made there (a full disk, a read-only folder), because the write
+// itself then fails and says why.
+QString bloquea(QLockFile& candado, const QString& archivo) {
+    candado.setStaleLockTime(30000);  // a crashed writer's lock is taken over (at once when its process is gone)
+    if (candado.tryLock(10000) || candado.error() != QLockFile::LockFailedError) return {};
+    return QStringLiteral("No se pudo grabar \"%1\": otro proceso lo tiene bloqueado")
+        .arg(QDir::toNativeSeparators(archivo));
 }
 
 QString sinSaltos(QString valor) {
@@ -42,6 +60,9 @@ bool escribe(const QString& archivo, const QString& seccion, const QString& clav
 }
 
 QString escribeVarias(const QString& archivo, const QList<Cambio>& cambios, Permisos permisos, bool soloEstos) {
+    QLockFile candado(archivo + QStringLiteral(".lock"));
+    if (const QString ocupado = bloquea(candado, archivo); !ocupado.isEmpty()) return ocupado;
+    // Read under the lock: what another process stored a moment ago is the base.
     QString error;
     std::optional<DocumentoIni> doc = carga(archivo, error);
     // A file that cannot be read is never written over with a part of it; one that is to hold
@@ -49,12 +70,16 @@ QString escribeVarias(const QString& archivo, const QList<Cambio>& cambios, Perm
     if (!doc && !soloEstos) return error;
     if (!doc) doc.emplace();
     const QByteArray antes = doc->bytes();
+    const DocumentoIni leido = *doc;
     if (soloEstos) doc->vacia();
-    for (const Cambio& c : cambios)
+    for (const Cambio& c : cambios) {
+        // A default or a correction of what was read is dropped once someone stored another value.
+        if (c.siEra && leido.valor(c.seccion, c.clave).value_or(QString()) != *c.siEra) continue;
         if (!doc->pon(c.seccion, c.clave, sinSaltos(c.valor)))
             return QStringLiteral("No se pudo grabar \"%1\": el valor de \"%2\" no cabe en la codificación del "
                                   "archivo (Windows-1252)")
                 .arg(QDir::toNativeSeparators(archivo), c.clave);
+    }
     const QByteArray despues = doc->bytes();
     if (error.isEmpty() && QFileInfo::exists(archivo) && despues == antes) {
         // Nothing to change; a settings file left readable by others is closed all the same.

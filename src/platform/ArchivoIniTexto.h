@@ -8,7 +8,10 @@
 // Reads and writes keys of an INI file (see DocumentoIni for how lines, encodings and quotes
 // are handled). The file is read afresh on every call, because the user may edit it while
 // the program runs; a write changes only the lines of the keys written and replaces the file
-// in one step (EscrituraSegura), so a failed write leaves it as it was.
+// in one step (EscrituraSegura), so a failed write leaves it as it was. Writes take turns
+// across processes through a lock file beside the file ("<file>.lock") and re-read the file
+// under it; a file that exists but cannot be read, or reads empty while it has bytes, is
+// never written over.
 namespace ArchivoIniTexto {
 using Cambio = kesa5::CambioIni;
 using EscrituraSegura::Permisos;

@@ -27,3 +27,10 @@ QString DelRegistroS0W::DatosS0W(const QString& nombre) {
 void DelRegistroS0W::GuardaDatosS0W(const QString& nombre, const QString& valor) {
     if (!archivo_.isEmpty()) ArchivoIniTexto::escribe(archivo_, kSeccion, nombre, valor);
 }
+
+QString DelRegistroS0W::GuardaVariosS0W(const QList<kesa5::CambioIni>& cambios) {
+    if (archivo_.isEmpty()) return QStringLiteral("no se encontró S0W.ini");
+    QList<kesa5::CambioIni> enSeccion = cambios;
+    for (kesa5::CambioIni& c : enSeccion) c.seccion = kSeccion;
+    return ArchivoIniTexto::escribeVarias(archivo_, enSeccion, ArchivoIniTexto::Permisos::Conservar);
+}

@@ -8,6 +8,7 @@ public:
     QString BuscarRegistroS0W(const QString& carpeta) override;
     QString DatosS0W(const QString& nombre) override;
     void GuardaDatosS0W(const QString& nombre, const QString& valor) override;
+    QString GuardaVariosS0W(const QList<kesa5::CambioIni>& cambios) override;
 
 private:
     QString archivo_;

@@ -1,5 +1,7 @@
 #pragma once
+#include "servicelib/LibTORVA.h"
 #include "servicelib/Objeto.h"
+#include <QList>
 #include <QString>
 
 namespace kesa5 {
@@ -12,6 +14,9 @@ public:
     virtual QString BuscarRegistroS0W(const QString& carpeta) = 0;
     virtual QString DatosS0W(const QString& nombre) = 0;
     virtual void GuardaDatosS0W(const QString& nombre, const QString& valor) = 0;
+    // Several keys of section [S0W] in one write of the file (each change's section is not
+    // looked at), each with its condition (CambioIni::siEra). "" or what went wrong.
+    virtual QString GuardaVariosS0W(const QList<CambioIni>& cambios) = 0;
 };
 
 }  // namespace kesa5

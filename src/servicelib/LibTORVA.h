@@ -3,6 +3,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <optional>
 
 class QObject;
 
@@ -13,6 +14,10 @@ struct CambioIni {
     QString seccion;
     QString clave;
     QString valor;
+    // When set, the key is stored only while the file still holds this value under it (an
+    // absent key holds ""), checked under the write's lock: a default or a correction never
+    // overwrites what another process stored since the file was read.
+    std::optional<QString> siEra = std::nullopt;
 };
 
 // INI access, text-to-number and the key handling of the settings boxes.
@@ -24,6 +29,8 @@ public:
     virtual void EscribeIni(const QString& seccion, const QString& clave, const QString& valor, const QString& archivo) = 0;
     // Stores every change with one write of the whole file, all or nothing: on any failure the
     // file stays byte for byte. With `soloEstos` the file then holds these keys and no others.
+    // Writers of one file, in this process or others, take turns (a lock file beside it), and
+    // each re-reads the file under the lock.
     // Returns "" when stored, otherwise what went wrong, in words for the user.
     virtual QString EscribeIniVarias(const QList<CambioIni>& cambios, const QString& archivo, bool soloEstos) = 0;
     // Every key of a section with its value, in file order, read at once; an absent file is an

@@ -1,9 +1,11 @@
 // The real executable, copied into a folder of its own and run as a user or a scheduled job would.
+#include "config/ClavesConfiguracion.h"
 #include "platform/ArchivoIniTexto.h"
 #include "platform/Mezcla.h"
 #include "support/ServidoresPrueba.h"
 #include "support/SistemaPequeno.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +15,8 @@
 #include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -406,4 +410,60 @@ TEST_F(Ejecutable, HeadlessSendShowsControlCharactersFromTheDataEscaped) {
     EXPECT_TRUE(s.out.trimmed().endsWith(QStringLiteral("\nProductos enviados: 0 de 2 (nuevos: 0)"))) << s.out.toStdString();
 }
 
+
+// Sends started together (cron beside the log-on start, after an update added keys) each add
+// the keys the settings lack: every value stays and every key is there afterwards, in the
+// program's settings and in the point of sale's S0W.ini. Nothing answers on the point of sale's
+// port, so each run reads its settings and ends at once. Bounded: 20 rounds of 4, at most 90 s.
+TEST_F(Ejecutable, SendsStartedTogetherKeepEverySettingAndAddEveryMissingKey) {
+    QDir().mkpath(host());
+    const QString ajustes = QStringLiteral(
+                                "[Configuración]\nRuta de Sartenal Premium=%1\nBase de datos principal=tienda1\n"
+                                "Contraseña WEB=%2\nBase de datos WEB=%3\nPuerto=3307\n")
+                                .arg(host(), Mezcla::encripta(QStringLiteral("secreta")), Mezcla::encripta(QStringLiteral("shop")));
+    const QByteArray s0w = "[S0W]\nMySQLServer=127.0.0.1\nMySQLPuerto=1\nMySQLPassword=" +
+                           Mezcla::encripta(QStringLiteral("pv")).toUtf8() + "\n";
+    const auto pon = [](const QString& ruta, const QByteArray& datos) {
+        QFile f(ruta);
+        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(datos) == datos.size();
+    };
+    QStringList claves{Claves::kRutaHost, Claves::kBasePrincipal};
+    for (const Claves::Clave& c : Claves::deEnvio()) claves << c.nombre;
+    QProcessEnvironment e = entorno();
+    for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) e.remove(QString::fromLatin1(v));
+
+    const QDeadlineTimer tope(90000);
+    int rondas = 0;
+    for (; rondas < 20 && !tope.hasExpired(); ++rondas) {
+        ASSERT_TRUE(pon(ini(), ajustes.toUtf8()) && pon(host() + QStringLiteral("/S0W.ini"), s0w));
+        std::vector<std::unique_ptr<QProcess>> envios;
+        for (int i = 0; i < 4; ++i) {
+            envios.push_back(std::make_unique<QProcess>());
+            envios.back()->setProcessEnvironment(e);
+            envios.back()->start(exe(), {QStringLiteral("-enviar")});
+        }
+        for (auto& p : envios) {
+            ASSERT_TRUE(p->waitForFinished(30000)) << "round " << rondas;
+            ASSERT_EQ(p->exitCode(), 1) << "the point of sale is not there: " << p->readAllStandardError().toStdString();
+        }
+        const auto lee = [&](const QString& clave) { return ArchivoIniTexto::lee(ini(), kConf, clave); };
+        ASSERT_EQ(lee(Claves::kRutaHost), host()) << "round " << rondas;
+        ASSERT_EQ(lee(Claves::kBasePrincipal), QStringLiteral("tienda1")) << "round " << rondas;
+        ASSERT_EQ(Mezcla::desencripta(lee(QStringLiteral("Contraseña WEB"))), QStringLiteral("secreta")) << "round " << rondas;
+        ASSERT_EQ(Mezcla::desencripta(lee(QStringLiteral("Base de datos WEB"))), QStringLiteral("shop")) << "round " << rondas;
+        ASSERT_EQ(lee(Claves::kPuerto), QStringLiteral("3307")) << "round " << rondas;
+        for (const QString& clave : claves) {
+            const Claves::Clave* c = Claves::busca(clave);
+            ASSERT_TRUE(c->defecto.isEmpty() || !lee(clave).isEmpty()) << clave.toStdString() << ", round " << rondas;
+        }
+        const QString s0wIni = host() + QStringLiteral("/S0W.ini");
+        ASSERT_EQ(ArchivoIniTexto::lee(s0wIni, QStringLiteral("S0W"), QStringLiteral("MySQLPuerto")), QStringLiteral("1"));
+        ASSERT_EQ(Mezcla::desencripta(ArchivoIniTexto::lee(s0wIni, QStringLiteral("S0W"), QStringLiteral("MySQLPassword"))),
+                  QStringLiteral("pv"));
+        ASSERT_EQ(Mezcla::desencripta(ArchivoIniTexto::lee(s0wIni, QStringLiteral("S0W"), QStringLiteral("MySQLUsuario"))),
+                  QStringLiteral("root"))
+            << "round " << rondas;
+    }
+    EXPECT_GE(rondas, 3) << "too few rounds to tell";
+    EXPECT_FALSE(QFile::exists(ini() + QStringLiteral(".lock"))) << "the lock file goes with its writer";
 }
