@@ -145,8 +145,7 @@ int Enviar(bool prueba) {
     for (const QString& aviso : r.avisos) errores << "Aviso: " << TextoImprimible(aviso) << "\n";
     if (!t.error.isEmpty()) errores << "El envío terminó por un error: " << TextoImprimible(t.error) << "\n";
     else if (!t.registrado.mensaje.isEmpty()) errores << "Aviso: " << TextoImprimible(t.registrado.mensaje) << "\n";
-    if (!t.historialEscrito)
-        errores << "Aviso: no se pudo escribir el historial de envíos " << historial.Ruta() << "\n";
+    if (!t.historialEscrito) errores << "Aviso: " << t.errorHistorial << "\n";
     errores.flush();
 
     salida << "Valores cambiados: " << r.cambiados << ", tiempo: " << ResumenEnvio::Duracion(t.registrado.duracionMs)

@@ -62,6 +62,7 @@ QString EnvioTerminado::aviso() const {
     QStringList partes;
     if (!registrado.mensaje.isEmpty()) partes << registrado.mensaje;
     partes << resultado.avisos;
+    if (!errorHistorial.isEmpty()) partes << errorHistorial;
     return partes.join(QStringLiteral("; "));
 }
 
@@ -98,9 +99,9 @@ EnvioTerminado EjecucionEnvio::Ejecuta(bool& interrumpir, clsFTP* ftp) {
         registro_.Escribe(t.registrado.fallido() ? QStringLiteral("error") : QStringLiteral("aviso"), clave + motivo);
     }
     registro_.Escribe(QStringLiteral("envío"), ResumenEnvio::Linea(t.registrado, ResumenEnvio::Avisos::Contados));
-    t.historialEscrito = historial_.Agrega(t.registrado);
-    if (!t.historialEscrito)
-        registro_.Escribe(QStringLiteral("aviso"),
-                          QStringLiteral("no se pudo escribir el historial de envíos ") + historial_.Ruta());
+    if (const QString error = historial_.Agrega(t.registrado); !error.isEmpty())
+        t.errorHistorial = error + QStringLiteral("; el historial de envíos anterior se conserva");
+    t.historialEscrito = t.errorHistorial.isEmpty();
+    if (!t.historialEscrito) registro_.Escribe(QStringLiteral("aviso"), t.errorHistorial);
     return t;
 }

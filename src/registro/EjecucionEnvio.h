@@ -16,12 +16,13 @@ struct EnvioTerminado {
     QString error;               // the error that ended it, as the server or the library said it; empty when none
     QString claveDelFallo;       // the key the chunk being written began with, when an error ended it
     bool historialEscrito = false;
+    QString errorHistorial;  // why the history could not be written (it then stays as it was); empty when written
 
     // "-enviar"'s exit status: 0 when every selected product was sent whole (nothing cut,
     // nothing left out), 1 otherwise.
     int estadoSalida() const;
-    // What the user is shown on the main tab: why it did not finish and what it noted, joined
-    // by "; "; empty when there is nothing to tell.
+    // What the user is shown on the main tab: why it did not finish, what it noted and a
+    // history that could not be written, joined by "; "; empty when there is nothing to tell.
     QString aviso() const;
 };
 

@@ -1,6 +1,7 @@
 #include "registro/HistorialEnvios.h"
 
 #include "servicelib/Categorias.h"
+#include "servicelib/EscrituraSegura.h"
 #include "sync/clsProcedimenti.h"
 
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLockFile>
-#include <QSaveFile>
 
 namespace {
 const QString kFormatoFecha = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
@@ -122,7 +122,7 @@ QString HistorialEnvios::Cargar() {
                      .arg(QDir::toNativeSeparators(ruta_));
 }
 
-bool HistorialEnvios::Agrega(const EnvioRegistrado& envio) {
+QString HistorialEnvios::Agrega(const EnvioRegistrado& envio) {
     // The window and a scheduled "-enviar" may finish at the same moment: one at a time.
     QLockFile candado(ruta_ + QStringLiteral(".lock"));
     candado.setStaleLockTime(30000);
@@ -133,9 +133,9 @@ bool HistorialEnvios::Agrega(const EnvioRegistrado& envio) {
     while (envios_.size() > kMaximo) envios_.removeLast();
     QJsonArray lista;
     for (const EnvioRegistrado& e : envios_) lista.append(AJson(e));
-    QSaveFile f(ruta_);
-    const bool escrito = f.open(QIODevice::WriteOnly) &&
-                         f.write(QJsonDocument(lista).toJson(QJsonDocument::Indented)) >= 0 && f.commit();
+    // As the settings are written: on a full disk the old history stays whole.
+    const QString error = EscrituraSegura::reemplaza(ruta_, QJsonDocument(lista).toJson(QJsonDocument::Indented),
+                                                     EscrituraSegura::Permisos::Conservar);
     if (conCandado) candado.unlock();
-    return escrito;
+    return error;
 }

@@ -32,8 +32,9 @@ struct EnvioRegistrado {
 
 // The last sends, newest first, in a small file of the program's own beside its settings
 // (`<program>-historial.json`). Every change rereads the file under a lock and writes it whole
-// through a temporary file renamed into place, so the window and a scheduled "-enviar" can
-// both add to it and a crash never leaves half a file.
+// through a checked and synced temporary file renamed into place (EscrituraSegura), so the
+// window and a scheduled "-enviar" can both add to it, and neither a crash nor a full disk
+// leaves half a file.
 class HistorialEnvios {
 public:
     static constexpr int kMaximo = 50;
@@ -50,9 +51,10 @@ public:
     // (`...json.danado`, keeping the one before) and the history starts empty; the text
     // returned then says so, otherwise it is empty.
     QString Cargar();
-    // Puts `envio` first, keeps the newest kMaximo and saves. False when the file could not be
-    // written (the history in memory still holds it).
-    bool Agrega(const EnvioRegistrado& envio);
+    // Puts `envio` first, keeps the newest kMaximo and saves. Returns "" when saved, otherwise
+    // why not, in words for the user: the file then stays as it was (the history in memory
+    // still holds the send).
+    QString Agrega(const EnvioRegistrado& envio);
 
     const QList<EnvioRegistrado>& Envios() const { return envios_; }
     const QString& Ruta() const { return ruta_; }

@@ -151,7 +151,7 @@ TEST_F(Historial, AFailureBeforeARestartStillWarnsAndTheHistoryKeepsItsNewestFif
             e.enviados = e.total = i;
             e.resultado = i + 1 == HistorialEnvios::kMaximo ? QStringLiteral("fallo") : QStringLiteral("completo");
             e.mensaje = i + 1 == HistorialEnvios::kMaximo ? QStringLiteral("el servidor se fue") : QString();
-            ASSERT_TRUE(h.Agrega(e));
+            ASSERT_EQ(h.Agrega(e), QString());
         }
     }
     pos.ejecuta(QStringLiteral("INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) VALUES ('A1', 'Uno', 10, 1, 1)"));

@@ -5,12 +5,15 @@
 #include "registro/RegistroSoporte.h"
 #include "registro/ResumenEnvio.h"
 #include "servicelib/TextoImprimible.h"
+#include "support/SistemaPequeno.h"
 #include "sync/clsProcedimenti.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
@@ -64,6 +67,32 @@ TEST(RegistroSoporte, ControlCharactersFromTheDataStayOnOneVisibleLine) {
             << lineas[int(i)].toStdString();
 }
 
+// A full disk: the history written before stays byte for byte, and the reason is given.
+TEST(HistorialEnvios, OnAFullDiskKeepsTheOldFileAndSaysWhy) {
+    prueba::SistemaPequeno disco;
+    SALTA_SIN_SISTEMA_PEQUENO(disco);
+    const QString ruta = HistorialEnvios::RutaJunto(disco.ruta() + QStringLiteral("/moravi.ini"));
+    ResultadoEnvio r;
+    r.enviados = r.total = 3, r.fin = ResultadoEnvio::Fin::Completo;
+    HistorialEnvios h(ruta);
+    ASSERT_EQ(h.Agrega(EnvioRegistrado::De(r, QDateTime::currentDateTime(), 10, QString())), QString());
+    const QByteArray antes = lee(ruta);
+    ASSERT_FALSE(antes.isEmpty());
+
+    disco.llena();
+    const QString error = h.Agrega(EnvioRegistrado::De(r, QDateTime::currentDateTime(), 20, QString()));
+    EXPECT_TRUE(error.contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << error.toStdString();
+    EXPECT_TRUE(error.contains(ruta)) << error.toStdString();
+    EXPECT_EQ(lee(ruta), antes);
+    EXPECT_EQ(QDir(disco.ruta()).entryList(QDir::Files | QDir::Hidden).size(), 2) << "no temporary file is left";
+
+    disco.libera();
+    EXPECT_EQ(h.Agrega(EnvioRegistrado::De(r, QDateTime::currentDateTime(), 30, QString())), QString());
+    HistorialEnvios leido(ruta);
+    ASSERT_EQ(leido.Cargar(), QString());
+    EXPECT_EQ(leido.Envios().size(), 2) << "the sends before the full disk are all there";
+}
+
 TEST(HistorialEnvios, KeepsTheNewestFiftyAndReadsOnlyWhatItWrote) {
     QTemporaryDir dir;
     const QString ruta = HistorialEnvios::RutaJunto(dir.filePath(QStringLiteral("moravi.ini")));
@@ -73,7 +102,7 @@ TEST(HistorialEnvios, KeepsTheNewestFiftyAndReadsOnlyWhatItWrote) {
     const QDateTime fin(QDate(2026, 12, 8), QTime(11, 40, 2));
     HistorialEnvios h(ruta);
     for (int i = 0; i < 60; ++i)
-        ASSERT_TRUE(h.Agrega(EnvioRegistrado::De(r, fin.addSecs(i), 1500 + i, QStringLiteral("motivo %1").arg(i) + QString(2000, QLatin1Char('z')))));
+        ASSERT_EQ(h.Agrega(EnvioRegistrado::De(r, fin.addSecs(i), 1500 + i, QStringLiteral("motivo %1").arg(i) + QString(2000, QLatin1Char('z')))), QString());
     HistorialEnvios leido(ruta);
     ASSERT_EQ(leido.Cargar(), QString());
     ASSERT_EQ(leido.Envios().size(), 50);
