@@ -166,6 +166,12 @@ void frmInicial::Descargar() {
     close();
 }
 
+void frmInicial::TerminarPorSenal() {
+    blInterruptus = true;
+    if (enviando_) salirAlTerminar_ = true;  // IniciarEnvio unloads once the send is recorded
+    else Descargar();
+}
+
 void frmInicial::closeEvent(QCloseEvent* e) {
     // A close that the program did not ask for (the title bar, the window menu, the desktop)
     // only hides the program behind its icon; its own unload and the end of the session go ahead.
@@ -262,8 +268,12 @@ void frmInicial::IniciarEnvio() {
         EjecucionEnvio ejecucion(*this, *principal->panelEnvios->historial(), registro);
         ejecucion.Lote = LoteEnvio;
         terminaEnvio(ejecucion.Ejecuta(blInterruptus, mFTP.get()));
-    } while (Programa.TomaPendiente() && !descargado_);
+    } while (Programa.TomaPendiente() && !descargado_ && !salirAlTerminar_);
     enviando_ = false;
+    if (salirAlTerminar_) {
+        Descargar();
+        return;
+    }
     if (Config().IntervaloMinutos >= 1 && !descargado_) Timer1->start();
     actualizaIcono();
 }

@@ -62,6 +62,9 @@ public:
     void MostrarDescripcion();
     // Unloads the window: the shutdown steps, then the program ends.
     void Descargar();
+    // A TERM or INT from outside (log-out, systemd, Ctrl-C): a send under way is interrupted
+    // and recorded first, then the window unloads as Descargar does.
+    void TerminarPorSenal();
 
     // True while a send runs (between the start and the end of IniciarEnvio's run).
     bool enviando() const { return enviando_; }
@@ -110,6 +113,7 @@ private:
 
     bool enviando_ = false;
     bool descargando_ = false;
+    bool salirAlTerminar_ = false;  // a signal asked to end while a send ran
     bool descargado_ = false;
     bool enFallo_ = false;
     int avisosIcono_ = 0;

@@ -1,6 +1,7 @@
 #include "app/Mensajes.h"
 #include "app/frmInicial.h"
 #include "consola/ModoConsola.h"
+#include "consola/SenalesDeFin.h"
 #include "platform/Registrar.h"
 
 #include <QApplication>
@@ -28,6 +29,9 @@ int main(int argc, char** argv) {
     RegistrarPlataforma();
     frmInicial ventana;
     InstalarRespondedorVentana(&ventana);
+    // TERM and INT interrupt a send under way (recorded as interrupted), then end the program
+    // as "Terminar" does, with what it saves at shutdown.
+    const SenalesDeFin senales([&ventana](const QString&) { ventana.TerminarPorSenal(); });
     if (!ventana.Cargar(argumentos)) return 2;
     // The window opens minimised, which hides it behind its icon; without a notification
     // area it stays reachable as an ordinary minimised window.

@@ -4,6 +4,7 @@
 #include "config/Configuracion.h"
 #include "consola/Arranque.h"
 #include "consola/ProgresoConsola.h"
+#include "consola/SenalesDeFin.h"
 #include "consola/VentanaConsola.h"
 #include "consola/VistaPreviaConsola.h"
 #include "registro/EjecucionEnvio.h"
@@ -136,7 +137,13 @@ int Enviar(bool prueba) {
         errores << "Aviso: " << aviso << "\n";
         registro.Escribe(QStringLiteral("aviso"), aviso);
     }
+    // TERM and INT (a timeout, systemd, Ctrl-C) are "Interrumpir": the chunk in flight ends
+    // whole and the send is recorded as interrupted.
     bool interrumpir = false;
+    const SenalesDeFin senales([&](const QString& senal) {
+        if (!interrumpir) registro.Escribe(QStringLiteral("aviso"), QStringLiteral("se recibió la señal %1: el envío se interrumpe").arg(senal));
+        interrumpir = true;
+    });
     const EnvioTerminado t = EjecucionEnvio(ventana, historial, registro).Ejecuta(interrumpir, nullptr);
     if (progreso) progreso->Termina();
     const ResultadoEnvio& r = t.resultado;

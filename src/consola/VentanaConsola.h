@@ -1,4 +1,5 @@
 #pragma once
+#include <QCoreApplication>
 #include "config/ClavesConfiguracion.h"
 #include "sync/VentanaEnvio.h"
 
@@ -33,7 +34,8 @@ public:
     void envioTerminado(const ResultadoEnvio&) override {}
     void setPorcenVisible(bool) override {}
     QObject* pctPorcen() override { return nullptr; }
-    void procesarEventos() override {}
+    // A TERM or INT is heard here (SenalesDeFin), between chunks and during the reads.
+    void procesarEventos() override { QCoreApplication::processEvents(); }
 
     // On a terminal the products written update one progress line instead of printing a line each.
     void setProgreso(ProgresoConsola* progreso) { progreso_ = progreso; }

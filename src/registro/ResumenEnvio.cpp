@@ -17,7 +17,7 @@ QString Duracion(qint64 ms) {
 QString Resultado(const EnvioRegistrado& e, Avisos avisos) {
     QString t;
     if (e.completo()) t = QStringLiteral("completo");
-    else if (e.resultado == QLatin1String("interrumpido")) t = QStringLiteral("interrumpido");
+    else if (e.resultado == QLatin1String("interrumpido")) t = QStringLiteral("interrumpido ") + Productos(e);
     else if (e.resultado == QLatin1String("otro-envio")) t = QStringLiteral("otro envío en curso, no se hizo");
     else t = QStringLiteral("falló: ") + e.mensaje;
     if (e.cuentaAvisos <= 0) return t;

@@ -11,7 +11,7 @@ namespace ResumenEnvio {
 QString Duracion(qint64 ms);
 // How the warnings of a send are told: whole, or only counted (the log has a line for each).
 enum class Avisos { Enteros, Contados };
-// "completo", "interrumpido", "otro envío en curso", "falló: <reason>", each followed by what the
+// "completo", "interrumpido 16 de 120", "otro envío en curso", "falló: <reason>", each followed by what the
 // send noted: ", con avisos: a; b" (or ", con 2 avisos" when only counted).
 QString Resultado(const EnvioRegistrado& e, Avisos avisos = Avisos::Enteros);
 // "120 de 120" (products sent of selected).

@@ -467,3 +467,60 @@ TEST_F(Ejecutable, SendsStartedTogetherKeepEverySettingAndAddEveryMissingKey) {
     EXPECT_GE(rondas, 3) << "too few rounds to tell";
     EXPECT_FALSE(QFile::exists(ini() + QStringLiteral(".lock"))) << "the lock file goes with its writer";
 }
+
+// TERM in the middle of a send is "Interrumpir": the chunk in flight ends whole, the send is
+// recorded as interrupted (history and log) and the exit status is 1. 2,000 new products are
+// three chunks, and a slow trigger makes each take a while.
+TEST_F(Ejecutable, TermDuringASendEndsItAfterAWholeChunkAndRecordsIt) {
+    const prueba::ServidorBD srv = prueba::servidorBD();
+    prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
+    prueba::BaseTemporal web({QStringLiteral("wordpress-tables.sql")});
+    pos.ejecuta(QStringLiteral(
+        "INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) SELECT CONCAT('P', LPAD(seq, 4, '0')), "
+        "CONCAT('Producto ', seq), seq, 1, 1 FROM seq_1_to_2000"));
+    web.ejecuta(QStringLiteral("CREATE TRIGGER lento BEFORE INSERT ON wp_posts FOR EACH ROW SET @espera = SLEEP(0.002)"));
+    creaHost(srv, pos.nombre());
+    ASSERT_EQ(apuntaATienda(srv, web.nombre()).estado, 0);
+
+    QProcess p;
+    QProcessEnvironment e = entorno();
+    for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) e.remove(QString::fromLatin1(v));
+    p.setProcessEnvironment(e);
+    p.start(exe(), {QStringLiteral("-enviar")});
+    QString salida;
+    // The first chunk is committed: its products are printed.
+    for (const QDeadlineTimer tope(120000); !salida.contains(QStringLiteral(" de 2000  ")) && !tope.hasExpired();) {
+        ASSERT_NE(p.state(), QProcess::NotRunning) << salida.toStdString() << p.readAllStandardError().toStdString();
+        p.waitForReadyRead(1000);
+        salida += QString::fromUtf8(p.readAllStandardOutput());
+    }
+    p.terminate();  // SIGTERM
+    ASSERT_TRUE(p.waitForFinished(120000));
+    salida += QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << "it ended itself, not the signal";
+    EXPECT_EQ(p.exitCode(), 1);
+
+    const QString sku = web.valor(QStringLiteral("SELECT COUNT(*) FROM wp_postmeta WHERE meta_key = '_sku'"));
+    const int k = sku.toInt();
+    EXPECT_GT(k, 0);
+    EXPECT_LT(k, 2000) << "interrupted before the end";
+    EXPECT_TRUE(salida.contains(QStringLiteral("\n%1 de 2000  ").arg(k))) << "k is where a chunk ended";
+    EXPECT_FALSE(salida.contains(QStringLiteral("\n%1 de 2000  ").arg(k + 1)));
+    // Whole chunks only: every post has its key and its values.
+    EXPECT_EQ(web.valor(QStringLiteral("SELECT COUNT(*) FROM wp_posts")), sku);
+    EXPECT_EQ(web.valor(QStringLiteral("SELECT COUNT(*) FROM wp_postmeta WHERE meta_key = '_stock_status'")), sku);
+    EXPECT_TRUE(salida.trimmed().endsWith(QStringLiteral("Productos enviados: %1 de 2000 (nuevos: %1)").arg(k)))
+        << salida.toStdString();
+
+    const QString interrumpido = QStringLiteral("productos %1 de 2000  nuevos %1  cambiados 0  interrumpido %1 de 2000").arg(k);
+    const Salida h = corre({QStringLiteral("-historial")});
+    EXPECT_TRUE(h.out.contains(interrumpido)) << h.out.toStdString();
+    QFile log(carpeta() + QStringLiteral("/moravi.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString registro = QString::fromUtf8(log.readAll());
+    EXPECT_TRUE(registro.contains(QStringLiteral(" aviso: se recibió la señal TERM: el envío se interrumpe\n")))
+        << registro.toStdString();
+    EXPECT_TRUE(registro.contains(QStringLiteral(" envío: ")) && registro.contains(interrumpido)) << registro.toStdString();
+}
+
+}

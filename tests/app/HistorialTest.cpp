@@ -60,7 +60,7 @@ TEST_F(Historial, CompleteInterruptedAndFailedSendsAreShownOnTheTabTheIconTheHis
                         [&] { v.principal->cmdLeerAhora->click(); });
          },
          QStringLiteral("2 de 3"), QStringLiteral("2"), QStringLiteral("0"), QStringLiteral("interrumpido"), false, false,
-         0, QStringLiteral("productos 2 de 3  nuevos 2  cambiados 0  interrumpido")},
+         0, QStringLiteral("productos 2 de 3  nuevos 2  cambiados 0  interrumpido 2 de 3")},
         {"failed: the shop refuses a new product's values",
          [&] {
              pos.ejecuta(QStringLiteral("INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) "

@@ -141,13 +141,15 @@ TEST(ResumenEnvio, DurationsResultsAndTheProgressLine) {
 
     const std::pair<ResultadoEnvio::Fin, const char*> fines[] = {
         {ResultadoEnvio::Fin::Completo, "completo"},
-        {ResultadoEnvio::Fin::Interrumpido, "interrumpido"},
+        {ResultadoEnvio::Fin::Interrumpido, "interrumpido 16 de 120"},
         {ResultadoEnvio::Fin::OtroEnvio, "otro envío en curso, no se hizo"},
         {ResultadoEnvio::Fin::SinBaseDeDatos, "falló: por qué"},
         {ResultadoEnvio::Fin::Fallo, "falló: por qué"}};
     for (const auto& [fin, texto] : fines) {
         ResultadoEnvio r;
         r.fin = fin;
+        r.enviados = 16;
+        r.total = 120;
         const EnvioRegistrado e = EnvioRegistrado::De(r, QDateTime::currentDateTime(), 0, QStringLiteral("por qué"));
         EXPECT_EQ(ResumenEnvio::Resultado(e), QString::fromUtf8(texto));
         const QString tip = ResumenEnvio::TextoIcono(QStringLiteral("Moravi"), &e, QDateTime());

@@ -1,0 +1,61 @@
+#include "consola/SenalesDeFin.h"
+
+#include <QSocketNotifier>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+#ifdef Q_OS_UNIX
+int tuberia[2] = {-1, -1};
+constexpr int kSenales[] = {SIGTERM, SIGINT};
+
+void alLlegar(int senal) {
+    const int guardado = errno;  // the interrupted code may be looking at it
+    const char byte = static_cast<char>(senal);
+    [[maybe_unused]] const ssize_t n = ::write(tuberia[1], &byte, 1);
+    errno = guardado;
+}
+#endif
+}
+
+SenalesDeFin::SenalesDeFin(std::function<void(const QString& senal)> alRecibir) : alRecibir_(std::move(alRecibir)) {
+#ifdef Q_OS_UNIX
+    if (::pipe2(tuberia, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    notificador_ = new QSocketNotifier(tuberia[0], QSocketNotifier::Read, this);
+    connect(notificador_, &QSocketNotifier::activated, this, &SenalesDeFin::lee);
+    struct sigaction accion {};
+    accion.sa_handler = alLlegar;
+    sigemptyset(&accion.sa_mask);
+    // Calls under way (a query's read, a write) go on rather than fail; the second signal is
+    // the system's own again.
+    accion.sa_flags = SA_RESTART | SA_RESETHAND;
+    for (const int s : kSenales) ::sigaction(s, &accion, nullptr);
+#endif
+}
+
+SenalesDeFin::~SenalesDeFin() {
+#ifdef Q_OS_UNIX
+    if (!notificador_) return;
+    for (const int s : kSenales) ::signal(s, SIG_DFL);
+    delete notificador_;
+    ::close(tuberia[0]);
+    ::close(tuberia[1]);
+    tuberia[0] = tuberia[1] = -1;
+#endif
+}
+
+void SenalesDeFin::lee() {
+#ifdef Q_OS_UNIX
+    char byte = 0;
+    while (::read(tuberia[0], &byte, 1) == 1) {
+        const QString nombre = byte == SIGINT ? QStringLiteral("INT") : QStringLiteral("TERM");
+        if (recibida_.isEmpty()) recibida_ = nombre;
+        alRecibir_(nombre);
+    }
+#endif
+}

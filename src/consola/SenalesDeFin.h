@@ -1,0 +1,33 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QSocketNotifier;
+
+// TERM and INT (a timeout, systemd stopping the service, the end of the session, Ctrl-C) are
+// taken as the user's "Interrumpir" instead of ending the process on the spot: the send then
+// finishes the chunk in flight, records itself and the program ends as it always does.
+//
+// The signal handler only writes the signal's number into a pipe (nothing else is safe inside
+// a handler); the pipe's notifier calls `alRecibir` from the event loop, so it runs wherever
+// the program lets events through (the send does between chunks and during its reads). A
+// second signal of the same kind ends the process at once, for whoever will not wait.
+// One object at a time; on systems without these signals it does nothing.
+class SenalesDeFin : public QObject {
+public:
+    explicit SenalesDeFin(std::function<void(const QString& senal)> alRecibir);
+    ~SenalesDeFin() override;
+    SenalesDeFin(const SenalesDeFin&) = delete;
+    SenalesDeFin& operator=(const SenalesDeFin&) = delete;
+
+    // The signal received, "TERM" or "INT"; empty while none has come.
+    const QString& Recibida() const { return recibida_; }
+
+private:
+    void lee();
+
+    std::function<void(const QString&)> alRecibir_;
+    QSocketNotifier* notificador_ = nullptr;
+    QString recibida_;
+};
