@@ -331,8 +331,14 @@ TEST_F(Ejecutable, WindowStartRegistersAutostartOnceAndAgainWhenMoved) {
         for (int i = 0; cambia && i < 200 && leeEntrada() == antes; ++i) QThread::msleep(50);
         QThread::msleep(300);
         EXPECT_EQ(p.state(), QProcess::Running) << "the program keeps running behind its window";
-        p.kill();
-        p.waitForFinished();
+        // A TERM (log-out, systemd) ends it as "Terminar" does, saving what it saves at shutdown.
+        p.terminate();
+        EXPECT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 0);
+        EXPECT_FALSE(ArchivoIniTexto::lee(QFileInfo(programa).path() + QStringLiteral("/moravi.ini"), QStringLiteral("Reja"),
+                                          QStringLiteral("Columna 1"))
+                         .isEmpty());
     };
     arranca(exe());
     const QString primera = leeEntrada();
