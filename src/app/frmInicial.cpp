@@ -183,8 +183,8 @@ void frmInicial::closeEvent(QCloseEvent* e) {
         e->ignore();
         setWindowState(windowState() | Qt::WindowMinimized);
         // Once: a window that vanishes could be taken for a program that ended.
-        if (QSystemTrayIcon* icono = clsInicio::icono(); icono && icono->isVisible() && !avisoOculta_) {
-            avisoOculta_ = true;
+        if (QSystemTrayIcon* icono = clsInicio::icono(); icono && icono->isVisible() && avisosOculta_ == 0) {
+            ++avisosOculta_;
             icono->showMessage(windowTitle(),
                                QStringLiteral("El programa sigue en marcha en el área de notificación. Para "
                                               "cerrarlo, use «Terminar» en el menú de este icono o en la ventana."),

@@ -74,6 +74,7 @@ public:
     int avisosIcono() const { return avisosIcono_; }
     // The icon's menu: "Enviar ahora" (its text follows the button's), "Mostrar", "Terminar".
     QMenu* menuIcono() const { return menuIcono_; }
+    int avisosOculta() const { return avisosOculta_; }
 
     // VentanaEnvio / VistaConfiguracion: the tabs show them.
     QString dato(int indice) const override;
@@ -125,6 +126,6 @@ private:
     QAction* accionEnviar_ = nullptr;
     bool lineasPorLeer_ = false;  // saved during a send: the product lines are read again before the next
     bool preguntando_ = false;  // a question box is open
-    bool avisoOculta_ = false;  // the icon has said that a closed window goes on behind it
+    int avisosOculta_ = 0;  // times the icon said that a closed window goes on behind it (once)
     int numeroEnvio_ = 0;       // counts the sends, so a late answer finds the one it was about
 };
