@@ -13,7 +13,7 @@ namespace LecturaTienda {
 namespace {
 // Beyond this many linked products, reading the values by key (one pass over the key's
 // index) costs less than asking for them post by post.
-constexpr size_t kPorPost = 20000;
+constexpr size_t kPorPost = 5000;
 constexpr size_t kPostsPorConsulta = 2000;
 constexpr int kLatido = 5000;
 

@@ -21,7 +21,8 @@ QString ConPrefijo(const QString& sql, const QString& prefijo);
 // `escribe`, they and WooCommerce's tables are transactional (a MyISAM table cannot undo a
 // chunk: an ErrorServicio names them and says how to convert them). Returns what the user
 // should know although the send goes on: other prefixes that also hold WordPress's tables.
-QStringList Comprueba(Conexion& cn, const QString& prefijo, bool escribe);
+// `paquete`, when given, gets the server's max_allowed_packet (read in the same round trip).
+QStringList Comprueba(Conexion& cn, const QString& prefijo, bool escribe, int* paquete = nullptr);
 
 // The largest statement the shop's server accepts (max_allowed_packet), read once per connection.
 int LimitePaquete(Conexion& cn);

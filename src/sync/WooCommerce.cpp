@@ -13,10 +13,6 @@
 
 namespace {
 
-// The tables WooCommerce's installer adds that these writes need, besides wp_posts and wp_postmeta.
-const char kTablas[] = "'wp_wc_product_meta_lookup','wp_terms','wp_term_taxonomy','wp_term_relationships','wp_options'";
-const int kNumTablas = 5;
-
 // The transients WooCommerce deletes when a product's price or stock changes
 // (wc_delete_product_transients), each with its expiry row.
 const char* const kTransitorios[] = {"wc_products_onsale", "wc_featured_products", "wc_outofstock_count",
@@ -101,15 +97,11 @@ QString WooCommerce::P(const QString& sql) const { return TablasTienda::ConPrefi
 std::optional<WooCommerce> WooCommerce::Detecta(Conexion& cn, const QString& prefijo) {
     WooCommerce wc;
     wc.prefijo_ = prefijo;
-    int tablas = 0;
-    cn.Recorre(wc.P(QStringLiteral("SELECT COUNT(*) FROM information_schema.TABLES "
-                                   "WHERE TABLE_SCHEMA = DATABASE() AND TABLE_NAME IN (%1)")
-                        .arg(L(kTablas))),
-               [&](const FilaLeida& f) { tablas = static_cast<int>(entero(f.value(0))); });
-    if (tablas < kNumTablas) return std::nullopt;
-
     QVariant decimales;
-    // WooCommerce finds a product type by its slug and a visibility term by its name.
+    // WooCommerce finds a product type by its slug and a visibility term by its name. One read:
+    // a shop without one of WooCommerce's tables answers it with 1146 (the last two columns
+    // name the tables the other ones do not).
+    try {
     cn.Recorre(
         wc.P(L("SELECT"
           " (SELECT tt.term_taxonomy_id FROM wp_term_taxonomy tt JOIN wp_terms t ON t.term_id = tt.term_id"
@@ -121,7 +113,8 @@ std::optional<WooCommerce> WooCommerce::Detecta(Conexion& cn, const QString& pre
           " (SELECT option_value FROM wp_options WHERE option_name = 'woocommerce_price_num_decimals'),"
           " (SELECT option_value FROM wp_options WHERE option_name = 'woocommerce_notify_no_stock_amount'),"
           " (SELECT option_value FROM wp_options WHERE option_name = 'woocommerce_hide_out_of_stock_items'),"
-          " UNIX_TIMESTAMP()")),
+          " UNIX_TIMESTAMP(),"
+          " (SELECT 1 FROM wp_wc_product_meta_lookup LIMIT 0), (SELECT 1 FROM wp_term_relationships LIMIT 0)")),
         [&](const FilaLeida& f) {
             wc.tipoSimple_ = entero(f.value(0));
             wc.sinExistencias_ = entero(f.value(1));
@@ -132,6 +125,10 @@ std::optional<WooCommerce> WooCommerce::Detecta(Conexion& cn, const QString& pre
             wc.ocultaAgotados_ = f.value(5).toString().trimmed() == QLatin1String("yes");
             wc.reglas_.ahora = entero(f.value(6));
         });
+    } catch (const ErrorServicio& e) {
+        if (e.numero() == 1146) return std::nullopt;
+        throw;
+    }
     wc.reglas_.woocommerce = true;
     if (wc.tipoSimple_ == 0 || wc.sinExistencias_ == 0) return std::nullopt;
     bool ok = false;
@@ -202,9 +199,11 @@ QStringList WooCommerce::SentenciasLote(const QString& ids, const QString& cambi
                        " ON t.term_taxonomy_id = r.term_taxonomy_id WHERE r.object_id = p.ID AND t.taxonomy = '%3')");
     QStringList altas{sinTaxonomia.arg(QString::number(tipoSimple_), ids, L("product_type"))};
     if (categoria_ != 0) altas << sinTaxonomia.arg(QString::number(categoria_), ids, L("product_cat"));
+    // The stock status, and so its term, moves only with a value the send changed.
+    const QString conCambio = cambiados.isEmpty() ? QStringLiteral("0") : cambiados;
     altas << QStringLiteral("SELECT p.ID, %1, 0 FROM wp_posts p WHERE p.ID IN (%2)"
                             " AND p.post_type IN ('product', 'product_variation') AND %3 = 'outofstock'")
-                 .arg(QString::number(sinExistencias_), ids, estado);
+                 .arg(QString::number(sinExistencias_), conCambio, estado);
     sentencias << P(QStringLiteral("INSERT IGNORE INTO wp_term_relationships (object_id, term_taxonomy_id, term_order) ") +
                     altas.join(L(" UNION ALL ")));
 
@@ -213,7 +212,7 @@ QStringList WooCommerce::SentenciasLote(const QString& ids, const QString& cambi
                               " AND IFNULL((SELECT m.meta_value FROM wp_postmeta m FORCE INDEX (post_id) WHERE m.post_id = "
                               "wp_term_relationships.object_id AND m.meta_key = '_stock_status' ORDER BY m.meta_id "
                               "LIMIT 1), '') <> 'outofstock'")
-                   .arg(QString::number(sinExistencias_), ids)));
+                   .arg(QString::number(sinExistencias_), conCambio)));
     return sentencias;
 }
 
@@ -294,36 +293,30 @@ std::vector<std::int64_t> WooCommerce::sincronizaVariables(Conexion& cn, const s
     return cambiados;
 }
 
-QStringList WooCommerce::Termina(Conexion& cn, bool huboCambios) {
+QStringList WooCommerce::Termina(Conexion& cn, bool huboCambios, const QStringList& junto) {
     QStringList avisos;
-    // A shop user may lack a right the end needs (DELETE on the options table is often
-    // withheld): the products are written by then, so that is told, not a failed send.
-    const auto intenta = [&](const QString& sql, const QString& queNo) {
-        try {
-            cn.Execute(P(sql));
-        } catch (const ErrorServicio& e) {
-            if (e.numero() != 1142 && e.numero() != 1143 && e.numero() != 1044) throw;
-            avisos << QStringLiteral("%1: el usuario de la tienda no tiene permiso para ello (%2); pida ese permiso al "
-                                     "hosting")
-                          .arg(queNo, e.descripcion());
-        }
-    };
+    // The counts move only with terms the send added or took away, which follow the products
+    // it created or changed; nothing changed, nothing to do.
+    if (!huboCambios) {
+        escrito_ = false;
+        return avisos;
+    }
+    std::vector<std::pair<QString, QString>> pasos;  // statement, and what is left undone without it
     if (escrito_) {
         // WordPress's own count (_update_post_term_count): published posts of the taxonomy's
         // object types carrying the term; product_visibility also applies to variations.
         QStringList terminos{QString::number(tipoSimple_), QString::number(sinExistencias_)};
         if (categoria_ != 0) terminos << QString::number(categoria_);
-        intenta(QStringLiteral("UPDATE wp_term_taxonomy tt SET tt.count = (SELECT COUNT(*) FROM "
-                               "wp_term_relationships r JOIN wp_posts p ON p.ID = r.object_id"
-                               " WHERE r.term_taxonomy_id = tt.term_taxonomy_id AND p.post_status = 'publish'"
-                               " AND (p.post_type = 'product' OR (tt.taxonomy = 'product_visibility'"
-                               " AND p.post_type = 'product_variation')))"
-                               " WHERE tt.term_taxonomy_id IN (%1)")
-                    .arg(terminos.join(QLatin1Char(','))),
-                QStringLiteral("no se recontaron los productos de cada categoría y de «agotado»"));
+        pasos.push_back({P(QStringLiteral("UPDATE wp_term_taxonomy tt SET tt.count = (SELECT COUNT(*) FROM "
+                                          "wp_term_relationships r JOIN wp_posts p ON p.ID = r.object_id"
+                                          " WHERE r.term_taxonomy_id = tt.term_taxonomy_id AND p.post_status = 'publish'"
+                                          " AND (p.post_type = 'product' OR (tt.taxonomy = 'product_visibility'"
+                                          " AND p.post_type = 'product_variation')))"
+                                          " WHERE tt.term_taxonomy_id IN (%1)")
+                               .arg(terminos.join(QLatin1Char(',')))),
+                         QStringLiteral("no se recontaron los productos de cada categoría y de «agotado»")});
         escrito_ = false;
     }
-    if (!huboCambios) return avisos;
     QStringList nombres;
     for (const char* t : kTransitorios)
         nombres << QStringLiteral("'_transient_%1'").arg(L(t)) << QStringLiteral("'_transient_timeout_%1'").arg(L(t));
@@ -334,16 +327,41 @@ QStringList WooCommerce::Termina(Conexion& cn, bool huboCambios) {
             nombres << QStringLiteral("'_transient_%1%2'").arg(L(t)).arg(id)
                     << QStringLiteral("'_transient_timeout_%1%2'").arg(L(t)).arg(id);
     padresCambiados_.clear();
-    intenta(QStringLiteral("DELETE FROM wp_options WHERE option_name IN (%1)").arg(nombres.join(QLatin1Char(','))),
-            QStringLiteral("no se borraron las cachés de productos de WooCommerce (ofertas, agotados, precios de "
-                           "variaciones): pueden mostrar datos viejos unas horas"));
+    pasos.push_back({P(QStringLiteral("DELETE FROM wp_options WHERE option_name IN (%1)").arg(nombres.join(QLatin1Char(',')))),
+                     QStringLiteral("no se borraron las cachés de productos de WooCommerce (ofertas, agotados, precios de "
+                                    "variaciones): pueden mostrar datos viejos unas horas")});
     // A new version makes every cached product query of WooCommerce's stale, the [products]
     // lists among them (product_query); it must be greater than the stored one even within
     // the same second.
-    intenta(L("INSERT INTO wp_options (option_name, option_value, autoload)"
-              " VALUES ('_transient_product-transient-version', UNIX_TIMESTAMP(), 'yes'),"
-              " ('_transient_product_query-transient-version', UNIX_TIMESTAMP(), 'yes')"
-              " ON DUPLICATE KEY UPDATE option_value = GREATEST(VALUES(option_value), option_value + 1)"),
-            QStringLiteral("no se renovaron las consultas de productos guardadas por WooCommerce"));
+    pasos.push_back({P(L("INSERT INTO wp_options (option_name, option_value, autoload)"
+                         " VALUES ('_transient_product-transient-version', UNIX_TIMESTAMP(), 'yes'),"
+                         " ('_transient_product_query-transient-version', UNIX_TIMESTAMP(), 'yes')"
+                         " ON DUPLICATE KEY UPDATE option_value = GREATEST(VALUES(option_value), option_value + 1)")),
+                     QStringLiteral("no se renovaron las consultas de productos guardadas por WooCommerce")});
+    for (const QString& sql : junto) pasos.push_back({sql, QString()});
+
+    // A shop user may lack a right the end needs (DELETE on the options table is often
+    // withheld): the products are written by then, so that is told, not a failed send.
+    const auto sinPermiso = [](const ErrorServicio& e) {
+        return e.numero() == 1142 || e.numero() == 1143 || e.numero() == 1044;
+    };
+    QStringList todas;
+    for (const auto& [sql, queNo] : pasos) todas << sql;
+    try {
+        cn.Varias(todas, [](int, const FilaLeida&) {});  // all in one round trip
+        return avisos;
+    } catch (const ErrorServicio& e) {
+        if (!sinPermiso(e)) throw;
+    }
+    for (const auto& [sql, queNo] : pasos) {  // one by one, to tell which ones the rights refuse
+        try {
+            cn.Execute(sql);
+        } catch (const ErrorServicio& e) {
+            if (!sinPermiso(e) || queNo.isEmpty()) throw;
+            avisos << QStringLiteral("%1: el usuario de la tienda no tiene permiso para ello (%2); pida ese permiso al "
+                                     "hosting")
+                          .arg(queNo, e.descripcion());
+        }
+    }
     return avisos;
 }

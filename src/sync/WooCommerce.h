@@ -43,7 +43,8 @@ public:
     // touched (one statement, when a chunk was written), and when `huboCambios` (a product
     // created or a value changed) the caches WooCommerce would clear (two statements).
     // Returns what the shop's rights kept from being done (a warning each, the send stands).
-    QStringList Termina(Conexion& cn, bool huboCambios);
+    // `junto`: more statements to travel in the same round trip (the cache helper's rows).
+    QStringList Termina(Conexion& cn, bool huboCambios, const QStringList& junto = {});
 
     // The store's settings that WooCommerce's save applies to every product.
     const ReglasTienda& Reglas() const { return reglas_; }

@@ -40,8 +40,9 @@ PlanEnvio LeeTiendaYPlanifica(Conexion& cn, const QString& prefijo, std::vector<
 
 // The chunk bounds for this shop's server: no statement above what it accepts
 // (max_allowed_packet, read once per connection), with room for the protocol's own bytes.
-LimitesLote ParaElServidor(LimitesLote lote, Conexion& cn) {
-    if (const int paquete = TablasTienda::LimitePaquete(cn); paquete > 0) {
+LimitesLote ParaElServidor(LimitesLote lote, Conexion& cn, int paquete = 0) {
+    if (paquete == 0) paquete = TablasTienda::LimitePaquete(cn);
+    if (paquete > 0) {
         lote.paquete = paquete;
         lote.bytes = std::min(lote.bytes, std::max(1024, paquete - 1024));
     }
@@ -172,8 +173,9 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         // The shop's tables are there under the prefix, and can undo a chunk; nothing is
         // written otherwise (the error says why).
         const QString prefijo = cfg.PrefijoWeb;
-        resultado_.avisos << TablasTienda::Comprueba(*cnWeb, prefijo, true);
-        LimitesLote limites = ParaElServidor(Lote, *cnWeb);
+        int paquete = 0;
+        resultado_.avisos << TablasTienda::Comprueba(*cnWeb, prefijo, true, &paquete);
+        LimitesLote limites = ParaElServidor(Lote, *cnWeb, paquete);
         // WooCommerce's lookup table, terms and caches are kept in step when the shop has them.
         std::optional<WooCommerce> woo = WooCommerce::Detecta(*cnWeb, prefijo);
         // The shop's object-cache helper, when it has one: its change rows; a cache without it is told.
@@ -276,10 +278,10 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         if (woo && resultado_.enviados > 0 && resultado_.fin != ResultadoEnvio::Fin::ConexionPerdida &&
             resultado_.fin != ResultadoEnvio::Fin::OtroEnvio) {
             const bool huboCambios = resultado_.nuevos > 0 || resultado_.cambiados > 0;
-            resultado_.avisos << woo->Termina(*cnWeb, huboCambios);
-            if (huboCambios)
-                cache.Anota(*cnWeb, CacheTienda::kTermino,
-                            {woo->TipoSimple(), woo->SinExistencias(), woo->CategoriaPredeterminada()});
+            resultado_.avisos << woo->Termina(
+                *cnWeb, huboCambios,
+                cache.Sentencias(CacheTienda::kTermino,
+                                 {woo->TipoSimple(), woo->SinExistencias(), woo->CategoriaPredeterminada()}));
         }
     } catch (...) {
         resultado_.fin = ResultadoEnvio::Fin::Fallo;
@@ -320,9 +322,10 @@ VistaPreviaEnvio clsProcedimenti::VistaPrevia() {
     }
 
     const QString prefijo = cfg.PrefijoWeb;
-    vista.avisos << TablasTienda::Comprueba(*cnWeb, prefijo, false);
+    int paquete = 0;
+    vista.avisos << TablasTienda::Comprueba(*cnWeb, prefijo, false, &paquete);
     if (const QString aviso = CacheTienda(prefijo).Detecta(*cnWeb); !aviso.isEmpty()) vista.avisos << aviso;
-    const LimitesLote limites = ParaElServidor(Lote, *cnWeb);
+    const LimitesLote limites = ParaElServidor(Lote, *cnWeb, paquete);
     const std::optional<WooCommerce> woo = WooCommerce::Detecta(*cnWeb, prefijo);
     LecturaPuntoDeVenta lectura = LeeProductosPuntoDeVenta(
         *cnHost, ConsultaProductos(ventana_, cfg.LineasMarcadas), cfg.NumeroPrecio, {});

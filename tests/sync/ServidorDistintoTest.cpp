@@ -1,6 +1,7 @@
+// Servers set up otherwise than the test server's defaults. Their settings are global, so these
+// tests run alone.
 // A shared host's server that accepts statements of 64 KiB only (max_allowed_packet): the send
-// keeps under it, and the one product that cannot fit is named and left out. The server's
-// setting is global, so these tests run alone.
+// keeps under it, and the one product that cannot fit is named and left out.
 #include "EntornoEnvio.h"
 
 #include <algorithm>
@@ -44,6 +45,39 @@ TEST_F(PaquetePequeno, StatementsStayUnderTheServersBoundAndAProductTooLargeIsNa
     r = enviar();
     EXPECT_EQ(r.cambiados, 200 * 3);  // both prices and the stock
     EXPECT_EQ(valores(post(u"P200"_s)).value(u"_price"_s), u"1200.25"_s);
+}
+
+}
+
+namespace {
+
+// A server that numbers new rows two by two (auto_increment_increment, as replicated setups
+// do): the new posts' IDs are not consecutive, so the chunk's check fails, it is undone and
+// written again step by step, each post found by its name.
+class NumeracionDeDosEnDos : public EntornoEnvio {
+protected:
+    void SetUp() override {
+        EntornoEnvio::SetUp();
+        web.ejecuta(u"SET GLOBAL auto_increment_increment = 2"_s);
+    }
+    void TearDown() override {
+        web.ejecuta(u"SET GLOBAL auto_increment_increment = 1"_s);
+        EntornoEnvio::TearDown();
+    }
+};
+
+TEST_F(NumeracionDeDosEnDos, NewProductsWhoseIdsAreNotConsecutiveStillGetTheirOwnRows) {
+    productos(5);
+    const ResultadoEnvio r = enviar();
+    EXPECT_TRUE(r.limpio());
+    EXPECT_EQ(r.nuevos, 5);
+    for (int i = 1; i <= 5; ++i) {
+        const QString id = post(u"P%1"_s.arg(i));
+        EXPECT_EQ(web.valor(u"SELECT post_title FROM wp_posts WHERE ID = "_s + id), u"Producto %1"_s.arg(i));
+        EXPECT_EQ(claves(id).size(), 30);
+    }
+    EXPECT_EQ(web.valor(u"SELECT MAX(ID) - MIN(ID) FROM wp_posts"_s), u"8"_s);  // 1, 3, 5, 7, 9
+    EXPECT_EQ(cuenta(u"wp_postmeta"_s), 150);
 }
 
 }
