@@ -1,15 +1,22 @@
+#include "app/InstanciaUnica.h"
 #include "app/Mensajes.h"
+#include "app/clsInicio.h"
 #include "app/frmInicial.h"
 #include "consola/ModoConsola.h"
 #include "platform/Registrar.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
+#include <cstdio>
 
 int main(int argc, char** argv) {
     QStringList argumentos;
     for (int i = 0; i < argc; ++i) argumentos << QString::fromLocal8Bit(argv[i]);
 
+    if (ModoConsola::PideAyuda(argumentos)) {
+        QCoreApplication app(argc, argv);
+        return ModoConsola::Ayuda();
+    }
     if (ModoConsola::PideHistorial(argumentos)) {
         QCoreApplication app(argc, argv);
         return ModoConsola::Historial();
@@ -20,13 +27,22 @@ int main(int argc, char** argv) {
         RegistrarPlataforma();
         return ModoConsola::PideAjuste(argumentos)
                    ? ModoConsola::Ajustar(argumentos)
-                   : ModoConsola::Enviar(argumentos.contains(QStringLiteral("-prueba")));
+                   : ModoConsola::Enviar(argumentos.contains(QStringLiteral("-prueba")),
+                                         argumentos.contains(QStringLiteral("-todos")));
     }
 
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     RegistrarPlataforma();
     frmInicial ventana;
+    // A second start from this folder shows the running program's window instead.
+    InstanciaUnica unica(QCoreApplication::applicationDirPath());
+    if (!unica.Toma([&ventana] { clsInicio().Restaurar(ventana); })) {
+        std::fprintf(stderr, "%s\n",
+                     unica.avisada() ? "Moravi sync ya está abierto desde esta carpeta: se muestra su ventana."
+                                     : "Moravi sync ya está abierto desde esta carpeta, pero no respondió.");
+        return unica.avisada() ? 0 : 1;
+    }
     InstalarRespondedorVentana(&ventana);
     if (!ventana.Cargar(argumentos)) return 2;
     // The window opens minimised, which hides it behind its icon; without a notification

@@ -54,7 +54,10 @@ public:
     // written (the history in memory still holds it).
     bool Agrega(const EnvioRegistrado& envio);
 
+    // Newest first: the last kMaximo sends, then the last complete one when it is older.
     const QList<EnvioRegistrado>& Envios() const { return envios_; }
+    // The newest complete send, or nullptr when there is none.
+    const EnvioRegistrado* UltimoCompleto() const;
     const QString& Ruta() const { return ruta_; }
 
 private:
