@@ -1,4 +1,5 @@
 // The real executable, copied into a folder of its own and run as a user or a scheduled job would.
+#include "app/InstanciaUnica.h"
 #include "platform/ArchivoIniTexto.h"
 #include "platform/Mezcla.h"
 #include "support/ServidoresPrueba.h"
@@ -286,7 +287,18 @@ TEST_F(Ejecutable, OneWindowPerProgramFolder) {
     QProcess aparte;
     aparte.setProcessEnvironment(e);
     aparte.start(otra + QStringLiteral("/moravi"), {});
-    EXPECT_FALSE(aparte.waitForFinished(3000)) << "another folder is another program";
+    ASSERT_TRUE(aparte.waitForStarted());
+    // Another folder is another program: the copy there takes its own instance (its lock file
+    // appears), and a second start there is the one sent away.
+    const QString candado = QDir::temp().filePath(InstanciaUnica::Nombre(otra) + QStringLiteral(".lock"));
+    for (int i = 0; i < 200 && !QFile::exists(candado); ++i) QThread::msleep(50);
+    ASSERT_TRUE(QFile::exists(candado));
+    QProcess tercera;
+    tercera.setProcessEnvironment(e);
+    tercera.start(otra + QStringLiteral("/moravi"), {});
+    ASSERT_TRUE(tercera.waitForFinished(30000));
+    EXPECT_TRUE(QString::fromUtf8(tercera.readAllStandardError()).contains(QStringLiteral("ya está abierto")));
+    EXPECT_EQ(aparte.state(), QProcess::Running);
     EXPECT_EQ(primera.state(), QProcess::Running);
     for (QProcess* p : {&primera, &aparte}) {
         p->kill();
