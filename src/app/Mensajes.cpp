@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QWidget>
 #include <cmath>
+#include <memory>
 
 int Mensaje(const QString& prompt, int botones, const QString& titulo, const QString&, int, int extra) {
     G().Utilerias->ElMenu = QApplication::activeWindow();
@@ -22,32 +23,61 @@ bool Pregunta(const QString& prompt, const QString& titulo, bool segundoBotonPor
     return Mensaje(prompt, botones, titulo, QString(), 0, 0) == Dialogos::ResultYes;
 }
 
+namespace {
+// The box for a prompt with the classic button and icon flags.
+QMessageBox* nuevaCaja(QWidget* ventana, const QString& prompt, int botones, const QString& titulo) {
+    auto* caja = new QMessageBox(ventana);
+    caja->setWindowTitle(titulo.isEmpty() ? Dialogos::tituloPrograma() : titulo);
+    QString texto = prompt;
+    caja->setTextFormat(Qt::PlainText);  // messages may carry data or a server's words
+    caja->setText(texto.replace(QLatin1Char('\r'), QLatin1Char('\n')));
+    switch (botones & 0x70) {
+    case Dialogos::Critical: caja->setIcon(QMessageBox::Critical); break;
+    case Dialogos::Question: caja->setIcon(QMessageBox::Question); break;
+    case Dialogos::Exclamation: caja->setIcon(QMessageBox::Warning); break;
+    case Dialogos::Information: caja->setIcon(QMessageBox::Information); break;
+    default: break;
+    }
+    if ((botones & 7) == Dialogos::YesNo) {
+        caja->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        caja->button(QMessageBox::Yes)->setText(QStringLiteral("Sí"));
+        caja->button(QMessageBox::No)->setText(QStringLiteral("No"));
+        caja->setDefaultButton((botones & Dialogos::DefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
+    } else {
+        caja->setStandardButtons(QMessageBox::Ok);
+    }
+    return caja;
+}
+
+int resultadoDe(const QMessageBox& caja, int botones) {
+    if ((botones & 7) != Dialogos::YesNo) return Dialogos::ResultOk;
+    return caja.clickedButton() == caja.button(QMessageBox::Yes) ? static_cast<int>(Dialogos::ResultYes)
+                                                                  : static_cast<int>(Dialogos::ResultNo);
+}
+}
+
 void InstalarRespondedorVentana(QWidget* ventana) {
     Dialogos::instalar([ventana](const QString& prompt, int botones, const QString& titulo) {
-        QMessageBox caja(ventana);
-        caja.setWindowTitle(titulo.isEmpty() ? Dialogos::tituloPrograma() : titulo);
-        QString texto = prompt;
-        caja.setTextFormat(Qt::PlainText);  // messages may carry data or a server's words
-        caja.setText(texto.replace(QLatin1Char('\r'), QLatin1Char('\n')));
-        switch (botones & 0x70) {
-        case Dialogos::Critical: caja.setIcon(QMessageBox::Critical); break;
-        case Dialogos::Question: caja.setIcon(QMessageBox::Question); break;
-        case Dialogos::Exclamation: caja.setIcon(QMessageBox::Warning); break;
-        case Dialogos::Information: caja.setIcon(QMessageBox::Information); break;
-        default: break;
-        }
-        if ((botones & 7) == Dialogos::YesNo) {
-            caja.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-            caja.button(QMessageBox::Yes)->setText(QStringLiteral("Sí"));
-            caja.button(QMessageBox::No)->setText(QStringLiteral("No"));
-            caja.setDefaultButton((botones & Dialogos::DefaultButton2) ? QMessageBox::No : QMessageBox::Yes);
-            return caja.exec() == QMessageBox::Yes ? static_cast<int>(Dialogos::ResultYes)
-                                                   : static_cast<int>(Dialogos::ResultNo);
-        }
-        caja.setStandardButtons(QMessageBox::Ok);
-        caja.exec();
-        return static_cast<int>(Dialogos::ResultOk);
+        std::unique_ptr<QMessageBox> caja(nuevaCaja(ventana, prompt, botones, titulo));
+        caja->exec();
+        return resultadoDe(*caja, botones);
     });
+    // Shown window-modal and answered later: the event loop (and a send) goes on meanwhile.
+    Dialogos::instalarDiferido(
+        [ventana](const QString& prompt, int botones, const QString& titulo, Dialogos::AlResponder alResponder) {
+            QMessageBox* caja = nuevaCaja(ventana, prompt, botones, titulo);
+            caja->setAttribute(Qt::WA_DeleteOnClose);
+            QObject::connect(caja, &QDialog::finished, caja,
+                             [caja, botones, alResponder] { alResponder(resultadoDe(*caja, botones)); });
+            caja->open();
+        });
+}
+
+void PreguntaSinEsperar(const QString& prompt, const QString& titulo, bool segundoBotonPorDefecto,
+                        std::function<void(bool)> respuesta) {
+    const int botones = 36 + (segundoBotonPorDefecto ? 256 : 0);
+    Dialogos::MsgBoxSinEsperar(prompt, botones, titulo,
+                               [respuesta](int r) { respuesta(r == Dialogos::ResultYes); });
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -7,8 +8,12 @@ class QWidget;
 int Mensaje(const QString& prompt, int botones, const QString& titulo, const QString& texto = QString(), int numero = 0,
             int extra = 0);
 bool Pregunta(const QString& prompt, const QString& titulo, bool segundoBotonPorDefecto);
+// The same question without waiting for the answer: `respuesta` (true for Yes) comes when the
+// user answers, while the program goes on (a send is not held up by an open box).
+void PreguntaSinEsperar(const QString& prompt, const QString& titulo, bool segundoBotonPorDefecto,
+                        std::function<void(bool)> respuesta);
 
-// Installs the answerer that shows real message boxes (owned by `ventana`).
+// Installs the answerers that show real message boxes (owned by `ventana`), waited for or not.
 void InstalarRespondedorVentana(QWidget* ventana);
 
 // Keeps a window's place (and size) in the settings file, in twips, in the section named

@@ -17,6 +17,11 @@ PanelEnvios::PanelEnvios(QWidget* parent) : QWidget(parent) {
     lblUltimoEnvio->setWordWrap(true);
     lblUltimoEnvio->setTextInteractionFlags(Qt::TextSelectableByMouse);
     capa->addWidget(lblUltimoEnvio);
+    lblUltimoCompleto = new QLabel(this);
+    lblUltimoCompleto->setObjectName(QStringLiteral("lblUltimoCompleto"));
+    lblUltimoCompleto->setTextFormat(Qt::PlainText);
+    lblUltimoCompleto->setVisible(false);
+    capa->addWidget(lblUltimoCompleto);
 
     tblHistorial = new QTableWidget(0, 6, this);
     tblHistorial->setObjectName(QStringLiteral("tblHistorial"));
@@ -52,6 +57,8 @@ void PanelEnvios::Muestra() {
     const QList<EnvioRegistrado> envios = historial_ ? historial_->Envios() : QList<EnvioRegistrado>{};
     lblUltimoEnvio->setText(envios.isEmpty() ? QStringLiteral("Último envío: ninguno todavía")
                                              : ResumenEnvio::UltimoEnvio(envios.first()));
+    lblUltimoCompleto->setText(ResumenEnvio::UltimoCompleto(historial_ ? historial_->UltimoCompleto() : nullptr));
+    lblUltimoCompleto->setVisible(!envios.isEmpty());
     tblHistorial->setRowCount(static_cast<int>(envios.size()));
     for (int i = 0; i < envios.size(); ++i) {
         const EnvioRegistrado& e = envios[i];

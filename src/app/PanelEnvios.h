@@ -25,6 +25,7 @@ public:
     const EnvioRegistrado* ultimo() const;
 
     QLabel* lblUltimoEnvio = nullptr;
+    QLabel* lblUltimoCompleto = nullptr;  // is the shop up to date, after a run of failures?
     QTableWidget* tblHistorial = nullptr;
 
 private:

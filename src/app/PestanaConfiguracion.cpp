@@ -1,6 +1,7 @@
 #include "app/PestanaConfiguracion.h"
 
 #include "app/Mensajes.h"
+#include "app/PruebaConexiones.h"
 #include "config/ClavesConfiguracion.h"
 #include "config/ValidaAjuste.h"
 #include "servicelib/Compartidos.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -49,7 +51,13 @@ PestanaConfiguracion::PestanaConfiguracion(QWidget* parent) : QWidget(parent) {
     panel->setFrameShape(QFrame::StyledPanel);
     panel->setFocusPolicy(Qt::StrongFocus);
     Picture1 = panel;
-    fila->addWidget(panel, 1);
+    // On a small screen (1024x768) the panel scrolls rather than making the window too tall.
+    auto* desplazable = new QScrollArea(pagina);
+    desplazable->setObjectName(QStringLiteral("desplazablePicture1"));
+    desplazable->setWidgetResizable(true);
+    desplazable->setFrameShape(QFrame::NoFrame);
+    desplazable->setWidget(panel);
+    fila->addWidget(desplazable, 1);
 
     for (int i = 0; i < 19; ++i) {
         txtDato[i] = new QLineEdit;
@@ -261,16 +269,21 @@ void PestanaConfiguracion::cmdProbar_Click() {
     prueba->cPassword = txtDato[5]->text();
     prueba->cCifrado = cmbCifradoWeb->currentIndex();
     prueba->cCertificadoCA = txtCertificadoCAWeb->text().trimmed();
-    ConexionPtr cn;
-    if (prueba->AbrirBdD(cn, prueba->cMiBase))
-        Dialogos::MsgBox(QStringLiteral("Conexión correcta a la base de datos"), Dialogos::Information,
-                         QStringLiteral("Datos correctos"));
-    else  // the reason on a line of its own: a wrong password and a certificate that fails need different fixes
-        Dialogos::MsgBox(
-            QStringLiteral("No se estableció conexión a la base de datos") +
-                (prueba->cUltimoError.isEmpty() ? QString() : QStringLiteral("\n\n") + prueba->cUltimoError),
-            Dialogos::Critical, QStringLiteral("Datos incorrectos"));
-    prueba->CierraBdD(cn);
+    // The point of sale as the next send would reach it: S0W.ini's server, box 0's database.
+    std::shared_ptr<kesa5::BasesDD> host;
+    CrearObjeto(host, QStringLiteral("BasesDD"));
+    if (!host || !G().BasesDD) return;
+    const kesa5::BasesDD& compartida = *G().BasesDD;
+    host->cRuta = compartida.cRuta;
+    host->cPuerto = compartida.cPuerto;
+    host->cUsuario = compartida.cUsuario;
+    host->cPassword = compartida.cPassword;
+    host->cMiBase = txtDato[0]->text();
+    const PruebaConexiones p = PruebaConexiones::Prueba(*prueba, *host);
+    if (p.correcta())
+        Dialogos::MsgBox(p.texto, Dialogos::Information, QStringLiteral("Datos correctos"));
+    else
+        Dialogos::MsgBox(p.texto, Dialogos::Critical, QStringLiteral("Datos incorrectos"));
 }
 bool PestanaConfiguracion::eventFilter(QObject* objeto, QEvent* e) {
     const int caja = indiceDeCaja(objeto);

@@ -61,6 +61,8 @@ void clsInicio::PonerSystray(QWidget& ventana) {
         elIcono() = new QSystemTrayIcon(ventana.windowIcon(), &ventana);
         QObject::connect(elIcono().data(), &QSystemTrayIcon::activated, &ventana,
                          [&ventana](QSystemTrayIcon::ActivationReason r) {
+                             // A right click opens the icon's menu, when it has one, rather than the window.
+                             if (r == QSystemTrayIcon::Context && elIcono() && elIcono()->contextMenu()) return;
                              clsInicio().MouseMove(ventana, MensajeDeActivacion(r));
                          });
     }
@@ -83,6 +85,8 @@ QString clsInicio::carpetaAutoarranque() {
 }
 
 void clsInicio::SiRegistrado(const QString& archivo) {
+    // A copy that is only being tried out (the demo's, in a temporary folder) never starts at log-on.
+    if (!qEnvironmentVariableIsEmpty("MORAVI_SIN_AUTOARRANQUE")) return;
     const QString deseado = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + archivo);
 #ifdef Q_OS_WIN
     QSettings run(QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"),

@@ -8,6 +8,7 @@
 #include "app/PestanaRelacion.h"
 #include "app/clsInicio.h"
 #include "app/frmDescripcion.h"
+#include "config/ClavesConfiguracion.h"
 #include "config/Configuracion.h"
 #include "config/GuardarConfiguracion.h"
 #include "config/Lineas.h"
@@ -30,6 +31,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -86,6 +88,13 @@ frmInicial::frmInicial(QWidget* parent) : QMainWindow(parent) {
     connect(f1, &QShortcut::activated, this, &frmInicial::MostrarDescripcion);
     auto* altF4 = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), this);
     connect(altF4, &QShortcut::activated, this, &frmInicial::Descargar);
+    // The icon's menu: the main tab's buttons, with their questions.
+    menuIcono_ = new QMenu(this);
+    menuIcono_->setObjectName(QStringLiteral("menuIcono"));
+    accionEnviar_ = menuIcono_->addAction(QStringLiteral("Enviar ahora"), this, &frmInicial::cmdLeerAhora_Click);
+    menuIcono_->addAction(QStringLiteral("Mostrar"), this, [this] { clsInicio().Restaurar(*this); });
+    menuIcono_->addSeparator();
+    menuIcono_->addAction(QStringLiteral("Terminar"), this, &frmInicial::cmdTerminar_Click);
     resize(TwipsAPixeles(10200, this), TwipsAPixeles(9400, this));
 }
 
@@ -115,6 +124,7 @@ bool frmInicial::Cargar(const QStringList& argumentos, const QString& carpeta) {
 
     clsInicio inicio;
     inicio.PonerSystray(*this);
+    if (QSystemTrayIcon* icono = clsInicio::icono()) icono->setContextMenu(menuIcono_);
     actualizaIcono();
     inicio.SiRegistrado(QLatin1Char('/') + Arranque::NombreEjecutable());
     // Below 1 nothing is scheduled (a negative interval too): the window shows itself.
@@ -178,6 +188,14 @@ void frmInicial::closeEvent(QCloseEvent* e) {
     if (!descargando_ && !qApp->isSavingSession()) {
         e->ignore();
         setWindowState(windowState() | Qt::WindowMinimized);
+        // Once: a window that vanishes could be taken for a program that ended.
+        if (QSystemTrayIcon* icono = clsInicio::icono(); icono && icono->isVisible() && avisosOculta_ == 0) {
+            ++avisosOculta_;
+            icono->showMessage(windowTitle(),
+                               QStringLiteral("El programa sigue en marcha en el área de notificación. Para "
+                                              "cerrarlo, use «Terminar» en el menú de este icono o en la ventana."),
+                               QSystemTrayIcon::Information);
+        }
         return;
     }
     if (!descargado_ && G().libTORVA) {
@@ -230,8 +248,24 @@ void frmInicial::mouseDoubleClickEvent(QMouseEvent*) {
 void frmInicial::cmdMinimizar_Click() { setWindowState(windowState() | Qt::WindowMinimized); }
 
 void frmInicial::cmdTerminar_Click() {
-    if (Pregunta(QStringLiteral("¿Está seguro de cerrar este programa?"), QStringLiteral("Cerrar conexión"), true))
-        Descargar();
+    QString prompt = QStringLiteral("¿Está seguro de cerrar este programa?");
+    if (enviando_)
+        prompt = QStringLiteral("Hay un envío de productos en curso: si cierra el programa, se detendrá al terminar "
+                                "el bloque de productos que está escribiendo.\r\r") +
+                 prompt;
+    pregunta(prompt, QStringLiteral("Cerrar conexión"), [this](bool si) {
+        if (si) Descargar();
+    });
+}
+
+void frmInicial::pregunta(const QString& prompt, const QString& titulo, std::function<void(bool)> alResponder) {
+    // One question at a time: the icon's menu stays usable while the window's box is open.
+    if (preguntando_) return;
+    preguntando_ = true;
+    PreguntaSinEsperar(prompt, titulo, true, [this, alResponder](bool si) {
+        preguntando_ = false;
+        alResponder(si);
+    });
 }
 
 void frmInicial::MostrarDescripcion() { frmDescripcion::Mostrar(); }
@@ -261,8 +295,11 @@ void frmInicial::IniciarEnvio() {
     Programa.EnvioEmpieza();
     enviando_ = true;
     do {
+        ++numeroEnvio_;
         // Lines that could not be read at start-up (the point-of-sale server was not up yet)
         // are read now: an empty list would send every line.
+        if (lineasPorLeer_) configuracion->lstLineas->clear();
+        lineasPorLeer_ = false;
         if (configuracion->lstLineas->count() == 0) clsProcedimenti(*this).LeerLineas();
         const RegistroSoporte registro(RegistroSoporte::RutaJunto(G().ArchivoIni));
         EjecucionEnvio ejecucion(*this, *principal->panelEnvios->historial(), registro);
@@ -315,9 +352,12 @@ void frmInicial::actualizaIcono() {
 void frmInicial::cmdLeerAhora_Click() {
     if (!enviando_) {
         IniciarEnvio();
-    } else if (Pregunta(QStringLiteral("¿Desea interrumpir el envío de productos?"),
-                        QStringLiteral("Interrumpir proceso"), true)) {
-        blInterruptus = true;
+    } else {
+        // The send goes on while the box is open; a Yes counts only for the send it was asked about.
+        pregunta(QStringLiteral("¿Desea interrumpir el envío de productos?"), QStringLiteral("Interrumpir proceso"),
+                 [this, envio = numeroEnvio_](bool si) {
+                     if (si && enviando_ && envio == numeroEnvio_) blInterruptus = true;
+                 });
     }
 }
 
@@ -361,6 +401,16 @@ void frmInicial::cmdGrabar_Click() {
     cmdCancelar_Click();
     clsProcedimenti proc(*this);
     proc.LeerConfiguracion(clnCampos);
+    // The point-of-sale database saved in box 0 is the one the next send reads, and its lines
+    // are the ones listed (the marks just saved are read back with them).
+    if (G().BasesDD && G().libTORVA) {
+        G().BasesDD->cMiBase = G().libTORVA->LeeIni(Claves::kSeccion, Claves::kBasePrincipal, G().ArchivoIni);
+        lineasPorLeer_ = enviando_;  // a running send has its query: the list is read after it
+        if (!enviando_) {
+            configuracion->lstLineas->clear();
+            proc.LeerLineas();
+        }
+    }
     // The countdown restarted by the saved interval must not start a send inside a running one.
     if (enviando_) Timer1->stop();
 }
@@ -391,14 +441,20 @@ bool frmInicial::lineaMarcada(int indice) const { return configuracion->lineaMar
 void frmInicial::setLineaMarcada(int indice, bool marcada) { configuracion->setLineaMarcada(indice, marcada); }
 void frmInicial::agregaLinea(qint64 id, const QString& nombre) { configuracion->agregaLinea(id, nombre); }
 void frmInicial::setLabel4(const QString& texto) { configuracion->Label4->setText(texto); }
-void frmInicial::envioIniciado() { principal->envioIniciado(); }
+void frmInicial::envioIniciado() {
+    principal->envioIniciado();
+    accionEnviar_->setText(principal->cmdLeerAhora->text());
+}
 void frmInicial::loteIniciado(int n, int m, const QString& clave, const QString& descripcion) {
     principal->loteIniciado(n, m, clave, descripcion);
 }
 void frmInicial::loteEscrito(int n, int m, const QString& clave, const QString& descripcion) {
     principal->loteEscrito(n, m, clave, descripcion);
 }
-void frmInicial::envioTerminado(const ResultadoEnvio&) { principal->envioTerminado(); }
+void frmInicial::envioTerminado(const ResultadoEnvio&) {
+    principal->envioTerminado();
+    accionEnviar_->setText(principal->cmdLeerAhora->text());
+}
 void frmInicial::setPorcenVisible(bool visible) { principal->pctPorcen->setVisible(visible); }
 QObject* frmInicial::pctPorcen() { return principal->pctPorcen; }
 void frmInicial::procesarEventos() { QCoreApplication::processEvents(); }

@@ -6,8 +6,11 @@
 
 #include <QIcon>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
+class QAction;
+class QMenu;
 class QTabWidget;
 class QTimer;
 class clsFTP;
@@ -72,6 +75,9 @@ public:
     bool enFallo() const { return enFallo_; }
     // Messages the icon has shown about failed sends (one per run of failures).
     int avisosIcono() const { return avisosIcono_; }
+    // The icon's menu: "Enviar ahora" (its text follows the button's), "Mostrar", "Terminar".
+    QMenu* menuIcono() const { return menuIcono_; }
+    int avisosOculta() const { return avisosOculta_; }
 
     // VentanaEnvio / VistaConfiguracion: the tabs show them.
     QString dato(int indice) const override;
@@ -110,6 +116,8 @@ private:
     void terminaEnvio(const EnvioTerminado& t);
     // The icon's tip (last send, next one due) and its warning state.
     void actualizaIcono();
+    // Asks without holding up a send (see PreguntaSinEsperar); one question at a time.
+    void pregunta(const QString& prompt, const QString& titulo, std::function<void(bool)> alResponder);
 
     bool enviando_ = false;
     bool descargando_ = false;
@@ -118,4 +126,10 @@ private:
     bool enFallo_ = false;
     int avisosIcono_ = 0;
     QIcon iconoAviso_;  // the program's icon with a warning sign, while enFallo_
+    QMenu* menuIcono_ = nullptr;
+    QAction* accionEnviar_ = nullptr;
+    bool lineasPorLeer_ = false;  // saved during a send: the product lines are read again before the next
+    bool preguntando_ = false;  // a question box is open
+    int avisosOculta_ = 0;  // times the icon said that a closed window goes on behind it (once)
+    int numeroEnvio_ = 0;       // counts the sends, so a late answer finds the one it was about
 };

@@ -1,4 +1,6 @@
+#include "app/InstanciaUnica.h"
 #include "app/Mensajes.h"
+#include "app/clsInicio.h"
 #include "app/frmInicial.h"
 #include "consola/ModoConsola.h"
 #include "consola/SenalesDeFin.h"
@@ -6,11 +8,16 @@
 
 #include <QApplication>
 #include <QSystemTrayIcon>
+#include <cstdio>
 
 int main(int argc, char** argv) {
     QStringList argumentos;
     for (int i = 0; i < argc; ++i) argumentos << QString::fromLocal8Bit(argv[i]);
 
+    if (ModoConsola::PideAyuda(argumentos)) {
+        QCoreApplication app(argc, argv);
+        return ModoConsola::Ayuda();
+    }
     if (ModoConsola::PideHistorial(argumentos)) {
         QCoreApplication app(argc, argv);
         return ModoConsola::Historial();
@@ -21,13 +28,22 @@ int main(int argc, char** argv) {
         RegistrarPlataforma();
         return ModoConsola::PideAjuste(argumentos)
                    ? ModoConsola::Ajustar(argumentos)
-                   : ModoConsola::Enviar(argumentos.contains(QStringLiteral("-prueba")));
+                   : ModoConsola::Enviar(argumentos.contains(QStringLiteral("-prueba")),
+                                         argumentos.contains(QStringLiteral("-todos")));
     }
 
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     RegistrarPlataforma();
     frmInicial ventana;
+    // A second start from this folder shows the running program's window instead.
+    InstanciaUnica unica(QCoreApplication::applicationDirPath());
+    if (!unica.Toma([&ventana] { clsInicio().Restaurar(ventana); })) {
+        std::fprintf(stderr, "%s\n",
+                     unica.avisada() ? "Moravi sync ya está abierto desde esta carpeta: se muestra su ventana."
+                                     : "Moravi sync ya está abierto desde esta carpeta, pero no respondió.");
+        return unica.avisada() ? 0 : 1;
+    }
     InstalarRespondedorVentana(&ventana);
     // TERM and INT interrupt a send under way (recorded as interrupted), then end the program
     // as "Terminar" does, with what it saves at shutdown.

@@ -18,6 +18,13 @@ std::optional<QString> deUtf8(QByteArray linea) {
     if (utf8.hasError()) return std::nullopt;
     return texto;
 }
+
+// The keys "-ajustar" accepts, one a line, as a typo's answer.
+void ListaClaves(QTextStream& errores) {
+    errores << "Claves válidas de la sección \"" << Claves::kSeccion << "\":\n";
+    errores << "  " << Claves::kRutaHost << "\n  " << Claves::basePrincipal().nombre << "\n";
+    for (const Claves::Clave& c : Claves::deEnvio()) errores << "  " << c.nombre << "\n";
+}
 }
 
 int AjustarDesdeLinea(const QStringList& pares, QTextStream& salida, QTextStream& errores,
@@ -33,6 +40,7 @@ int AjustarDesdeLinea(const QStringList& pares, QTextStream& salida, QTextStream
         const Claves::Clave* clave = Claves::busca(nombre);
         if (igual < 0 || !clave) {
             errores << "Clave desconocida: \"" << nombre << "\". No se cambió nada.\n";
+            ListaClaves(errores);
             return 2;
         }
         QString valor = par.mid(igual + 1);

@@ -95,7 +95,7 @@ int Ajustar(const QStringList& argumentos) {
     return estado;
 }
 
-int Enviar(bool prueba) {
+int Enviar(bool prueba, bool todos) {
     QTextStream salida(stdout), errores(stderr);
     // Message boxes of this run go to standard error (no answerer installed: questions get No).
     Arranque::PreparaRutas();
@@ -107,6 +107,7 @@ int Enviar(bool prueba) {
         return 2;
     }
     VentanaConsola ventana(salida);
+    ventana.setTodos(todos);
     ColeccionCampos campos;
     clsProcedimenti proc(ventana);
     proc.LeerConfiguracion(campos);
@@ -151,13 +152,17 @@ int Enviar(bool prueba) {
     // characters written out (see TextoImprimible).
     for (const QString& aviso : r.avisos) errores << "Aviso: " << TextoImprimible(aviso) << "\n";
     if (!t.error.isEmpty()) errores << "El envío terminó por un error: " << TextoImprimible(t.error) << "\n";
+    else if (t.registrado.fallido()) errores << "Error: " << TextoImprimible(t.registrado.mensaje) << "\n";
     else if (!t.registrado.mensaje.isEmpty()) errores << "Aviso: " << TextoImprimible(t.registrado.mensaje) << "\n";
     if (!t.historialEscrito) errores << "Aviso: " << t.errorHistorial << "\n";
     errores.flush();
 
     salida << "Valores cambiados: " << r.cambiados << ", tiempo: " << ResumenEnvio::Duracion(t.registrado.duracionMs)
            << "\n";
-    salida << "Productos enviados: " << r.enviados << " de " << r.total << " (nuevos: " << r.nuevos << ")\n";
+    if (ResumenEnvio::SinLeer(t.registrado))  // "0 de 0" would read as if nothing had been selected
+        salida << "Productos enviados: ninguno (no se llegaron a leer)\n";
+    else
+        salida << "Productos enviados: " << r.enviados << " de " << r.total << " (nuevos: " << r.nuevos << ")\n";
     salida.flush();
     const int estado = t.estadoSalida();
     g.liberar();

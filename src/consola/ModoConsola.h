@@ -10,10 +10,15 @@ bool PideAjuste(const QStringList& argumentos);
 // "-historial" as an argument.
 bool PideHistorial(const QStringList& argumentos);
 
+// "-h", "--help" or "-ayuda" as an argument; Ayuda prints what every switch does (exit 0).
+bool PideAyuda(const QStringList& argumentos);
+int Ayuda();
+
 // One send and out. Exit status: 0 every selected product sent; 1 a database could not be
 // opened, the run ended early or failed; 2 the point-of-sale folder check failed.
-// `prueba` ("-prueba" on the command line): only print what the send would do.
-int Enviar(bool prueba = false);
+// `prueba` ("-prueba" on the command line): only print what the send would do. `todos`
+// ("-todos"): to a file or a pipe, a line for every product sent, not only those created or changed.
+int Enviar(bool prueba = false, bool todos = false);
 // Prints the history of the last sends, newest first; 0 printed (even when empty), 1 when the
 // history file could not be read (it is then set aside).
 int Historial();

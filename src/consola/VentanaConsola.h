@@ -30,7 +30,7 @@ public:
     void envioIniciado() override {}
     void loteIniciado(int, int, const QString&, const QString&) override {}
     void loteEscrito(int n, int m, const QString& clave, const QString& descripcion) override;
-    void productoEnviado(int n, int m, const QString& clave, const QString& descripcion) override;
+    void productoEnviado(int n, int m, const QString& clave, const QString& descripcion, Cambio cambio) override;
     void envioTerminado(const ResultadoEnvio&) override {}
     void setPorcenVisible(bool) override {}
     QObject* pctPorcen() override { return nullptr; }
@@ -39,6 +39,8 @@ public:
 
     // On a terminal the products written update one progress line instead of printing a line each.
     void setProgreso(ProgresoConsola* progreso) { progreso_ = progreso; }
+    // To a file or a pipe: a line for every product, not only those created or changed ("-todos").
+    void setTodos(bool todos) { todos_ = todos; }
 
 private:
     QTextStream& salida_;
@@ -50,4 +52,5 @@ private:
     };
     QList<Linea> lineas_;
     ProgresoConsola* progreso_ = nullptr;
+    bool todos_ = false;
 };

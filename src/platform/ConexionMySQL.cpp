@@ -221,6 +221,11 @@ void ConexionMySQL::Recorre(const QString& sql, const std::function<void(const F
         if (mysql_field_count(m) != 0) lanza();
         return;
     }
+    entrega(res, porFila);
+    if (mysql_errno(m) != 0) lanza();  // the server or the path went away in the middle
+}
+
+void ConexionMySQL::entrega(MYSQL_RES* res, const std::function<void(const FilaLeida&)>& porFila) {
     // Every row must be read (or the result freed) before the connection takes another statement.
     std::unique_ptr<MYSQL_RES, void (*)(MYSQL_RES*)> guarda(res, mysql_free_result);
     const unsigned n = mysql_num_fields(res);
@@ -232,7 +237,6 @@ void ConexionMySQL::Recorre(const QString& sql, const std::function<void(const F
         for (unsigned i = 0; i < n; ++i) valores << convierte(campos[i], fila[i], largos[i]);
         porFila(valores);
     }
-    if (mysql_errno(m) != 0) lanza();  // the server or the path went away in the middle
 }
 
 void ConexionMySQL::Varias(const QStringList& sentencias, const std::function<void(int, const FilaLeida&)>& porFila,
@@ -267,16 +271,7 @@ void ConexionMySQL::Varias(const QStringList& sentencias, const std::function<vo
             throw ErrorServicio(numero, QStringLiteral("[MySQL %1] %2").arg(numero).arg(texto));
         }
         if (MYSQL_RES* res = mysql_use_result(m)) {
-            std::unique_ptr<MYSQL_RES, void (*)(MYSQL_RES*)> guarda(res, mysql_free_result);
-            const unsigned n = mysql_num_fields(res);
-            const MYSQL_FIELD* campos = mysql_fetch_fields(res);
-            FilaLeida valores;
-            while (MYSQL_ROW fila = mysql_fetch_row(res)) {
-                const unsigned long* largos = mysql_fetch_lengths(res);
-                valores.clear();
-                for (unsigned c = 0; c < n; ++c) valores << convierte(campos[c], fila[c], largos[c]);
-                porFila(i, valores);
-            }
+            entrega(res, [&](const FilaLeida& f) { porFila(i, f); });
             if (mysql_errno(m) != 0) {
                 r = 1;
                 continue;

@@ -10,6 +10,7 @@
 #include <vector>
 
 struct st_mysql;
+struct st_mysql_res;
 
 // How the connection is encrypted: not at all; TLS whenever the server offers it (its
 // certificate is not checked, so a server without TLS is still reached, in clear); or TLS
@@ -89,6 +90,8 @@ private:
     st_mysql* abierta() const;  // throws when closed
     void lanza() const;         // throws the connection's last error
     void envia(const QString& sql);
+    // Hands every row of a streamed result to `porFila`, and frees it.
+    static void entrega(st_mysql_res* res, const std::function<void(const FilaLeida&)>& porFila);
     void preparaCifrado();      // TLS options from ajustes_, before dialling
 
     std::unique_ptr<st_mysql, Cerrar> mysql_;

@@ -1,6 +1,7 @@
 #include "registro/EjecucionEnvio.h"
 
 #include "config/Estrucs.h"
+#include "registro/BaseSinAbrir.h"
 #include "registro/RegistroSoporte.h"
 #include "registro/ResumenEnvio.h"
 #include "sync/MotivoDeFin.h"
@@ -29,8 +30,8 @@ public:
         claveEnCurso.clear();
         cara_.loteEscrito(n, m, clave, descripcion);
     }
-    void productoEnviado(int n, int m, const QString& clave, const QString& descripcion) override {
-        cara_.productoEnviado(n, m, clave, descripcion);
+    void productoEnviado(int n, int m, const QString& clave, const QString& descripcion, Cambio cambio) override {
+        cara_.productoEnviado(n, m, clave, descripcion, cambio);
     }
     void envioTerminado(const ResultadoEnvio& r) override { cara_.envioTerminado(r); }
     void setPorcenVisible(bool visible) override { cara_.setPorcenVisible(visible); }
@@ -88,7 +89,12 @@ EnvioTerminado EjecucionEnvio::Ejecuta(bool& interrumpir, clsFTP* ftp) {
     const qint64 ms = reloj.elapsed();
     t.resultado = proc.Resultado();
     if (!t.error.isEmpty()) t.claveDelFallo = testigo.claveEnCurso;
-    const QString motivo = t.error.isEmpty() ? MotivoDeFin(t.resultado) : kNoTermino + t.error;
+    QString motivo = t.error.isEmpty() ? MotivoDeFin(t.resultado) : kNoTermino + t.error;
+    // A database that could not be opened is named, with where it is, why, and what to check.
+    if (t.error.isEmpty() && t.resultado.fin == ResultadoEnvio::Fin::SinBaseDeDatos)
+        motivo = BaseSinAbrir::Texto(t.resultado.sinAbrir) + QStringLiteral("; no se envió nada");
+    else if (t.error.isEmpty() && t.resultado.fin == ResultadoEnvio::Fin::ConexionPerdida)
+        motivo += QStringLiteral(" (") + BaseSinAbrir::Texto(t.resultado.sinAbrir) + QLatin1Char(')');
     t.registrado = EnvioRegistrado::De(t.resultado, QDateTime::currentDateTime(), ms, motivo);
 
     // The log: each warning once, the reason once, then the send (its warnings counted, not repeated).

@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLockFile>
+#include <optional>
 
 namespace {
 const QString kFormatoFecha = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
@@ -106,7 +107,8 @@ QString HistorialEnvios::Cargar() {
                 bueno = false;
                 break;
             }
-            if (envios_.size() < kMaximo) envios_ << e;
+            // Past the newest kMaximo only the last complete send is kept, when none is newer.
+            if (envios_.size() < kMaximo || (!UltimoCompleto() && e.completo())) envios_ << e;
         }
     }
     if (bueno) return {};
@@ -122,6 +124,12 @@ QString HistorialEnvios::Cargar() {
                      .arg(QDir::toNativeSeparators(ruta_));
 }
 
+const EnvioRegistrado* HistorialEnvios::UltimoCompleto() const {
+    for (const EnvioRegistrado& e : envios_)
+        if (e.completo()) return &e;
+    return nullptr;
+}
+
 QString HistorialEnvios::Agrega(const EnvioRegistrado& envio) {
     // The window and a scheduled "-enviar" may finish at the same moment: one at a time.
     QLockFile candado(ruta_ + QStringLiteral(".lock"));
@@ -130,7 +138,11 @@ QString HistorialEnvios::Agrega(const EnvioRegistrado& envio) {
     if (!conCandado) qCDebug(lcRegistro) << "el historial sigue ocupado; se escribe sin esperar más" << ruta_;
     Cargar();  // what another process added since; a bad file is set aside here too
     envios_.prepend(envio);
+    // After a run of failures the shop's last complete send is still known.
+    const std::optional<EnvioRegistrado> completo =
+        UltimoCompleto() ? std::optional<EnvioRegistrado>(*UltimoCompleto()) : std::nullopt;
     while (envios_.size() > kMaximo) envios_.removeLast();
+    if (completo && !UltimoCompleto()) envios_ << *completo;
     QJsonArray lista;
     for (const EnvioRegistrado& e : envios_) lista.append(AJson(e));
     // As the settings are written: on a full disk the old history stays whole.

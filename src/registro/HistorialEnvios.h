@@ -56,7 +56,10 @@ public:
     // still holds the send).
     QString Agrega(const EnvioRegistrado& envio);
 
+    // Newest first: the last kMaximo sends, then the last complete one when it is older.
     const QList<EnvioRegistrado>& Envios() const { return envios_; }
+    // The newest complete send, or nullptr when there is none.
+    const EnvioRegistrado* UltimoCompleto() const;
     const QString& Ruta() const { return ruta_; }
 
 private:

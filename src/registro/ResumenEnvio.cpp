@@ -28,16 +28,30 @@ QString Resultado(const EnvioRegistrado& e, Avisos avisos) {
     return t + QStringLiteral(", con avisos: ") + e.avisos;
 }
 
-QString Productos(const EnvioRegistrado& e) { return QStringLiteral("%1 de %2").arg(e.enviados).arg(e.total); }
+bool SinLeer(const EnvioRegistrado& e) { return e.total == 0 && !e.completo(); }
+
+QString Productos(const EnvioRegistrado& e) {
+    // "0 de 0" would read as if nothing had been selected.
+    if (SinLeer(e)) return QStringLiteral("sin leer");
+    return QStringLiteral("%1 de %2").arg(e.enviados).arg(e.total);
+}
 
 QString UltimoEnvio(const EnvioRegistrado& e) {
-    return QStringLiteral(
-               "Último envío: %1, duró %2\nProductos enviados: %3 (nuevos: %4, valores cambiados: %5)\n"
-               "Resultado: %6")
-        .arg(e.fin.toString(kFecha), Duracion(e.duracionMs), Productos(e))
-        .arg(e.nuevos)
-        .arg(e.cambiados)
-        .arg(Resultado(e));
+    const QString productos = SinLeer(e) ? QStringLiteral("Productos enviados: ninguno (no se llegaron a leer)")
+                                         : QStringLiteral("Productos enviados: %1 (nuevos: %2, valores cambiados: %3)")
+                                               .arg(Productos(e))
+                                               .arg(e.nuevos)
+                                               .arg(e.cambiados);
+    return QStringLiteral("Último envío: %1, duró %2\n%3\nResultado: %4")
+        .arg(e.fin.toString(kFecha), Duracion(e.duracionMs), productos, Resultado(e));
+}
+
+QString UltimoCompleto(const EnvioRegistrado* e) {
+    if (!e) return QStringLiteral("Último envío completo: ninguno registrado");
+    return QStringLiteral("Último envío completo: %1, productos %2 (nuevos: %3, valores cambiados: %4)")
+        .arg(e->fin.toString(kFecha), Productos(*e))
+        .arg(e->nuevos)
+        .arg(e->cambiados);
 }
 
 QString Linea(const EnvioRegistrado& e, Avisos avisos) {

@@ -11,12 +11,29 @@ Respondedor& actual() {
     static Respondedor r;
     return r;
 }
+
+RespondedorDiferido& diferido() {
+    static RespondedorDiferido r;
+    return r;
+}
 }
 
 Respondedor instalar(Respondedor r) {
     Respondedor anterior = std::move(actual());
     actual() = std::move(r);
+    diferido() = nullptr;  // the answerer just installed answers every question
     return anterior;
+}
+
+RespondedorDiferido instalarDiferido(RespondedorDiferido r) {
+    RespondedorDiferido anterior = std::move(diferido());
+    diferido() = std::move(r);
+    return anterior;
+}
+
+void MsgBoxSinEsperar(const QString& prompt, int buttons, const QString& title, AlResponder alResponder) {
+    if (diferido()) return diferido()(prompt, buttons, title, std::move(alResponder));
+    alResponder(MsgBox(prompt, buttons, title));
 }
 
 int respuestaPorDefecto(int buttons) {

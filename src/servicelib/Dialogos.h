@@ -17,8 +17,20 @@ enum : int { ResultOk = 1, ResultYes = 6, ResultNo = 7 };
 
 using Respondedor = std::function<int(const QString& prompt, int buttons, const QString& title)>;
 
-// Installs the answerer and returns the one it replaces.
+// Installs the answerer and returns the one it replaces. It also answers the questions asked
+// without waiting (below) until a deferred answerer is installed after it.
 Respondedor instalar(Respondedor r);
+
+// An answerer that shows its box and returns at once, calling `alResponder` with the result
+// when the user answers: a question asked during a send must not stop it.
+using AlResponder = std::function<void(int resultado)>;
+using RespondedorDiferido =
+    std::function<void(const QString& prompt, int buttons, const QString& title, AlResponder alResponder)>;
+RespondedorDiferido instalarDiferido(RespondedorDiferido r);
+
+// Asks without waiting: through the deferred answerer when there is one, otherwise through
+// MsgBox, `alResponder` being called before it returns.
+void MsgBoxSinEsperar(const QString& prompt, int buttons, const QString& title, AlResponder alResponder);
 
 // Shows (or hands to the installed answerer) one message box; returns its result code.
 // With no answerer installed it writes to standard error and answers No (or OK).

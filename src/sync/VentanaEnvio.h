@@ -17,10 +17,12 @@ public:
     // A chunk is in the shop: products up to n of m are sent; `clave` and `descripcion` are
     // those of product n, its last one.
     virtual void loteEscrito(int n, int m, const QString& clave, const QString& descripcion) = 0;
+    // What a send did to one product in the shop.
+    enum class Cambio { AlDia, Cambiado, Nuevo };
     // Product n of m is in the shop (its chunk was committed); a face that keeps a line per
-    // product (the terminal's, to a file) hears of each.
-    virtual void productoEnviado(int n, int m, const QString& clave, const QString& descripcion) {
-        (void)n, (void)m, (void)clave, (void)descripcion;
+    // product (the terminal's, to a file) hears of each, and whether it was created or changed.
+    virtual void productoEnviado(int n, int m, const QString& clave, const QString& descripcion, Cambio cambio) {
+        (void)n, (void)m, (void)clave, (void)descripcion, (void)cambio;
     }
     // The walk is over, however it ended (also when an error is on its way to the caller);
     // it always follows envioIniciado.

@@ -73,6 +73,11 @@ void ApuntaALaTienda(kesa5::BasesDD& web, const Configuracion& cfg) {
     web.cCertificadoCA = cfg.CertificadoCAWeb;
 }
 
+// Which database could not be opened, where, and why, for the texts that tell the user.
+void AnotaSinAbrir(const kesa5::BasesDD& bd, bool puntoDeVenta, ResultadoEnvio& r) {
+    r.sinAbrir = {puntoDeVenta, bd.cMiBase, bd.cRuta + QLatin1Char(':') + QString::number(bd.cPuerto), bd.cUltimoError};
+}
+
 // The point of sale's picture folder, with one final separator.
 QString LeeCarpetaImagenes(kesa5::BasesDD& host, ConexionPtr& cn) {
     QString carpeta = host.LeeDato(QStringLiteral("CarpetaImgProds"), cn, QStringLiteral("configura"));
@@ -121,17 +126,18 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
     try {
         if (!web || !host) throw ErrorServicio(91, QStringLiteral("Variable de objeto o bloque With no establecido"));
         const Configuracion& cfg = Config();
-        // A selection that cannot be read never turns into "every line".
-        if (!cfg.SeleccionIlegible.isEmpty()) {
-            resultado_.fin = ResultadoEnvio::Fin::SinSeleccion;
-            resultado_.avisos << cfg.SeleccionIlegible;
-            cierre();
-            return resultado_;
-        }
         ApuntaALaTienda(*web, cfg);
 
         if (!host->AbrirBdD(cnHost, host->cMiBase)) {
-            if (!host->cUltimoError.isEmpty()) resultado_.avisos << host->cUltimoError;
+            AnotaSinAbrir(*host, true, resultado_);
+            cierre();
+            return resultado_;
+        }
+        // A selection that cannot be read never turns into "every line" (a point of sale that
+        // is down is told first: it is why the lines could not be read).
+        if (!cfg.SeleccionIlegible.isEmpty()) {
+            resultado_.fin = ResultadoEnvio::Fin::SinSeleccion;
+            resultado_.avisos << cfg.SeleccionIlegible;
             cierre();
             return resultado_;
         }
@@ -145,7 +151,7 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
                                                 "la carpeta de imágenes queda vacía");
         }
         if (!web->AbrirBdD(cnWeb, web->cMiBase)) {
-            if (!web->cUltimoError.isEmpty()) resultado_.avisos << web->cUltimoError;
+            AnotaSinAbrir(*web, false, resultado_);
             cierre();
             return resultado_;
         }
@@ -214,6 +220,7 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
             const Conexion* antes = cnWeb.get();
             if (comprobar && !web->AbrirBdD(cnWeb, web->cMiBase)) {
                 resultado_.fin = ResultadoEnvio::Fin::ConexionPerdida;
+                AnotaSinAbrir(*web, false, resultado_);
                 break;
             }
             comprobar = false;
@@ -255,9 +262,13 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
             for (int i : lote.omitidos) resultado_.avisos << Omitido(productos[size_t(i)], limites.paquete);
             resultado_.descartados += static_cast<int>(lote.omitidos.size());
 
+            std::vector<VentanaEnvio::Cambio> hecho(size_t(lote.cuenta()), VentanaEnvio::Cambio::AlDia);
+            for (const LotePlan::Cambio& c : lote.cambios) hecho[size_t(c.producto - lote.desde)] = VentanaEnvio::Cambio::Cambiado;
+            for (const LotePlan::Fila& f : lote.filas) hecho[size_t(f.producto - lote.desde)] = VentanaEnvio::Cambio::Cambiado;
+            for (const LotePlan::Nuevo& n : lote.nuevos) hecho[size_t(n.producto - lote.desde)] = VentanaEnvio::Cambio::Nuevo;
             for (int i = lote.desde; i < lote.hasta; ++i)
                 if (std::find(lote.omitidos.begin(), lote.omitidos.end(), i) == lote.omitidos.end())
-                    ventana_.productoEnviado(i + 1, m, clave(i), descripcion(i));
+                    ventana_.productoEnviado(i + 1, m, clave(i), descripcion(i), hecho[size_t(i - lote.desde)]);
             ventana_.loteEscrito(lote.hasta, m, clave(lote.hasta - 1), descripcion(lote.hasta - 1));
             ventana_.procesarEventos();
         }

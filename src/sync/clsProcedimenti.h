@@ -33,6 +33,13 @@ struct ResultadoEnvio {
     // product too large for the shop's server (see avisos).
     int descartados = 0;
     Fin fin = Fin::SinBaseDeDatos;
+    // The database that could not be opened (SinBaseDeDatos, ConexionPerdida): which one, where, and
+    // the server's or the library's words.
+    struct BaseSinAbrir {
+        bool puntoDeVenta = false;  // otherwise the shop's
+        QString base, servidor;     // database name, "host:port"
+        QString motivo;
+    } sinAbrir;
     bool completo() const { return fin == Fin::Completo; }
     // Complete, and the shop holds exactly what the point of sale says.
     bool limpio() const { return completo() && recortados == 0 && descartados == 0; }

@@ -175,6 +175,9 @@ TEST_F(ArranqueVentana, ClosingRules) {
 
     EXPECT_FALSE(w.close()) << "the title-bar close only minimises";
     EXPECT_TRUE(w.isMinimized());
+    w.showNormal();
+    EXPECT_FALSE(w.close());
+    EXPECT_EQ(w.avisosOculta(), 1) << "the icon says once that the program goes on behind it";
     EXPECT_NE(G().libTORVA, nullptr);
 
     r.siguientes = {Dialogos::ResultNo};

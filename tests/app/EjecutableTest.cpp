@@ -1,4 +1,5 @@
 // The real executable, copied into a folder of its own and run as a user or a scheduled job would.
+#include "app/InstanciaUnica.h"
 #include "config/ClavesConfiguracion.h"
 #include "platform/ArchivoIniTexto.h"
 #include "platform/Mezcla.h"
@@ -189,6 +190,18 @@ TEST_F(Ejecutable, HeadlessSendEndToEnd) {
                                        "WHERE m.meta_key='_sku' AND m.meta_value='B2'")),
               QStringLiteral("Taza O'Neil"));
 
+    // To a pipe only what was created or changed is listed; every product with "-todos".
+    pos.ejecuta(QStringLiteral("UPDATE productos SET Existencia = 7 WHERE Clave = 'B2'"));
+    for (const auto& [args, esperadas] :
+         {std::pair{QStringList{QStringLiteral("-enviar")}, QStringList{QStringLiteral("2 de 2  B2  Descripción: Taza O'Neil  (cambiado)")}},
+          std::pair{QStringList{QStringLiteral("-enviar"), QStringLiteral("-todos")},
+                    QStringList{QStringLiteral("1 de 2  A1  Descripción: Café Ñandú"),
+                                QStringLiteral("2 de 2  B2  Descripción: Taza O'Neil")}}}) {
+        s = corre(args);
+        EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+        EXPECT_EQ(s.out.split(QLatin1Char('\n')).filter(QStringLiteral("Descripción:")), esperadas) << s.out.toStdString();
+    }
+
     // Marked lines are read from the selection file: only line 2 now, and nothing new.
     ArchivoIniTexto::escribe(carpeta() + QStringLiteral("/LineasAenviar.ini"), QStringLiteral("Líneas a pasar"),
                              QStringLiteral("Linea 2"), QStringLiteral("1"));
@@ -197,12 +210,107 @@ TEST_F(Ejecutable, HeadlessSendEndToEnd) {
     EXPECT_TRUE(s.out.trimmed().endsWith(QStringLiteral("\nProductos enviados: 1 de 1 (nuevos: 0)")))
         << s.out.toStdString();
 
-    // The shop's database refuses the password: exit 1, nothing more written.
-    ASSERT_EQ(corre({QStringLiteral("-ajustar"), QStringLiteral("Contraseña WEB=equivocada")}).estado, 0);
-    s = corre({QStringLiteral("-enviar")});
-    EXPECT_EQ(s.estado, 1);
-    EXPECT_TRUE(s.out.trimmed().endsWith(QStringLiteral("Productos enviados: 0 de 0 (nuevos: 0)")));
+    // A database that cannot be opened is named, with its host and port, the server's words and
+    // what to check, on standard error, in -historial and in the log; exit 1, nothing written.
+    const QString donde = QStringLiteral("%1:%2").arg(srv.host).arg(srv.puerto);
+    struct Caso {
+        QStringList ajuste;
+        QString esperado, revisar;
+    };
+    const Caso casos[] = {
+        {{QStringLiteral("Contraseña WEB=equivocada")},
+         QStringLiteral("de la tienda «%1» en %2: [MySQL 1045]").arg(web.nombre(), donde), QStringLiteral("contraseña")},
+        {{QStringLiteral("Contraseña WEB=") + srv.clave, QStringLiteral("Puerto=1")},  // nothing listens there
+         QStringLiteral("de la tienda «%1» en %2:1: [MySQL 200").arg(web.nombre(), srv.host), QStringLiteral("en marcha")},
+        {{QStringLiteral("Puerto=") + QString::number(srv.puerto), QStringLiteral("Base de datos principal=no_existe")},
+         QStringLiteral("del punto de venta «no_existe» en %1: [MySQL 1049]").arg(donde), QStringLiteral("Base de datos SRN")}};
+    for (const Caso& c : casos) {
+        ASSERT_EQ(corre(QStringList{QStringLiteral("-ajustar")} + c.ajuste).estado, 0);
+        s = corre({QStringLiteral("-enviar")});
+        EXPECT_EQ(s.estado, 1);
+        EXPECT_TRUE(s.out.trimmed().endsWith(QStringLiteral("Productos enviados: ninguno (no se llegaron a leer)")))
+            << s.out.toStdString();
+        const QString historial = corre({QStringLiteral("-historial")}).out.split(QLatin1Char('\n')).value(1);
+        QFile log(carpeta() + QStringLiteral("/moravi.log"));
+        ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+        const QString ultimas = QString::fromUtf8(log.readAll()).trimmed().section(QLatin1Char('\n'), -2);
+        for (const QString& dicho : {s.err, historial, ultimas}) {
+            EXPECT_TRUE(dicho.contains(QStringLiteral("no se pudo abrir la base de datos ") + c.esperado)) << dicho.toStdString();
+            EXPECT_TRUE(dicho.contains(c.revisar)) << dicho.toStdString();
+        }
+        EXPECT_TRUE(historial.contains(QStringLiteral("productos sin leer"))) << historial.toStdString();
+    }
     EXPECT_EQ(web.valor(QStringLiteral("SELECT COUNT(*) FROM wp_posts")), QStringLiteral("2"));
+}
+
+// "-h" needs no display; a key "-ajustar" does not know is answered with the ones it does.
+TEST_F(Ejecutable, HelpNamesEverySwitchAndAjustarListsTheKeys) {
+    for (const QString& ayuda : {QStringLiteral("-h"), QStringLiteral("--help")}) {
+        const Salida s = corre({ayuda});
+        EXPECT_EQ(s.estado, 0) << s.err.toStdString();
+        for (const char* opcion : {"-torva", "-enviar ", "-todos", "-prueba", "-historial", "-ajustar", "--help"})
+            EXPECT_TRUE(s.out.contains(QString::fromUtf8(opcion))) << opcion << s.out.toStdString();
+    }
+    const Salida s = corre({QStringLiteral("-ajustar"), QStringLiteral("Base WEB=x")});
+    EXPECT_EQ(s.estado, 2);
+    EXPECT_TRUE(s.err.contains(QStringLiteral("Claves válidas"))) << s.err.toStdString();
+    for (const char* clave : {"Ruta de Sartenal Premium", "Base de datos WEB", "Cifrado de la conexión WEB"})
+        EXPECT_TRUE(s.err.contains(QStringLiteral("\n  ") + QString::fromUtf8(clave) + u'\n')) << clave;
+}
+
+// A second start from the same folder shows the running window and ends; the headless modes
+// and a copy in another folder run beside it.
+TEST_F(Ejecutable, OneWindowPerProgramFolder) {
+    const prueba::ServidorBD srv = prueba::servidorBD();
+    prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
+    creaHost(srv, pos.nombre());
+    QProcessEnvironment e = entorno();
+    e.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("moravi.app.info=true"));
+    QProcess primera;
+    primera.setProcessEnvironment(e);
+    primera.start(exe(), {});
+    ASSERT_TRUE(primera.waitForStarted());
+    // Started when the settings file has its keys.
+    for (int i = 0; i < 200 && ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Número de precio a actualizar")).isEmpty(); ++i)
+        QThread::msleep(50);
+    QProcess segunda;
+    segunda.setProcessEnvironment(e);
+    segunda.start(exe(), {QStringLiteral("-torva")});
+    ASSERT_TRUE(segunda.waitForFinished(30000));
+    EXPECT_EQ(segunda.exitCode(), 0);
+    EXPECT_TRUE(QString::fromUtf8(segunda.readAllStandardError()).contains(QStringLiteral("ya está abierto")));
+    QString oido;
+    for (int i = 0; i < 100 && !oido.contains(QStringLiteral("se muestra la ventana")); ++i) {
+        primera.waitForReadyRead(100);
+        oido += QString::fromUtf8(primera.readAllStandardError());
+    }
+    EXPECT_TRUE(oido.contains(QStringLiteral("Otra copia arrancó desde esta carpeta"))) << oido.toStdString();
+    EXPECT_EQ(corre({QStringLiteral("-historial")}).estado, 0);
+    EXPECT_EQ(corre({QStringLiteral("-ajustar"), QStringLiteral("Puerto=3306")}).estado, 0);
+
+    const QString otra = dir.filePath(QStringLiteral("otra"));
+    instala(otra);
+    QFile::copy(ini(), otra + QStringLiteral("/moravi.ini"));
+    QProcess aparte;
+    aparte.setProcessEnvironment(e);
+    aparte.start(otra + QStringLiteral("/moravi"), {});
+    ASSERT_TRUE(aparte.waitForStarted());
+    // Another folder is another program: the copy there takes its own instance (its lock file
+    // appears), and a second start there is the one sent away.
+    const QString candado = QDir::temp().filePath(InstanciaUnica::Nombre(otra) + QStringLiteral(".lock"));
+    for (int i = 0; i < 200 && !QFile::exists(candado); ++i) QThread::msleep(50);
+    ASSERT_TRUE(QFile::exists(candado));
+    QProcess tercera;
+    tercera.setProcessEnvironment(e);
+    tercera.start(otra + QStringLiteral("/moravi"), {});
+    ASSERT_TRUE(tercera.waitForFinished(30000));
+    EXPECT_TRUE(QString::fromUtf8(tercera.readAllStandardError()).contains(QStringLiteral("ya está abierto")));
+    EXPECT_EQ(aparte.state(), QProcess::Running);
+    EXPECT_EQ(primera.state(), QProcess::Running);
+    for (QProcess* p : {&primera, &aparte}) {
+        p->kill();
+        p->waitForFinished();
+    }
 }
 
 TEST_F(Ejecutable, HistorialPrintsTheSendsAndALogIsKeptBesideTheSettings) {
@@ -395,8 +503,8 @@ TEST_F(Ejecutable, HeadlessSendShowsControlCharactersFromTheDataEscaped) {
     EXPECT_TRUE(sinControles(s.out)) << s.out.toStdString();
     const QStringList lineas = s.out.trimmed().split(QLatin1Char('\n'));
     EXPECT_FALSE(lineas.contains(QStringLiteral("3 de 3 FALSO"))) << s.out.toStdString();
-    EXPECT_TRUE(s.out.contains(QStringLiteral("E1  Descripción: rojo\\x1b[31m\\n3 de 3 FALSO\n"))) << s.out.toStdString();
-    EXPECT_TRUE(s.out.contains(QStringLiteral("K\\rZ  Descripción: tab\\tfin\\x7f\n"))) << s.out.toStdString();
+    EXPECT_TRUE(s.out.contains(QStringLiteral("E1  Descripción: rojo\\x1b[31m\\n3 de 3 FALSO  (nuevo)\n"))) << s.out.toStdString();
+    EXPECT_TRUE(s.out.contains(QStringLiteral("K\\rZ  Descripción: tab\\tfin\\x7f  (nuevo)\n"))) << s.out.toStdString();
     EXPECT_EQ(lineas.last(), QStringLiteral("Productos enviados: 2 de 2 (nuevos: 2)"));
     // The key with a carriage return is the shop's SKU as it stands.
     EXPECT_EQ(web.valor(QStringLiteral("SELECT COUNT(*) FROM wp_postmeta WHERE meta_key='_sku' AND meta_value=CONCAT('K', "

@@ -172,6 +172,33 @@ TEST_F(Historial, AFailureBeforeARestartStillWarnsAndTheHistoryKeepsItsNewestFif
     EXPECT_EQ(leido.Envios().size(), 50);
 }
 
+// After more failures than the history holds, the main tab still says when the shop was last
+// brought up to date; once a send succeeds the history is the newest fifty again.
+TEST_F(Historial, TheLastCompleteSendOutlivesARunOfFailures) {
+    {
+        HistorialEnvios h(archivoHistorial());
+        for (int i = 0; i <= HistorialEnvios::kMaximo; ++i) {
+            EnvioRegistrado e;
+            e.fin = QDateTime(QDate(2026, 1, 1), QTime(0, 0)).addSecs(60 * i);
+            e.enviados = e.total = i == 0 ? 7 : 0;
+            e.resultado = i == 0 ? QStringLiteral("completo") : QStringLiteral("sin-base");
+            ASSERT_EQ(h.Agrega(e), QString());
+        }
+        ASSERT_EQ(h.Envios().size(), HistorialEnvios::kMaximo + 1);
+    }
+    pos.ejecuta(QStringLiteral("INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) VALUES ('A1', 'Uno', 10, 1, 1)"));
+    frmInicial& v = arranca(5);
+    EXPECT_EQ(v.principal->panelEnvios->lblUltimoCompleto->text(),
+              QStringLiteral("Último envío completo: 2026-01-01 00:00:00, productos 7 de 7 (nuevos: 0, valores cambiados: 0)"));
+    EXPECT_TRUE(v.principal->panelEnvios->lblUltimoEnvio->text().contains(
+        QStringLiteral("Productos enviados: ninguno (no se llegaron a leer)")));
+    v.principal->cmdLeerAhora->click();
+    EXPECT_TRUE(v.principal->panelEnvios->lblUltimoCompleto->text().contains(QStringLiteral("productos 1 de 1")));
+    HistorialEnvios leido(archivoHistorial());
+    EXPECT_TRUE(leido.Cargar().isEmpty());
+    EXPECT_EQ(leido.Envios().size(), HistorialEnvios::kMaximo);
+}
+
 TEST_F(Historial, ACorruptHistoryFileIsSetAsideWithAMessageAndANewOneStarts) {
     for (const QByteArray& contenido : {QByteArray("{esto no es"), QByteArray("[{\"fin\": 3}]"),
                                         QByteArray(HistorialEnvios::kMaximoBytes + 1, '[')}) {

@@ -355,6 +355,8 @@ TEST_F(Pantalla, SaveOnAFullDiskSaysSoAndKeepsTheBoxesAndTheFile) {
 }
 
 TEST_F(Pantalla, ConnectionTestUsesTheBoxesAndChangesNothing) {
+    pos.ejecuta(u"INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) VALUES ('A1', 'a', 1, 1, 1), "
+                "('B2', 'b', 1, 1, 1), ('XFDD1', 'no', 1, 1, 1); INSERT INTO lineas VALUES (1, 'Bebidas')"_qs);
     frmInicial& v = arranca();
     const QString iniAntes = textoDe(carpeta.ini());
     v.principal->cmdConfigurar->click();
@@ -369,7 +371,22 @@ TEST_F(Pantalla, ConnectionTestUsesTheBoxesAndChangesNothing) {
     EXPECT_EQ(vistos, (QStringList{u"Datos correctos|Conexión correcta a la base de datos|64"_qs,
                                    u"Datos incorrectos|No se estableció conexión a la base de datos|16"_qs}));
     ASSERT_EQ(r.vistos.size(), 2);
-    EXPECT_TRUE(r.vistos[1].prompt.contains(u"\n\n[MySQL 1045]"_qs)) << "the server's reason follows";
+    const QString dondeTienda = u"Tienda: «%1» en %2:%3"_qs.arg(web.nombre(), srv.host).arg(srv.puerto);
+    const QString puntoDeVenta = u"Punto de venta: «%1» en %2:%3 respondió: 2 productos en 1 líneas."_qs
+                                     .arg(pos.nombre(), srv.host).arg(srv.puerto);
+    EXPECT_TRUE(r.vistos[0].prompt.contains(dondeTienda + u" respondió."_qs)) << r.vistos[0].prompt.toStdString();
+    EXPECT_TRUE(r.vistos[0].prompt.contains(puntoDeVenta)) << r.vistos[0].prompt.toStdString();
+    EXPECT_TRUE(r.vistos[1].prompt.contains(dondeTienda + u" no respondió.\n[MySQL 1045]"_qs)) << "the server's reason follows";
+    EXPECT_TRUE(r.vistos[1].prompt.contains(u"revise el usuario y la contraseña de la tienda"_qs));
+    EXPECT_TRUE(r.vistos[1].prompt.contains(puntoDeVenta)) << "the point of sale answered all the same";
+    // The point of sale as box 0 names it, saved or not.
+    v.configuracion->txtDato[5]->setText(srv.clave);
+    v.configuracion->txtDato[0]->setText(u"no_existe"_qs);
+    v.configuracion->cmdProbar->click();
+    ASSERT_EQ(r.vistos.size(), 3);
+    EXPECT_EQ(r.vistos[2].titulo, u"Datos incorrectos"_qs);
+    EXPECT_TRUE(r.vistos[2].prompt.contains(u"«no_existe» en %1:%2 no respondió.\n[MySQL 1049]"_qs.arg(srv.host).arg(srv.puerto)))
+        << r.vistos[2].prompt.toStdString();
     EXPECT_EQ(textoDe(carpeta.ini()), iniAntes) << "the test saves nothing";
     const kesa5::BasesDD& host = *G().BasesDD;
     EXPECT_EQ((QStringList{host.cMiBase, host.cUsuario, host.cPassword}), (QStringList{pos.nombre(), srv.usuario, srv.clave}));
@@ -449,4 +466,46 @@ TEST_F(Pantalla, EncryptionChoiceAndTablePrefixAreTestedCheckedAndSaved) {
     EXPECT_EQ(pestanas(), u"100"_qs);
 }
 
+}
+
+namespace {
+// "Grabar" applies at once: the next send reads the point-of-sale database just saved in box 0,
+// and the product lines listed are that database's.
+TEST_F(Pantalla, SavingTheDatabaseNameTakesEffectAtOnceAndTheLinesAreReadAgain) {
+    prueba::BaseTemporal otra{{QStringLiteral("pos-tables.sql")}};
+    otra.ejecuta(u"INSERT INTO lineas VALUES (7, 'Loza'), (8, 'Vidrio'); INSERT INTO productos (Clave, Descrip, Precio1, "
+                 "Existencia, Linea) VALUES ('Z9', 'de la otra', 3, 1, 7)"_qs);
+    pos.ejecuta(u"INSERT INTO lineas VALUES (1, 'Bebidas')"_qs);
+    frmInicial& v = arranca(5);
+    ASSERT_EQ(v.configuracion->lstLineas->count(), 1);
+    prueba::Respuestas r;
+    for (const QString& base : {otra.nombre(), u"mal_escrita"_qs}) {
+        v.principal->cmdConfigurar->click();
+        v.configuracion->txtDato[0]->setText(base);
+        v.configuracion->cmdGrabar->click();
+        EXPECT_EQ(G().BasesDD->cMiBase, base);
+        v.principal->cmdLeerAhora->click();
+    }
+    EXPECT_EQ(web.valor(u"SELECT meta_value FROM wp_postmeta WHERE meta_key='_sku'"_qs), u"Z9"_qs);
+    EXPECT_EQ(v.configuracion->lstLineas->count(), 0) << "the mistyped name has no lines";
+    EXPECT_TRUE(v.principal->lblError->text().contains(u"no se pudo abrir la base de datos del punto de venta «mal_escrita»"_qs))
+        << v.principal->lblError->text().toStdString();
+    v.principal->cmdConfigurar->click();
+    v.configuracion->txtDato[0]->setText(otra.nombre());
+    v.configuracion->cmdGrabar->click();
+    EXPECT_EQ(v.configuracion->lstLineas->count(), 2);
+}
+
+// At 1024x768 (less a panel and the title bar) every tab fits: the configuration panel scrolls.
+TEST_F(Pantalla, TheWindowFitsASmallScreen) {
+    frmInicial& v = arranca(0, true);
+    for (int tab = 0; tab < v.stbTabs->count(); ++tab) {
+        v.stbTabs->setTabEnabled(tab, true);
+        v.stbTabs->setCurrentIndex(tab);
+        const QSize minimo = v.minimumSizeHint().expandedTo(v.minimumSize());
+        EXPECT_LE(minimo.height(), 660) << tab;
+        EXPECT_LE(minimo.width(), 1000) << tab;
+    }
+    EXPECT_LE(v.height(), 660);
+}
 }

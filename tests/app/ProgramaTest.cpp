@@ -9,10 +9,13 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -99,6 +102,51 @@ TEST_F(Programa, InterruptionYesStopsBeforeTheNextProductNoLetsTheSendFinish) {
     EXPECT_EQ(boton, QStringLiteral("Interrumpir"));
     EXPECT_EQ(r.vistos.size(), 2);
     EXPECT_EQ(enTienda().size(), 4);
+}
+
+// The question stays open while the send goes on (the real box, answered later by a timer once
+// more chunks are in the shop); the Yes takes effect at the next chunk. The icon's menu asks the
+// same, and "Terminar" during a send says one is running.
+TEST_F(Programa, AnOpenQuestionDoesNotHoldUpTheSendItsAnswerCountsAtTheNextChunk) {
+    productos({u"A1"_s, u"B2"_s, u"C3"_s, u"D4"_s, u"E5"_s, u"F6"_s});
+    frmInicial& v = arranca(5);
+    v.LoteEnvio.productos = 1;
+    const Dialogos::Respondedor anterior = Dialogos::instalar({});
+    InstalarRespondedorVentana(&v);
+    QString pregunta, menuDurante;
+    qsizetype alPreguntar = -1, alResponder = -1;
+    QTimer responde;
+    QObject::connect(&responde, &QTimer::timeout, &v, [&] {
+        auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!caja || enTienda().size() < alPreguntar + 2) return;  // two more chunks written meanwhile
+        pregunta = caja->text();
+        alResponder = enTienda().size();
+        caja->button(QMessageBox::Yes)->click();
+        responde.stop();
+    });
+    alProcesar([&] { return v.principal->Label5->text() == u"Producto 2 de 6"_s; },
+               [&] {
+                   alPreguntar = enTienda().size();
+                   menuDurante = v.menuIcono()->actions()[0]->text();
+                   v.menuIcono()->actions()[0]->trigger();  // the icon's "Enviar ahora", now "Interrumpir"
+                   responde.start(0);
+               });
+    v.principal->cmdLeerAhora->click();
+    Dialogos::instalar(anterior);
+    EXPECT_EQ(menuDurante, u"Interrumpir"_s);
+    EXPECT_EQ(pregunta, u"¿Desea interrumpir el envío de productos?"_s);
+    EXPECT_EQ(alPreguntar, 1);
+    EXPECT_GE(alResponder, 3) << "products were written while the question was open";
+    EXPECT_EQ(enTienda().size(), alResponder) << "Yes stopped it at the next chunk";
+    EXPECT_EQ(v.menuIcono()->actions()[0]->text(), u"Enviar ahora"_s);
+
+    prueba::Respuestas r;
+    alProcesar([&] { return v.principal->Label5->text() == u"Producto 1 de 6"_s; }, [&] { v.principal->cmdTerminar->click(); });
+    v.principal->cmdLeerAhora->click();
+    ASSERT_EQ(r.vistos.size(), 1);
+    EXPECT_TRUE(r.vistos[0].prompt.startsWith(u"Hay un envío de productos en curso"_s)) << r.vistos[0].prompt.toStdString();
+    EXPECT_TRUE(r.vistos[0].prompt.endsWith(u"¿Está seguro de cerrar este programa?"_s));
+    EXPECT_EQ(enTienda().size(), 6) << "No let it finish";
 }
 
 TEST_F(Programa, ClosingTheProgramDuringASendStopsItBeforeTheNextProduct) {
@@ -195,7 +243,15 @@ TEST_F(Programa, IconClickAndRightClickRestoreTheWindowMovementDoesNothing) {
     EXPECT_EQ(v.isVisible(), !QSystemTrayIcon::isSystemTrayAvailable());
     for (int mensaje : {512, 513, 515, 516}) clsInicio().MouseMove(v, mensaje);
     EXPECT_TRUE(v.isMinimized()) << "movement, presses and double clicks leave it";
+    // A right click opens the icon's menu; its "Mostrar" brings the window back.
     emit icono->activated(QSystemTrayIcon::Context);
+    EXPECT_TRUE(v.isMinimized());
+    ASSERT_EQ(icono->contextMenu(), v.menuIcono());
+    QStringList textos;
+    for (QAction* a : v.menuIcono()->actions())
+        if (!a->isSeparator()) textos << a->text();
+    ASSERT_EQ(textos, (QStringList{u"Enviar ahora"_s, u"Mostrar"_s, u"Terminar"_s}));
+    v.menuIcono()->actions()[1]->trigger();
     EXPECT_TRUE(v.isVisible());
     EXPECT_FALSE(v.isMinimized());
 
