@@ -97,16 +97,21 @@ PestanaConfiguracion::PestanaConfiguracion(QWidget* parent) : QWidget(parent) {
     g->addWidget(txtPrefijoWeb, r++, 1);
     g->addWidget(etiqueta("Puerto:"), r, 0);
     g->addWidget(txtDato[7], r++, 1);
-    g->addWidget(etiqueta("Usuario:"), r, 0);
-    g->addWidget(txtDato[3], r, 1);
-    g->addWidget(etiqueta("Contraseña:"), r, 2);
-    g->addWidget(txtDato[5], r++, 3);
+    // A server's user and password, then its encryption and CA file: the shop's and the FTP's.
+    const auto credenciales = [&](QLineEdit* usuario, QLineEdit* clave, QComboBox* cifrado, QLineEdit* ca,
+                                  const char* textoCifrado, const char* textoCA) {
+        g->addWidget(etiqueta("Usuario:"), r, 0);
+        g->addWidget(usuario, r, 1);
+        g->addWidget(etiqueta("Contraseña:"), r, 2);
+        g->addWidget(clave, r++, 3);
+        g->addWidget(etiqueta(textoCifrado), r, 0);
+        g->addWidget(cifrado, r++, 1, 1, 3);
+        g->addWidget(etiqueta(textoCA), r, 0);
+        g->addWidget(ca, r++, 1, 1, 3);
+    };
     cmbCifradoWeb =
         nuevoCifrado(QStringLiteral("cmbCifradoWeb"), txtCertificadoCAWeb, QStringLiteral("txtCertificadoCAWeb"));
-    g->addWidget(etiqueta("Cifrado de la conexión:"), r, 0);
-    g->addWidget(cmbCifradoWeb, r++, 1, 1, 3);
-    g->addWidget(etiqueta("Certificado CA:"), r, 0);
-    g->addWidget(txtCertificadoCAWeb, r++, 1, 1, 3);
+    credenciales(txtDato[3], txtDato[5], cmbCifradoWeb, txtCertificadoCAWeb, "Cifrado de la conexión:", "Certificado CA:");
     g->addWidget(etiqueta("Definir líneas de productos a actualizar (si no desea pasar TODAS):"), r++, 0, 1, 4);
     lstLineas = new QListWidget;
     lstLineas->setObjectName(QStringLiteral("lstLineas"));
@@ -131,16 +136,10 @@ PestanaConfiguracion::PestanaConfiguracion(QWidget* parent) : QWidget(parent) {
     g->addWidget(txtDato[12], r++, 1, 1, 3);
     g->addWidget(etiqueta("Carpeta:"), r, 0);
     g->addWidget(txtDato[13], r++, 1, 1, 3);
-    g->addWidget(etiqueta("Usuario:"), r, 0);
-    g->addWidget(txtDato[14], r, 1);
-    g->addWidget(etiqueta("Contraseña:"), r, 2);
-    g->addWidget(txtDato[15], r++, 3);
     cmbCifradoFTP =
         nuevoCifrado(QStringLiteral("cmbCifradoFTP"), txtCertificadoCAFTP, QStringLiteral("txtCertificadoCAFTP"));
-    g->addWidget(etiqueta("Cifrado del FTP:"), r, 0);
-    g->addWidget(cmbCifradoFTP, r++, 1, 1, 3);
-    g->addWidget(etiqueta("Certificado CA del FTP:"), r, 0);
-    g->addWidget(txtCertificadoCAFTP, r++, 1, 1, 3);
+    credenciales(txtDato[14], txtDato[15], cmbCifradoFTP, txtCertificadoCAFTP, "Cifrado del FTP:",
+                 "Certificado CA del FTP:");
     g->setRowStretch(r, 1);
 
     auto* botones = new QVBoxLayout;

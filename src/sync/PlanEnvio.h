@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -50,6 +51,9 @@ struct LotePlan {
     // Products of the chunk with a row too large for any statement the server accepts: not
     // written at all (the rest of the chunk is).
     std::vector<int> omitidos;
+    bool omitido(int producto) const {
+        return std::find(omitidos.begin(), omitidos.end(), producto) != omitidos.end();
+    }
     int cuenta() const { return hasta - desde; }
 };
 

@@ -27,7 +27,8 @@ public:
     // variable products of its variations. Each parent is first brought in step with its
     // variations as WooCommerce's variable sync would (one read, and a few writes when one
     // changed), then the lookup rows and terms of all of them. Safe to call again for the same
-    // chunk (after a rollback and a retry). Three statements, and up to five for parents.
+    // chunk (after a rollback and a retry). Three statements, and up to four more for parents
+    // (one read, then the rows that changed).
     // Returns the parents whose rows changed.
     std::vector<std::int64_t> EscribeLote(Conexion& cn, const std::vector<std::int64_t>& enviados,
                                           const std::vector<std::int64_t>& padres);

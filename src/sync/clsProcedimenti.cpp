@@ -267,7 +267,7 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
             for (const LotePlan::Fila& f : lote.filas) hecho[size_t(f.producto - lote.desde)] = VentanaEnvio::Cambio::Cambiado;
             for (const LotePlan::Nuevo& n : lote.nuevos) hecho[size_t(n.producto - lote.desde)] = VentanaEnvio::Cambio::Nuevo;
             for (int i = lote.desde; i < lote.hasta; ++i)
-                if (std::find(lote.omitidos.begin(), lote.omitidos.end(), i) == lote.omitidos.end())
+                if (!lote.omitido(i))
                     ventana_.productoEnviado(i + 1, m, clave(i), descripcion(i), hecho[size_t(i - lote.desde)]);
             ventana_.loteEscrito(lote.hasta, m, clave(lote.hasta - 1), descripcion(lote.hasta - 1));
             ventana_.procesarEventos();
