@@ -160,26 +160,10 @@ std::optional<std::vector<std::int64_t>> EscrituraLote::unaVez(const LotePlan& l
     enCola_ = enUnViaje;
     const auto claveDe = [&](int producto) { return QString::fromStdString(productos[size_t(producto)].clave); };
     // Undone unless confirmed: an error passing through, or a check that failed.
-    struct Deshace {
-        Conexion& cn;
-        bool abierta = false;
-        ~Deshace() {
-            if (!abierta) return;
-            try {
-                cn.RollbackTrans();
-            } catch (...) {
-                // The connection is gone: the server has already dropped the unfinished work.
-            }
-        }
-    } deshace{*cn_};
+    fallaAlEmpezar_ = true;
+    Transaccion unidad(cn_, enUnViaje ? Transaccion::Comienzo::ConLasSentencias : Transaccion::Comienzo::Ahora);
     fallaAlEmpezar_ = false;
-    if (!enUnViaje) {
-        fallaAlEmpezar_ = true;
-        cn_->BeginTrans();
-        fallaAlEmpezar_ = false;
-        deshace.abierta = true;
-    } else
-        encola(QStringLiteral("START TRANSACTION"));
+    if (enUnViaje) encola(QStringLiteral("START TRANSACTION"));
 
     // The new posts: their IDs now, or as "@moravi_pN+k" until the check.
     std::vector<std::int64_t> ids(lote.nuevos.size(), 0);
@@ -251,7 +235,7 @@ std::optional<std::vector<std::int64_t>> EscrituraLote::unaVez(const LotePlan& l
     for (const LotePlan::Cambio& c : lote.cambios) cambia[size_t(c.producto - lote.desde)] = true;
     std::vector<std::int64_t> padres;
     for (int i = lote.desde; i < lote.hasta; ++i) {
-        if (std::find(lote.omitidos.begin(), lote.omitidos.end(), i) != lote.omitidos.end()) continue;
+        if (lote.omitido(i)) continue;
         posts << postDe(i);
         if (cambia[size_t(i - lote.desde)]) cambiados << posts.back();
         const AjustesTienda& a = productos[size_t(i)].ajustes;
@@ -294,12 +278,11 @@ std::optional<std::vector<std::int64_t>> EscrituraLote::unaVez(const LotePlan& l
             encola(QStringLiteral("COMMIT"));
         }
         std::vector<std::array<std::int64_t, 3>> comprobado;
-        deshace.abierta = true;
         vaciaCola([&](int, const FilaLeida& f) {
             comprobado.push_back({f.value(0).toLongLong(), f.value(1).toLongLong(), f.value(2).toLongLong()});
         });
         if (confirmaYa) {
-            deshace.abierta = false;
+            unidad.Confirmada();
             return ids;
         }
         for (size_t j = 0; j < partes.size(); ++j) {
@@ -315,7 +298,7 @@ std::optional<std::vector<std::int64_t>> EscrituraLote::unaVez(const LotePlan& l
     if (woo_ && !wooAhora) {
         std::vector<std::int64_t> enviados;
         for (int i = lote.desde; i < lote.hasta; ++i) {
-            if (std::find(lote.omitidos.begin(), lote.omitidos.end(), i) != lote.omitidos.end()) continue;
+            if (lote.omitido(i)) continue;
             const auto it = nuevo.find(i);
             enviados.push_back(it != nuevo.end() ? ids[it->second] : productos[size_t(i)].postId);
         }
@@ -326,7 +309,7 @@ std::optional<std::vector<std::int64_t>> EscrituraLote::unaVez(const LotePlan& l
     anotaCache(padresCambiados);
     encola(QStringLiteral("COMMIT"));
     vaciaCola({});
-    deshace.abierta = false;
+    unidad.Confirmada();
     return ids;
 }
 

@@ -2,9 +2,9 @@
 
 #include "servicelib/ErrorServicio.h"
 
-Transaccion::Transaccion(ConexionPtr cn) : cn_(std::move(cn)) {
+Transaccion::Transaccion(ConexionPtr cn, Comienzo comienzo) : cn_(std::move(cn)) {
     if (!cn_) throw ErrorServicio(91, QStringLiteral("La conexión no está abierta"));
-    cn_->BeginTrans();
+    if (comienzo == Comienzo::Ahora) cn_->BeginTrans();
 }
 
 Transaccion::~Transaccion() {
