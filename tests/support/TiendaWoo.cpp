@@ -54,6 +54,12 @@ TiendaWoo::TiendaWoo() {
         ADD_FAILURE() << "instalar.sh failed:\n" << p.readAll().constData();
         return;
     }
+    // The release asked for is the one installed (a test named for 11.0.1 never runs on 7.8.2).
+    const QByteArray salida = p.readAll();
+    if (!salida.contains("WooCommerce " + version().toUtf8() + " en ")) {
+        ADD_FAILURE() << "instalar.sh did not install WooCommerce " << version().toStdString() << ":\n" << salida.constData();
+        return;
+    }
     instalada_ = true;
 }
 
