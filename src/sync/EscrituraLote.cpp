@@ -18,7 +18,6 @@
 #include <unordered_map>
 
 namespace {
-const int kHorasGmt = 6;  // fixed difference written into every *_gmt column
 const int kAutor = 333;
 
 bool esBloqueo(const ErrorServicio& e) { return e.numero() == 1205 || e.numero() == 1213; }
@@ -243,10 +242,9 @@ std::optional<std::vector<std::int64_t>> EscrituraLote::unaVez(const LotePlan& l
             padres.push_back(a.padre);
     }
     if (!posts.isEmpty()) {
-        const QString local = Reloj::texto(formatoFecha_);
-        const QString gmt = Reloj::texto(formatoFecha_, kHorasGmt);
-        const QString cabecera = P(QStringLiteral("UPDATE wp_posts SET post_modified='")) + local +
-                                 QStringLiteral("',post_modified_gmt='") + gmt + QStringLiteral("' WHERE ID IN (");
+        const Reloj::Fecha ahora = Reloj::fecha(formatoFecha_);
+        const QString cabecera = P(QStringLiteral("UPDATE wp_posts SET post_modified='")) + ahora.local +
+                                 QStringLiteral("',post_modified_gmt='") + ahora.utc + QStringLiteral("' WHERE ID IN (");
         for (const auto& parte : PartesPorBytes(largos(posts), largoUtf8(cabecera) + 1, bytes_))
             encola(cabecera + entre(posts, parte) + QLatin1Char(')'));
     }
@@ -345,9 +343,9 @@ QStringList EscrituraLote::filasDePosts(const LotePlan& lote, QStringList& nombr
     for (size_t i = 0; i < lote.nuevos.size(); ++i) {
         const LotePlan::Nuevo& n = lote.nuevos[i];
         nombres << (n.nombre.isEmpty() ? marca + QString::number(i) : n.nombre);
-        const QString fecha = Reloj::texto(formatoFecha_), fechaGmt = Reloj::texto(formatoFecha_, kHorasGmt);
+        const Reloj::Fecha ahora = Reloj::fecha(formatoFecha_);
         filas << QStringLiteral("(%1,'publish','closed','closed',%2,'%3','%4','product','','','','','','%5')")
-                     .arg(QString::number(kAutor), texto(n.titulo), fecha, fechaGmt, cn_->Escapa(nombres.last()));
+                     .arg(QString::number(kAutor), texto(n.titulo), ahora.local, ahora.utc, cn_->Escapa(nombres.last()));
     }
     return filas;
 }

@@ -12,10 +12,6 @@
 #include <QScopeGuard>
 #include <algorithm>
 
-namespace {
-const int kHorasGmt = 6;  // the same fixed difference as every other *_gmt column the run writes
-}
-
 namespace ImagenProducto {
 
 QString CarpetaLocal(const QString& carpeta) {
@@ -79,10 +75,11 @@ void Enviar(VentanaEnvio& ventana, const QString& formatoFecha, Recordset& produ
         // Any child row of the post stands for its picture.
         adjuntoId = rs->Campo(QStringLiteral("ID")).toLongLong();
     } else {
+        const Reloj::Fecha ahora = Reloj::fecha(formatoFecha);
         rs->AddNew();
         rs->Asigna(QStringLiteral("post_author"), 333);
-        rs->Asigna(QStringLiteral("post_date"), Reloj::texto(formatoFecha));
-        rs->Asigna(QStringLiteral("post_date_gmt"), Reloj::texto(formatoFecha, kHorasGmt));
+        rs->Asigna(QStringLiteral("post_date"), ahora.local);
+        rs->Asigna(QStringLiteral("post_date_gmt"), ahora.utc);
         rs->Asigna(QStringLiteral("post_title"), titulo);
         rs->Asigna(QStringLiteral("post_excerpt"), QString());
         rs->Asigna(QStringLiteral("post_status"), QStringLiteral("inherit"));
@@ -92,8 +89,8 @@ void Enviar(VentanaEnvio& ventana, const QString& formatoFecha, Recordset& produ
         rs->Asigna(QStringLiteral("post_name"), titulo);
         rs->Asigna(QStringLiteral("to_ping"), QString());
         rs->Asigna(QStringLiteral("pinged"), QString());
-        rs->Asigna(QStringLiteral("post_modified"), Reloj::texto(formatoFecha));
-        rs->Asigna(QStringLiteral("post_modified_gmt"), Reloj::texto(formatoFecha, kHorasGmt));
+        rs->Asigna(QStringLiteral("post_modified"), ahora.local);
+        rs->Asigna(QStringLiteral("post_modified_gmt"), ahora.utc);
         rs->Asigna(QStringLiteral("post_content_filtered"), QString());
         rs->Asigna(QStringLiteral("post_parent"), qlonglong(postId));
         rs->Asigna(QStringLiteral("Guid"), direccion);

@@ -1,7 +1,5 @@
 #include "sync/Reloj.h"
 
-#include <QTimeZone>
-
 namespace Reloj {
 namespace {
 Fuente& actual() {
@@ -31,10 +29,10 @@ Fuente fijar(Fuente fuente) {
 
 QDateTime ahora() { return actual() ? actual()() : QDateTime::currentDateTime(); }
 
-QString texto(const QString& formato, int horasMas) {
-    const QDateTime local = ahora();
-    // Taken as a plain reading: adding to a UTC value never skips or repeats an hour.
-    const QDateTime lectura(local.date(), local.time(), QTimeZone::utc());
-    return lectura.addSecs(horasMas * 3600).toString(formatoQt(formato));
+QString texto(const QString& formato) { return ahora().toString(formatoQt(formato)); }
+
+Fecha fecha(const QString& formato) {
+    const QDateTime t = ahora();
+    return {t.toString(formatoQt(formato)), t.toUTC().toString(formatoQt(formato))};
 }
 }

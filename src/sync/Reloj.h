@@ -11,8 +11,14 @@ using Fuente = std::function<QDateTime()>;
 Fuente fijar(Fuente fuente);
 // The local date and time now.
 QDateTime ahora();
-// Now plus `horasMas` hours, added to the wall-clock reading itself (no time zone or
-// daylight-saving rule is consulted), written with a date format of the classic kind
-// ("yyyy-mm-dd hh:nn:ss": mm month, nn minutes, hh 24-hour).
-QString texto(const QString& formato, int horasMas = 0);
+// A post's date as WordPress keeps it: the local reading and the same instant in UTC (for the
+// *_gmt columns, from the computer's own time zone and its daylight-saving rules), both from one
+// reading of the clock and written with a date format of the classic kind ("yyyy-mm-dd hh:nn:ss":
+// mm month, nn minutes, hh 24-hour).
+struct Fecha {
+    QString local, utc;
+};
+Fecha fecha(const QString& formato);
+// The local half alone.
+QString texto(const QString& formato);
 }

@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimeZone>
 #include <cerrno>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -32,6 +33,7 @@ class Ejecutable : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     QTemporaryDir config;  // XDG_CONFIG_HOME of the runs
+    QString zona;          // TZ of the runs, when set: the computer's own time zone
     QString carpeta() const { return dir.filePath(QStringLiteral("programa")); }
     QString exe() const { return carpeta() + QStringLiteral("/moravi"); }
     QString ini() const { return carpeta() + QStringLiteral("/moravi.ini"); }
@@ -48,6 +50,7 @@ protected:
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
         e.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (!zona.isEmpty()) e.insert(QStringLiteral("TZ"), zona);
         return e;
     }
 
@@ -244,6 +247,35 @@ TEST_F(Ejecutable, HeadlessSendEndToEnd) {
 }
 
 // "-h" needs no display; a key "-ajustar" does not know is answered with the ones it does.
+// WordPress's *_gmt columns hold UTC, whatever zone the shop's computer is in: a post's local
+// date and its UTC date differ by that zone's offset, and the UTC date is now.
+TEST_F(Ejecutable, GmtColumnsHoldRealUtcWhateverTheComputersZone) {
+    const prueba::ServidorBD srv = prueba::servidorBD();
+    for (const char* z : {"Asia/Kolkata", "Europe/Madrid", "America/Mexico_City"}) {
+        zona = QString::fromLatin1(z);
+        SCOPED_TRACE(z);
+        prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
+        prueba::BaseTemporal web({QStringLiteral("wordpress-tables.sql")});
+        pos.ejecuta(QStringLiteral("INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) VALUES ('A1', 'Café', 12, 3, 1);"
+                                   "INSERT INTO lineas VALUES (1, 'Bebidas');"));
+        creaHost(srv, pos.nombre());
+        ASSERT_EQ(apuntaATienda(srv, web.nombre()).estado, 0);
+        const int desfase = QTimeZone(zona.toLatin1()).offsetFromUtc(QDateTime::currentDateTimeUtc());
+        for (const QString& precio : {QStringLiteral("12"), QStringLiteral("13")}) {  // created, then changed
+            pos.ejecuta(QStringLiteral("UPDATE productos SET Precio1 = ") + precio);
+            const Salida s = corre({QStringLiteral("-enviar")});
+            ASSERT_EQ(s.estado, 0) << s.err.toStdString();
+            EXPECT_EQ(web.filas(QStringLiteral(
+                          "SELECT CONCAT_WS('|', TIMESTAMPDIFF(SECOND, post_date_gmt, post_date), "
+                          "TIMESTAMPDIFF(SECOND, post_modified_gmt, post_modified), "
+                          "ABS(TIMESTAMPDIFF(SECOND, post_date_gmt, UTC_TIMESTAMP())) < 60, "
+                          "ABS(TIMESTAMPDIFF(SECOND, post_modified_gmt, UTC_TIMESTAMP())) < 60) FROM wp_posts")),
+                      QStringList{QStringLiteral("%1|%1|1|1").arg(desfase)})
+                << "price " << precio.toStdString();
+        }
+    }
+}
+
 TEST_F(Ejecutable, HelpNamesEverySwitchAndAjustarListsTheKeys) {
     for (const QString& ayuda : {QStringLiteral("-h"), QStringLiteral("--help")}) {
         const Salida s = corre({ayuda});

@@ -5,6 +5,7 @@
 #include "sync/Reloj.h"
 
 #include <QThread>
+#include <QTimeZone>
 
 QString sqlTexto(const QString& texto) {
     QString t = texto;
@@ -59,7 +60,8 @@ void EntornoEnvio::SetUp() {
     c.ContrasenaWeb = usuarioWeb.clave;
     c.NumeroPrecio = 1;
     c.LineasMarcadas = 0;
-    Reloj::fijar([this] { return ahora; });
+    // The fixed clock reads as a shop's computer at UTC-6 does: its *_gmt columns are 6 hours on.
+    Reloj::fijar([this] { return QDateTime(ahora.date(), ahora.time(), QTimeZone(-6 * 3600)); });
 }
 
 void EntornoEnvio::TearDown() {

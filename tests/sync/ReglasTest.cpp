@@ -91,19 +91,35 @@ protected:
     const QString formato = u"yyyy-mm-dd hh:nn:ss"_s;
 };
 
-TEST_F(RelojFijo, ClassicFormatAndSixHoursAhead) {
-    fija(QDateTime(QDate(2026, 1, 8), QTime(7, 5, 9)));
-    EXPECT_EQ(Reloj::texto(formato), u"2026-01-08 07:05:09"_s);
-    EXPECT_EQ(Reloj::texto(formato, 6), u"2026-01-08 13:05:09"_s);
-    fija(QDateTime(QDate(2026, 12, 31), QTime(20, 0, 0)));
-    EXPECT_EQ(Reloj::texto(formato, 6), u"2027-01-01 02:00:00"_s);
-}
-
-TEST_F(RelojFijo, SixHoursAreAddedToTheReadingWhateverTheZone) {
-    // 01:30 on the night Madrid springs forward: the hour 02:00-03:00 does not exist there,
-    // but the shop's gmt columns still get the reading plus exactly 6 hours.
-    fija(QDateTime(QDate(2026, 3, 29), QTime(1, 30, 0), QTimeZone("Europe/Madrid")));
-    EXPECT_EQ(Reloj::texto(formato, 6), u"2026-03-29 07:30:00"_s);
+TEST_F(RelojFijo, ClassicFormatLocallyAndTheSameInstantInUtcFromTheClocksOwnZone) {
+    struct Caso {
+        QDateTime lectura;
+        QString local, utc;
+    };
+    const Caso casos[] = {
+        {QDateTime(QDate(2026, 1, 8), QTime(7, 5, 9), QTimeZone("America/Mexico_City")), u"2026-01-08 07:05:09"_s,
+         u"2026-01-08 13:05:09"_s},
+        {QDateTime(QDate(2026, 12, 31), QTime(20, 0, 0), QTimeZone(-6 * 3600)),
+         u"2026-12-31 20:00:00"_s, u"2027-01-01 02:00:00"_s},
+        {QDateTime(QDate(2026, 1, 8), QTime(3, 0, 0), QTimeZone("Asia/Kolkata")), u"2026-01-08 03:00:00"_s,
+         u"2026-01-07 21:30:00"_s},
+        // Madrid in winter (UTC+1), in summer (UTC+2), and just before it springs forward.
+        {QDateTime(QDate(2026, 1, 8), QTime(12, 0, 0), QTimeZone("Europe/Madrid")), u"2026-01-08 12:00:00"_s,
+         u"2026-01-08 11:00:00"_s},
+        {QDateTime(QDate(2026, 7, 8), QTime(12, 0, 0), QTimeZone("Europe/Madrid")), u"2026-07-08 12:00:00"_s,
+         u"2026-07-08 10:00:00"_s},
+        {QDateTime(QDate(2026, 3, 29), QTime(1, 30, 0), QTimeZone("Europe/Madrid")), u"2026-03-29 01:30:00"_s,
+         u"2026-03-29 00:30:00"_s},
+        {QDateTime(QDate(2026, 3, 29), QTime(1, 30, 0), QTimeZone::utc()), u"2026-03-29 01:30:00"_s,
+         u"2026-03-29 01:30:00"_s},
+    };
+    for (const Caso& c : casos) {
+        ASSERT_TRUE(c.lectura.isValid()) << c.local.toStdString();
+        fija(c.lectura);
+        EXPECT_EQ(Reloj::texto(formato), c.local);
+        EXPECT_EQ(Reloj::fecha(formato).local, c.local);
+        EXPECT_EQ(Reloj::fecha(formato).utc, c.utc) << c.lectura.timeZone().id().toStdString();
+    }
 }
 
 TEST_F(RelojFijo, SystemClockWhenNoneIsSet) {
