@@ -54,6 +54,7 @@ LotePlan PlanEnvio::Siguiente(int desde) {
         // The rows this product adds, counted before it joins so a chunk never outgrows its bound
         // (a single product always fits).
         int suyas = nuevo ? 2 + static_cast<int>(kValoresIniciales.size()) : 0;
+        if (nuevo && reglas_.woocommerce) suyas += static_cast<int>(kValoresWooCommerce.size());
         for (const auto& d : deseados) {
             if (!d) continue;
             const ValorTienda& t = p.tienda[static_cast<size_t>(d->cual)];
@@ -73,6 +74,8 @@ LotePlan PlanEnvio::Siguiente(int desde) {
             lote.nuevos.push_back({i, titulo, nombre});
             lote.filas.push_back({i, "_sku", p.clave});
             for (const ValorInicial& v : kValoresIniciales) lote.filas.push_back({i, v.clave, v.valor});
+            if (reglas_.woocommerce)
+                for (const ValorInicial& v : kValoresWooCommerce) lote.filas.push_back({i, v.clave, v.valor});
         }
         for (const auto& d : deseados) {
             if (!d) continue;

@@ -15,3 +15,7 @@ const std::array<ValorInicial, 25> kValoresIniciales{{
     {"_post_pinterest_shares", "0"},  {"_post_vk_shares", "0"},
     {"_post_mail_shares", "0"},
 }};
+
+const std::array<ValorInicial, 3> kValoresWooCommerce{{
+    {"total_sales", "0"}, {"_tax_status", "taxable"}, {"_tax_class", ""},
+}};

@@ -251,8 +251,12 @@ TEST_F(Lotes, AWooCommerceShopKeepsItsLookupRowsTermsAndCountsInStep) {
     enviar();
     EXPECT_EQ(estado(), (QStringList{u"A1|10.5000|10.5000|0|outofstock|2,9,15"_s, u"B1|6.0000|6.0000|4|instock|2,15"_s,
                                      u"2=2"_s, u"9=1"_s, u"15=2"_s}));
-    // The shop's two tables hold what a shop without WooCommerce would hold: 30 values a product.
-    EXPECT_EQ(cuenta(u"wp_postmeta"_s), 60);
+    // 30 values a product, as in a shop without WooCommerce, and the three WooCommerce's own save
+    // adds to a new product (total_sales, _tax_status, _tax_class).
+    EXPECT_EQ(cuenta(u"wp_postmeta"_s), 66);
+    EXPECT_EQ(web.filas(u"SELECT DISTINCT CONCAT(meta_key, '=', meta_value) FROM wp_postmeta WHERE meta_key IN "
+                        "('total_sales', '_tax_status', '_tax_class') ORDER BY 1"_s),
+              (QStringList{u"_tax_class="_s, u"_tax_status=taxable"_s, u"total_sales=0"_s}));
 }
 
 }  // namespace
