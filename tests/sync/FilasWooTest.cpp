@@ -66,10 +66,13 @@ QStringList cambios(const QJsonObject& antes, const QJsonObject& despues) {
         uR"(woocommerce_paypal_settings|woocommerce_permalinks|posts_per_page|posts_per_rss|_transient_as-post-store|)"
         uR"(_transient_woocommerce_blocks|widget_|woocommerce_email_improvements_|woocommerce_admin_scheduler_last_|)"
         uR"(woocommerce_(db_|hooked_blocks_|initial_installed_)?version$|(auth|secure_auth|logged_in|nonce)_(key|salt)$))"_s);
+    // Of the options, the ones about products: transients and names that say so. WooCommerce
+    // fills settings of its own (inbox, email, admin) lazily on whatever request comes first.
+    static const QRegularExpression deProductos(uR"(^option (_transient_|.*(product|stock|term)))"_s);
     QStringList c;
     for (auto it = despues.begin(); it != despues.end(); ++it) {
         const QString& k = it.key();
-        if (ruido.match(k).hasMatch()) continue;
+        if (ruido.match(k).hasMatch() || (k.startsWith(u"option "_s) && !deProductos.match(k).hasMatch())) continue;
         if (k.startsWith(u"action "_s)) {
             if (!antes.contains(k)) c << u"action "_s + it.value().toString();
         } else if (k.startsWith(u"count "_s)) {
@@ -80,7 +83,8 @@ QStringList cambios(const QJsonObject& antes, const QJsonObject& despues) {
         }
     }
     for (auto it = antes.begin(); it != antes.end(); ++it)
-        if (!despues.contains(it.key()) && !ruido.match(it.key()).hasMatch() && !it.key().startsWith(u"action "_s))
+        if (!despues.contains(it.key()) && !ruido.match(it.key()).hasMatch() && !it.key().startsWith(u"action "_s) &&
+            (!it.key().startsWith(u"option "_s) || deProductos.match(it.key()).hasMatch()))
             c << u"deleted "_s + it.key();
     c.sort();
     return c;
