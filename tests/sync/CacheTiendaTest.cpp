@@ -115,7 +115,7 @@ TEST_F(CacheDeObjetos, WithTheHelperThePageAfterASendShowsWhatItWroteWithoutItTh
     redis.muPlugin(kAyudante, ayudante());
     EXPECT_EQ(json(lee()), uR"({"A1":["13",0,"outofstock",false],"A2":["20",3,"instock",true],"A3":null,)"
                            uR"("en_categoria":2,"en_existencia":["A2"],"lista":["A2"]})"_s);
-    EXPECT_EQ(latido()[u"version"_s].toString(), u"1.0.0"_s);
+    EXPECT_EQ(latido()[u"version"_s].toString(), u"1.1.0"_s);
 
     // A send that changes prices and stock and creates a product, with the cache primed again:
     // the next page load shows all of it, in the values, the lists and their order.
