@@ -161,6 +161,20 @@ foreach (['A1' => 'CA', 'T1' => 'CT'] as $sku => $cat) {
     $p->set_manage_stock(true); $p->set_stock_quantity(5); $p->set_category_ids([$c['term_id']]);
     $ids[$sku] = $p->save();
 }
+// A variable product per side with one size, "<side>V-S", the parent's only stock.
+foreach (['AV', 'TV'] as $sku) {
+    $p = new WC_Product_Variable();
+    $p->set_name('Camisa ' . $sku);
+    $a = new WC_Product_Attribute();
+    $a->set_name('Talla'); $a->set_options(['S']); $a->set_visible(true); $a->set_variation(true);
+    $p->set_attributes([$a]);
+    $ids[$sku] = $p->save();
+    $v = new WC_Product_Variation();
+    $v->set_parent_id($ids[$sku]); $v->set_attributes(['talla' => 'S']); $v->set_sku($sku . '-S');
+    $v->set_regular_price('20'); $v->set_manage_stock(true); $v->set_stock_quantity(5);
+    $ids[$sku . '-S'] = $v->save();
+    WC_Product_Variable::sync($ids[$sku]);
+}
 foreach (array_merge(['product.created', 'product.updated'], %1 ? ['product.published'] : []) as $topic) {
     $w = new WC_Webhook();
     $w->set_name($topic); $w->set_topic($topic); $w->set_user_id(1); $w->set_status('active');
@@ -170,10 +184,11 @@ foreach (array_merge(['product.created', 'product.updated'], %1 ? ['product.publ
 corre_cola();
 echo json_encode($ids);
 )php"_s.arg(publicada ? u"true"_s : u"false"_s)).toObject();
-    ASSERT_EQ(ids.size(), 2);
+    ASSERT_EQ(ids.size(), 6);
 
     // Without the helper nobody hears of a send: the user is told, once.
     producto(u"A1"_s, u"'Producto A1'"_s, u"10"_s, u"5"_s);
+    producto(u"AV-S"_s, u"'Camisa AV'"_s, u"20"_s, u"5"_s);
     ResultadoEnvio r = enviar();
     ASSERT_TRUE(r.completo());
     const QString aviso = publicada ? u"la tienda tiene 3 webhooks activos de WooCommerce, que no se enterarán"_s
@@ -186,8 +201,9 @@ echo json_encode($ids);
     for (int i = 0; i < 2; ++i) php(uR"php(corre_cola(); echo '0';)php"_s);
     grabadas();
 
-    // The point of sale: A1 at a new price and out of stock, A3 new. WooCommerce: the same to T1, T3.
-    host.ejecuta(u"UPDATE productos SET Precio1=12, Existencia=0 WHERE Clave='A1'"_s);
+    // The point of sale: A1 at a new price and out of stock, A3 new, the size AV-S sold out (and
+    // with it its variable product). WooCommerce: the same to T1, T3, TV-S.
+    host.ejecuta(u"UPDATE productos SET Precio1=12, Existencia=0 WHERE Clave IN ('A1', 'AV-S')"_s);
     producto(u"A3"_s, u"'Producto A3'"_s, u"9"_s, u"2"_s);
     r = enviar();
     ASSERT_TRUE(r.completo());
@@ -200,6 +216,8 @@ echo json_encode($ids);
 $ids = ['A3' => wc_get_product_id_by_sku('A3')];
 $t1 = wc_get_product(wc_get_product_id_by_sku('T1'));
 $t1->set_regular_price('12'); $t1->set_stock_quantity(0); $t1->save();
+$ts = wc_get_product(wc_get_product_id_by_sku('TV-S'));
+$ts->set_regular_price('12'); $ts->set_stock_quantity(0); $ts->save();
 $t3 = new WC_Product_Simple();
 $t3->set_name('Producto T3'); $t3->set_sku('T3'); $t3->set_regular_price('9');
 $t3->set_manage_stock(true); $t3->set_stock_quantity(2);
@@ -208,18 +226,33 @@ echo json_encode($ids);
 )php"_s).toObject();
     // The queue, as WP-Cron runs it twice: what a run fires may queue more (webhook deliveries).
     for (int i = 0; i < 2; ++i) php(uR"php(corre_cola(); echo '0';)php"_s);
-    std::map<qint64, QString> nombres{{ids[u"A1"_s].toInteger(), u"A1"_s}, {ids[u"T1"_s].toInteger(), u"T1"_s},
-                                      {leido[u"A3"_s].toInteger(), u"A3"_s}, {leido[u"T3"_s].toInteger(), u"T3"_s}};
+    std::map<qint64, QString> nombres{{leido[u"A3"_s].toInteger(), u"A3"_s}, {leido[u"T3"_s].toInteger(), u"T3"_s}};
+    for (const QString& n : ids.keys()) nombres[ids[n].toInteger()] = n;
     std::map<QString, QStringList> lados = porLado(grabadas(), nombres);
+    const auto de = [&](QChar lado) {
+        QStringList todas;
+        for (const QString n : {u"1"_s, u"3"_s, u"V-S"_s, u"V"_s}) todas << lados[lado + n];
+        return todas.join(u"\n"_s);
+    };
+    // WooCommerce's own save of a variation loses its variable product's product.updated
+    // delivery: the parent is synced and saved on "shutdown", after WooCommerce has sent its
+    // queue of webhooks on that same "shutdown" (wc_webhook_execute_queue). The helper saves
+    // nothing at shutdown: that delivery is made, with the variation's webhook.
+    for (const QString& d : lados[u"TV-S"_s])
+        if (d.startsWith(u"[\"woocommerce_webhook_delivery\",\"V-S\","_s))  // last in its sorted queue part
+            lados[u"TV"_s] << QString(d).replace(u"\"V-S\""_s, u"\"V\""_s);
     // The twin's own save is what is expected; it must have fired the actions that matter.
-    const QString deT = (lados[u"T1"_s] + lados[u"T3"_s]).join(u"\n"_s);
+    const QString deT = de(u'T');
     for (const char* gancho : {"woocommerce_product_set_stock\",", "woocommerce_product_set_stock_status\",\"1\",\"outofstock\"",
                                "woocommerce_update_product\",\"1\"", "woocommerce_new_product\",\"3\"",
                                "woocommerce_webhook_delivery\",\"1\"", "woocommerce_webhook_delivery\",\"3\"",
-                               "woocommerce_run_product_attribute_lookup_update_callback\",\"1\""})
+                               "woocommerce_run_product_attribute_lookup_update_callback\",\"1\"",
+                               "woocommerce_variation_set_stock_status\",\"V-S\",\"outofstock\"",
+                               "woocommerce_update_product_variation\",\"V-S\"",
+                               "woocommerce_product_set_stock_status\",\"V\",\"outofstock\"", "woocommerce_update_product\",\"V\""})
         EXPECT_TRUE(deT.contains(QLatin1String(gancho))) << gancho << " not in\n" << deT.toStdString();
     EXPECT_EQ(deT.contains(u"woocommerce_product_published\",\"3\""_s), publicada) << deT.toStdString();
-    EXPECT_EQ((lados[u"A1"_s] + lados[u"A3"_s]).join(u"\n"_s), deT);
+    EXPECT_EQ(de(u'A'), deT);
 
     // What visitors' category lists count: with out-of-stock items hidden, A1 and T1 are gone
     // from theirs, and the default category holds A3 and T3.
