@@ -425,6 +425,9 @@ function moravi_escribe_latido( array $nuevo ) {
 		is_array( $guardado ) ? $guardado : array(),
 		$nuevo
 	);
+	if ( ! isset( $nuevo['latido'] ) ) {
+		$latido['latido'] = time();  // the hooks' part: written now
+	}
 	$latido['version']           = MORAVI_CACHE_VERSION;
 	$latido['cache_persistente'] = wp_using_ext_object_cache();
 	$hechos = array();
