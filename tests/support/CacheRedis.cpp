@@ -16,9 +16,9 @@ namespace prueba {
 CacheRedis::CacheRedis() {
     const QString contenido = dir_.filePath(QStringLiteral("contenido"));
     QDir().mkpath(contenido + QStringLiteral("/mu-plugins"));
-    if (!QFile::copy(TiendaWoo::carpeta() + QStringLiteral("/object-cache/object-cache.php"),
+    if (!QFile::copy(TiendaWoo::carpeta() + QStringLiteral("/cache-objetos/object-cache.php"),
                      contenido + QStringLiteral("/object-cache.php")) ||
-        !QFile::link(QStringLiteral("/usr/share/wordpress/wp-content/themes"), contenido + QStringLiteral("/themes"))) {
+        !QFile::link(TiendaWoo::carpetaWordPress() + QStringLiteral("/wp-content/themes"), contenido + QStringLiteral("/themes"))) {
         ADD_FAILURE() << "cannot lay out the content folder " << contenido.toStdString();
         return;
     }

@@ -1,6 +1,7 @@
 #include "support/TiendaWoo.h"
 
 #include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLockFile>
@@ -9,7 +10,19 @@
 
 namespace prueba {
 
-QString TiendaWoo::carpeta() { return QStringLiteral(MORAVI_SHARED_DIR "/woocommerce"); }
+QString TiendaWoo::carpeta() { return QStringLiteral(MORAVI_WOO_DIR); }
+
+QString TiendaWoo::version() {
+    const QString v = qEnvironmentVariable("WC_VERSION");
+    return v.isEmpty() ? QStringLiteral("7.8.2") : v;
+}
+
+QString TiendaWoo::carpetaWordPress() {
+    if (version() == QStringLiteral("7.8.2")) return QStringLiteral("/usr/share/wordpress");
+    QFile suma(carpeta() + QStringLiteral("/wordpress-7.0.4.tar.xz.sha256"));
+    if (!suma.open(QIODevice::ReadOnly)) return {};
+    return QDir::tempPath() + QStringLiteral("/moravi-wp-7.0.4-") + QString::fromLatin1(suma.read(12));
+}
 
 QProcessEnvironment TiendaWoo::entorno() const {
     const ServidorBD s = servidorBD();
@@ -19,7 +32,7 @@ QProcessEnvironment TiendaWoo::entorno() const {
     e.insert(QStringLiteral("MARIADB_USER"), s.usuario);
     e.insert(QStringLiteral("MARIADB_PASSWORD"), s.clave);
     e.insert(QStringLiteral("WP_DB_NAME"), base_.nombre());
-    // One unpacked plugin for every test of a run (install.sh unpacks it once).
+    // One unpacked plugin for every test of a run (instalar.sh unpacks it once).
     e.insert(QStringLiteral("WC_DIR"), QDir::tempPath() + QStringLiteral("/moravi-wc"));
     return e;
 }
@@ -36,9 +49,9 @@ TiendaWoo::TiendaWoo() {
     QProcess p;
     p.setProcessEnvironment(entorno());
     p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QStringLiteral("bash"), {carpeta() + QStringLiteral("/install.sh"), base_.nombre()});
+    p.start(QStringLiteral("bash"), {carpeta() + QStringLiteral("/instalar.sh"), base_.nombre()});
     if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        ADD_FAILURE() << "install.sh failed:\n" << p.readAll().constData();
+        ADD_FAILURE() << "instalar.sh failed:\n" << p.readAll().constData();
         return;
     }
     instalada_ = true;
@@ -49,7 +62,7 @@ QString TiendaWoo::php(const QString& codigo, const QProcessEnvironment& extra) 
     for (const QString& k : extra.keys()) e.insert(k, extra.value(k));
     QProcess p;
     p.setProcessEnvironment(e);
-    const QString programa = QStringLiteral("require '%1/bootstrap.php';\n").arg(carpeta()) + codigo;
+    const QString programa = QStringLiteral("require '%1/arranque.php';\n").arg(carpeta()) + codigo;
     p.start(QStringLiteral("php"), {QStringLiteral("-r"), programa});
     if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         ADD_FAILURE() << "php failed (" << p.exitCode() << "):\n"

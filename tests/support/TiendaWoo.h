@@ -1,7 +1,7 @@
 #pragma once
 // A real WordPress + WooCommerce shop on the throwaway MariaDB, for tests that must see what
 // WooCommerce's own code makes of the rows a send writes: installed by
-// ../shared/woocommerce/install.sh into a database of the test's own, and read through PHP
+// tests/woocommerce/instalar.sh into a database of the test's own, and read through PHP
 // (WooCommerce's API) in a fresh process each time, so nothing is served from an older read.
 #include "support/ServidoresPrueba.h"
 
@@ -25,10 +25,14 @@ public:
     // The same, the output read as JSON.
     QJsonValue json(const QString& codigo, const QProcessEnvironment& extra = {});
 
-    // The environment bootstrap.php reads (server, database, WC_DIR).
+    // The environment arranque.php reads (server, database, WC_DIR, WC_VERSION).
     QProcessEnvironment entorno() const;
-    // ../shared/woocommerce, where install.sh and bootstrap.php live.
+    // tests/woocommerce, the project's own kit: the release tarballs, instalar.sh, arranque.php.
     static QString carpeta();
+    // The WooCommerce under test: WC_VERSION of the test's environment, 7.8.2 when unset.
+    static QString version();
+    // The WordPress folder arranque.php loads for that version.
+    static QString carpetaWordPress();
 
 private:
     BaseTemporal base_;
