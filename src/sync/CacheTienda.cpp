@@ -202,21 +202,6 @@ QStringList CacheTienda::Sentencias(Tipo tipo, const std::vector<std::int64_t>& 
     return sentencias;
 }
 
-std::vector<std::int64_t> CacheTienda::PostsCambiados(const LotePlan& lote, const std::vector<std::int64_t>& nuevos,
-                                                      const std::vector<ProductoEnvio>& productos) {
-    std::vector<std::int64_t> posts(nuevos.begin(), nuevos.end());
-    // A new product's rows carry postId 0 here: it is among `nuevos`. A changed variation's
-    // variable product is cleaned with it, as WooCommerce's save of a variation does.
-    const auto cambia = [&](int producto) {
-        const ProductoEnvio& p = productos[size_t(producto)];
-        posts.push_back(p.postId);
-        if (p.ajustes.variacion) posts.push_back(p.ajustes.padre);
-    };
-    for (const LotePlan::Fila& f : lote.filas) cambia(f.producto);
-    for (const LotePlan::Cambio& c : lote.cambios) cambia(c.producto);
-    return posts;
-}
-
 QStringList CacheTienda::PluginsDeCache(const QString& activos) { return nombresEn(activos, kPluginsCache); }
 
 QStringList CacheTienda::PluginsOyentes(const QString& activos) { return nombresEn(activos, kPluginsOyentes); }

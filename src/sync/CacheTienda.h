@@ -76,14 +76,10 @@ public:
     // The same as statements, to travel with a chunk's others.
     QStringList Sentencias(Tipo tipo, const std::vector<std::int64_t>& objetos, int bytes = 256 * 1024) const;
 
-    // The posts a chunk creates or changes: its new posts (`nuevos`, the IDs just given to
-    // lote.nuevos), the existing products that get a value changed or a row added, and the
-    // variable products of the variations among them.
-    static std::vector<std::int64_t> PostsCambiados(const LotePlan& lote, const std::vector<std::int64_t>& nuevos,
-                                                    const std::vector<ProductoEnvio>& productos);
-    // The same posts with what changed in each, once per post: a product or variation of the
-    // chunk, then each variable product of its changed variations (kVariable, with its status
-    // when `estadoVariable` says its sync changed it).
+    // The posts a chunk creates or changes, with what changed in each, once per post: its new
+    // posts (`nuevos`, the IDs just given to lote.nuevos) and the existing products that get a
+    // value changed or a row added, then each variable product of the variations among them
+    // (kVariable, with its status when `estadoVariable` says its sync changed it).
     static std::vector<CambioPost> CambiosDe(const LotePlan& lote, const std::vector<std::int64_t>& nuevos,
                                              const std::vector<ProductoEnvio>& productos,
                                              const EstadoVariable& estadoVariable = {});
