@@ -254,11 +254,18 @@ std::optional<std::vector<std::int64_t>> EscrituraLote::unaVez(const LotePlan& l
         for (const QString& sql : woo_->SentenciasLote(posts.join(QLatin1Char(',')), cambiados.join(QLatin1Char(','))))
             encola(sql);
     // What the shop's object-cache helper is to clean, committed with the rows themselves.
+    // It says what changed in each, for the actions the helper fires from them.
     const auto anotaCache = [&](const std::vector<std::int64_t>& padresCambiados) {
         if (!cache_) return;
-        std::vector<std::int64_t> porLimpiar = CacheTienda::PostsCambiados(lote, ids, productos);
-        porLimpiar.insert(porLimpiar.end(), padresCambiados.begin(), padresCambiados.end());
-        for (const QString& sql : cache_->Sentencias(CacheTienda::kPost, porLimpiar, bytes_)) encola(sql);
+        std::vector<CacheTienda::CambioPost> cambios = CacheTienda::CambiosDe(
+            lote, ids, productos, [this](std::int64_t padre) {
+                return woo_ ? woo_->EstadoVariable(padre) : std::nullopt;
+            });
+        // A variable product brought in step is one of its variations' parents: already there.
+        for (std::int64_t id : padresCambiados)
+            if (std::none_of(cambios.begin(), cambios.end(), [id](const auto& c) { return c.id == id; }))
+                cambios.push_back({id, CacheTienda::kVariable, {}, {}});
+        for (const QString& sql : cache_->Sentencias(cambios, bytes_)) encola(sql);
     };
     if (enUnViaje) {
         for (size_t j = 0; j < partes.size(); ++j) {

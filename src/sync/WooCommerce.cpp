@@ -263,11 +263,13 @@ std::vector<std::int64_t> WooCommerce::sincronizaVariables(Conexion& cn, const s
 
     QStringList borrar, filas, casos, estados;
     std::vector<std::int64_t> cambiados;
+    estadosVariables_.clear();
     const auto texto = [&](const std::string& s) { return QLatin1Char('\'') + cn.Escapa(QString::fromStdString(s)) + QLatin1Char('\''); };
     for (const auto& [id, v] : variables) {
         const CambiosVariable c = SincronizaVariable(v, ocultaAgotados_);
         if (!c.cambia()) continue;
         cambiados.push_back(id);
+        if (c.estado && *c.estado != v.estado.valor) estadosVariables_[id] = {v.estado.valor, *c.estado};
         for (std::int64_t m : c.borrar) borrar << QString::number(m);
         for (const std::string& p : c.precios) filas << QStringLiteral("(%1,'_price',%2)").arg(QString::number(id), texto(p));
         if (c.estado) {

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
 #include <optional>
 #include <vector>
 
@@ -50,6 +53,14 @@ public:
     // The store's settings that WooCommerce's save applies to every product.
     const ReglasTienda& Reglas() const { return reglas_; }
 
+    // The stock status, before and after, of a variable product whose sync in the last chunk
+    // changed it (nothing otherwise): what the shop's helper tells its listeners.
+    std::optional<std::pair<std::string, std::string>> EstadoVariable(std::int64_t id) const {
+        const auto it = estadosVariables_.find(id);
+        if (it == estadosVariables_.end()) return std::nullopt;
+        return it->second;
+    }
+
     // What Detecta found (term_taxonomy_id of each term; 0 when the shop has none).
     std::int64_t TipoSimple() const { return tipoSimple_; }
     std::int64_t SinExistencias() const { return sinExistencias_; }
@@ -68,5 +79,7 @@ private:
     ReglasTienda reglas_;
     QString prefijo_ = QStringLiteral("wp_");
     std::vector<std::int64_t> padresCambiados_;  // variable products brought in step in this run
+    // Of the last chunk's, those whose stock status changed: before and after.
+    std::map<std::int64_t, std::pair<std::string, std::string>> estadosVariables_;
     bool escrito_ = false;             // a chunk was written in this run
 };

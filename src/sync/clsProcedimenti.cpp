@@ -180,7 +180,7 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         std::optional<WooCommerce> woo = WooCommerce::Detecta(*cnWeb, prefijo);
         // The shop's object-cache helper, when it has one: its change rows; a cache without it is told.
         CacheTienda cache(prefijo);
-        if (const QString aviso = cache.Detecta(*cnWeb); !aviso.isEmpty()) resultado_.avisos << aviso;
+        resultado_.avisos << cache.Detecta(*cnWeb);
         resultado_.avisos << cache.Poda(*cnWeb);
 
         ventana_.envioIniciado();
@@ -324,7 +324,7 @@ VistaPreviaEnvio clsProcedimenti::VistaPrevia() {
     const QString prefijo = cfg.PrefijoWeb;
     int paquete = 0;
     vista.avisos << TablasTienda::Comprueba(*cnWeb, prefijo, false, &paquete);
-    if (const QString aviso = CacheTienda(prefijo).Detecta(*cnWeb); !aviso.isEmpty()) vista.avisos << aviso;
+    vista.avisos << CacheTienda(prefijo).Detecta(*cnWeb);
     const LimitesLote limites = ParaElServidor(Lote, *cnWeb, paquete);
     const std::optional<WooCommerce> woo = WooCommerce::Detecta(*cnWeb, prefijo);
     LecturaPuntoDeVenta lectura = LeeProductosPuntoDeVenta(
