@@ -242,7 +242,7 @@ echo json_encode(['CA' => cuenta_categoria('CA'), 'CT' => cuenta_categoria('CT')
     std::map<QString, QStringList> lados = porLado(grabadas(), nombres);
     const auto de = [&](QChar lado) {
         QStringList todas;
-        for (const QString n : {u"1"_s, u"3"_s, u"V-S"_s, u"V"_s}) todas << lados[lado + n];
+        for (const QString& n : {u"1"_s, u"3"_s, u"V-S"_s, u"V"_s}) todas << lados[lado + n];
         return todas.join(u"\n"_s);
     };
     // WooCommerce's own save of a variation loses its variable product's product.updated
