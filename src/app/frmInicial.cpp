@@ -383,9 +383,23 @@ void frmInicial::cmdConfigurar_Click() {
     configuracion->txtDato[0]->setFocus();
 }
 
-void frmInicial::cmdCancelar_Click() {
+void frmInicial::vuelveANormal() {
     ActivarSoloPestana(0);
     if (Config().IntervaloMinutos >= 1 && !enviando_) Timer1->start();
+}
+
+void frmInicial::cmdCancelar_Click() {
+    vuelveANormal();
+    // What was typed and not saved goes: every box and the line marks show the settings file
+    // again, so a later "Grabar" never saves a value the user cancelled.
+    clsProcedimenti(*this).LeerConfiguracion(clnCampos);
+    if (G().BasesDD) configuracion->txtDato[0]->setText(G().BasesDD->cMiBase);
+    configuracion->txtDato[1]->setText(QString::number(Config().IntervaloMinutos));
+    {
+        const QSignalBlocker bloqueo(configuracion->lstLineas);
+        RestauraMarcasLineas(*this);
+    }
+    if (enviando_) Timer1->stop();
 }
 
 void frmInicial::cmdGrabar_Click() {
@@ -398,7 +412,7 @@ void frmInicial::cmdGrabar_Click() {
                          Dialogos::Critical | Dialogos::OkOnly, QStringLiteral("Atención"));
         return;
     }
-    cmdCancelar_Click();
+    vuelveANormal();
     clsProcedimenti proc(*this);
     proc.LeerConfiguracion(clnCampos);
     // The point-of-sale database saved in box 0 is the one the next send reads, and its lines

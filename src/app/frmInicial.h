@@ -57,6 +57,7 @@ public:
     void cmdTerminar_Click();
     void cmdConfigurar_Click();
     void cmdCancelar_Click();
+    void vuelveANormal();
     void cmdGrabar_Click();
     void ActivarSoloPestana(int indice);
     void MarcarLineas(bool bMarcar);
