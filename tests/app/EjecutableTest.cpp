@@ -258,6 +258,34 @@ TEST_F(Ejecutable, HelpNamesEverySwitchAndAjustarListsTheKeys) {
         EXPECT_TRUE(s.err.contains(QStringLiteral("\n  ") + QString::fromUtf8(clave) + u'\n')) << clave;
 }
 
+// A mistyped switch from cron does nothing and says so (exit 2); the window without a display
+// says in Spanish that there is none and which switches need none (exit 1). "-torva" is taken
+// anywhere, so only the missing display stops that run.
+TEST_F(Ejecutable, UnknownSwitchExits2AndWindowWithoutDisplayExits1) {
+    struct Caso {
+        QStringList args;
+        int estado;
+        const char* dice;
+    };
+    const Caso casos[] = {
+        {{QStringLiteral("-enviat")}, 2, "opción desconocida \"-enviat\""},
+        {{QStringLiteral("-enviar"), QStringLiteral("-todoss")}, 2, "opción desconocida \"-todoss\""},
+        {{QStringLiteral("-enviarx")}, 2, "opción desconocida \"-enviarx\""},
+        {{}, 1, "no hay pantalla"},
+        {{QStringLiteral("x-torvay")}, 1, "no hay pantalla"},
+    };
+    for (const Caso& c : casos) {
+        const Salida s = corre(c.args);
+        const std::string cual = c.args.join(u' ').toStdString();
+        EXPECT_EQ(s.estado, c.estado) << cual << s.err.toStdString();
+        EXPECT_TRUE(s.err.contains(QString::fromUtf8(c.dice))) << cual << s.err.toStdString();
+        if (c.estado == 2) EXPECT_TRUE(s.err.contains(QStringLiteral("Uso: moravi"))) << s.err.toStdString();
+        else EXPECT_TRUE(s.err.contains(QStringLiteral("Sin pantalla funcionan: -enviar"))) << s.err.toStdString();
+        // Nothing ran: not even the settings file was created.
+        EXPECT_FALSE(QFileInfo::exists(ini())) << cual;
+    }
+}
+
 // A second start from the same folder shows the running window and ends; the headless modes
 // and a copy in another folder run beside it.
 TEST_F(Ejecutable, OneWindowPerProgramFolder) {

@@ -188,6 +188,8 @@ TEST_F(Pantalla, ASelectionFileThatCannotBeReadIsSaidAndMarksNothing) {
 }
 
 TEST_F(Pantalla, ConfigureCancelAndTheTabsOfEachMode) {
+    pos.ejecuta(QStringLiteral("INSERT INTO lineas VALUES (1, 'Bebidas'), (2, 'Loza')"));
+    marcaEnArchivo(2, QStringLiteral("1"));
     frmInicial& v = arranca(3, true);
     ASSERT_TRUE(v.Timer1->isActive());
     v.Programa.Minutos = 2;
@@ -204,14 +206,32 @@ TEST_F(Pantalla, ConfigureCancelAndTheTabsOfEachMode) {
     EXPECT_EQ(QApplication::focusWidget(), v.relacion->mhgReja);
     v.stbTabs->setCurrentIndex(1);
 
-    v.configuracion->txtDato[12]->setText(QStringLiteral("ftp.tienda"));
+    // Whatever was typed, "Cancelar" puts back what the file holds, so a later "Grabar" of one
+    // change never saves the rest (a wrong password tried with "Probar conex." above all).
+    const int cajas[] = {0, 1, 2, 3, 5, 12, 18};
+    QStringList antes;
+    for (int caja : cajas) {
+        antes << v.configuracion->txtDato[caja]->text();
+        v.configuracion->txtDato[caja]->setText(QStringLiteral("4"));
+    }
+    ASSERT_EQ(lineas(true), QStringList{QStringLiteral("2")});
+    v.MarcarLineas(true);
     v.configuracion->cmdCancelar->click();
     EXPECT_TRUE(v.Timer1->isActive());
     EXPECT_EQ(v.Programa.Minutos * 60 + v.Programa.Segundos, 160) << "the counted time is kept";
-    EXPECT_EQ(v.configuracion->txtDato[12]->text(), QStringLiteral("ftp.tienda")) << "nothing typed is undone";
+    for (int i = 0; i < std::ssize(cajas); ++i)
+        EXPECT_EQ(v.configuracion->txtDato[cajas[i]]->text(), antes[i]) << "box " << cajas[i];
+    EXPECT_EQ(lineas(true), QStringList{QStringLiteral("2")});
+    EXPECT_EQ(v.configuracion->Label4->text(), QStringLiteral("1"));
     EXPECT_EQ(pestanas(), QStringLiteral("100"));
+    const QString clave = carpeta.lee(kConf, QStringLiteral("Contraseña WEB"));
+    v.principal->cmdConfigurar->click();
+    v.configuracion->txtDato[18]->setText(QStringLiteral("3"));
+    v.configuracion->cmdGrabar->click();
+    EXPECT_EQ(carpeta.lee(kConf, QStringLiteral("Número de precio a actualizar")), u"3"_qs);
+    EXPECT_EQ(carpeta.lee(kConf, QStringLiteral("Contraseña WEB")), clave);
 
-    Config().IntervaloMinutos = 0;
+    carpeta.escribe(kConf, QStringLiteral("Intervalo en minutos para enviar existencias"), QStringLiteral("0"));
     v.principal->cmdConfigurar->click();
     v.configuracion->cmdCancelar->click();
     EXPECT_FALSE(v.Timer1->isActive());
