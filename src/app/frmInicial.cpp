@@ -6,6 +6,7 @@
 #include "app/PestanaConfiguracion.h"
 #include "app/PestanaPrincipal.h"
 #include "app/PestanaRelacion.h"
+#include "app/ProgresoEnvio.h"
 #include "app/clsInicio.h"
 #include "app/frmDescripcion.h"
 #include "config/ClavesConfiguracion.h"
@@ -342,7 +343,8 @@ void frmInicial::actualizaIcono() {
     QDateTime proximo;
     if (Timer1->isActive() && Config().IntervaloMinutos >= 1)
         proximo = QDateTime::currentDateTime().addSecs(Programa.SegundosRestantes(Config().IntervaloMinutos));
-    const QString tip = ResumenEnvio::TextoIcono(windowTitle(), principal->panelEnvios->ultimo(), proximo);
+    QString tip = ResumenEnvio::TextoIcono(windowTitle(), principal->panelEnvios->ultimo(), proximo);
+    if (progreso_.enCurso()) tip += QStringLiteral("\nEnviando: ") + progreso_.Texto();
     if (icono->toolTip() != tip) icono->setToolTip(tip);
     if (enFallo_ && iconoAviso_.isNull()) iconoAviso_ = IconoAviso();
     const QIcon deseado = enFallo_ ? iconoAviso_ : windowIcon();
@@ -458,14 +460,25 @@ void frmInicial::setLabel4(const QString& texto) { configuracion->Label4->setTex
 void frmInicial::envioIniciado() {
     principal->envioIniciado();
     accionEnviar_->setText(principal->cmdLeerAhora->text());
+    progreso_.Empieza();
+    principal->muestraProgreso(progreso_);
+    actualizaIcono();
 }
 void frmInicial::loteIniciado(int n, int m, const QString& clave, const QString& descripcion) {
     principal->loteIniciado(n, m, clave, descripcion);
+    progreso_.LoteIniciado();
+    if (progreso_.total() == 0) progreso_.LoteEscrito(n - 1, m);  // the total is known from here on
+    principal->muestraProgreso(progreso_);
 }
 void frmInicial::loteEscrito(int n, int m, const QString& clave, const QString& descripcion) {
     principal->loteEscrito(n, m, clave, descripcion);
+    progreso_.LoteEscrito(n, m);
+    principal->muestraProgreso(progreso_);
+    actualizaIcono();
 }
 void frmInicial::envioTerminado(const ResultadoEnvio&) {
+    progreso_.Termina();
+    principal->muestraProgreso(progreso_);
     principal->envioTerminado();
     accionEnviar_->setText(principal->cmdLeerAhora->text());
 }
