@@ -65,10 +65,13 @@ QString frmDescripcion::textoDescripcion() {
 frmDescripcion* frmDescripcion::instancia() { return unica().data(); }
 bool frmDescripcion::abierta() { return !unica().isNull(); }
 
-frmDescripcion* frmDescripcion::Mostrar() {
+frmDescripcion* frmDescripcion::Mostrar(QWidget* sobre) {
     if (!unica()) {
         unica() = new frmDescripcion;
         RecuperaPosicion(*unica(), true);
+        // Never placed before (0, 0): centred on the main window rather than at the screen's corner.
+        if (sobre && unica()->pos() == QPoint(0, 0))
+            unica()->move(sobre->geometry().center() - unica()->rect().center());
     }
     unica()->mnDescrip_Click();
     return unica().data();

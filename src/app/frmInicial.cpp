@@ -15,6 +15,7 @@
 #include "config/Lineas.h"
 #include "consola/Arranque.h"
 #include "ftp/clsFTP.h"
+#include "registro/BaseSinAbrir.h"
 #include "registro/EjecucionEnvio.h"
 #include "registro/RegistroSoporte.h"
 #include "registro/ResumenEnvio.h"
@@ -269,7 +270,7 @@ void frmInicial::pregunta(const QString& prompt, const QString& titulo, std::fun
     });
 }
 
-void frmInicial::MostrarDescripcion() { frmDescripcion::Mostrar(); }
+void frmInicial::MostrarDescripcion() { frmDescripcion::Mostrar(this); }
 
 // ---------------------------------------------------------------- schedule and send
 
@@ -425,10 +426,25 @@ void frmInicial::cmdGrabar_Click() {
         if (!enviando_) {
             configuracion->lstLineas->clear();
             proc.LeerLineas();
+            if (configuracion->lstLineas->count() == 0) avisaPuntoDeVentaSinAbrir();
         }
     }
     // The countdown restarted by the saved interval must not start a send inside a running one.
     if (enviando_) Timer1->stop();
+}
+
+void frmInicial::avisaPuntoDeVentaSinAbrir() {
+    // No lines listed: said at once when it is because the saved database cannot be opened (a
+    // mistyped name), not at the next send. What was saved stays saved, as the user asked.
+    kesa5::BasesDD& bd = *G().BasesDD;
+    ConexionPtr cn;
+    if (bd.AbrirBdD(cn, bd.cMiBase)) {
+        bd.CierraBdD(cn);
+        return;
+    }
+    const ResultadoEnvio::BaseSinAbrir b{true, bd.cMiBase, bd.cRuta + u':' + QString::number(bd.cPuerto), bd.cUltimoError};
+    Dialogos::MsgBox(QStringLiteral("Se grabó la configuración, pero ") + BaseSinAbrir::Texto(b) + u'.',
+                     Dialogos::Exclamation | Dialogos::OkOnly, QStringLiteral("Atención"));
 }
 
 void frmInicial::MarcarLineas(bool bMarcar) {

@@ -59,6 +59,7 @@ public:
     void cmdConfigurar_Click();
     void cmdCancelar_Click();
     void vuelveANormal();
+    void avisaPuntoDeVentaSinAbrir();
     void cmdGrabar_Click();
     void ActivarSoloPestana(int indice);
     void MarcarLineas(bool bMarcar);

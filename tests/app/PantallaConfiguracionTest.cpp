@@ -311,6 +311,7 @@ TEST_F(Pantalla, SaveWritesEveryFormAndTheNewIntervalActsAtOnce) {
     v.Programa.Minutos = 2;
     v.Programa.Segundos = 17;
     v.principal->cmdConfigurar->click();
+    prueba::Respuestas r;  // "datos2" does not exist on the server: said once, saved all the same
     v.configuracion->txtDato[0]->setText(QStringLiteral("datos2"));
     v.configuracion->txtDato[1]->setText(QStringLiteral("5"));
     v.configuracion->txtDato[5]->setText(QStringLiteral("s3creta"));
@@ -396,7 +397,7 @@ TEST_F(Pantalla, ConnectionTestUsesTheBoxesAndChangesNothing) {
                                      .arg(pos.nombre(), srv.host).arg(srv.puerto);
     EXPECT_TRUE(r.vistos[0].prompt.contains(dondeTienda + u" respondió."_qs)) << r.vistos[0].prompt.toStdString();
     EXPECT_TRUE(r.vistos[0].prompt.contains(puntoDeVenta)) << r.vistos[0].prompt.toStdString();
-    EXPECT_TRUE(r.vistos[1].prompt.contains(dondeTienda + u" no respondió.\n[MySQL 1045]"_qs)) << "the server's reason follows";
+    EXPECT_TRUE(r.vistos[1].prompt.contains(dondeTienda + u" respondió con un error: [MySQL 1045]"_qs)) << "the server's reason follows";
     EXPECT_TRUE(r.vistos[1].prompt.contains(u"revise el usuario y la contraseña de la tienda"_qs));
     EXPECT_TRUE(r.vistos[1].prompt.contains(puntoDeVenta)) << "the point of sale answered all the same";
     // The point of sale as box 0 names it, saved or not.
@@ -405,7 +406,7 @@ TEST_F(Pantalla, ConnectionTestUsesTheBoxesAndChangesNothing) {
     v.configuracion->cmdProbar->click();
     ASSERT_EQ(r.vistos.size(), 3);
     EXPECT_EQ(r.vistos[2].titulo, u"Datos incorrectos"_qs);
-    EXPECT_TRUE(r.vistos[2].prompt.contains(u"«no_existe» en %1:%2 no respondió.\n[MySQL 1049]"_qs.arg(srv.host).arg(srv.puerto)))
+    EXPECT_TRUE(r.vistos[2].prompt.contains(u"«no_existe» en %1:%2 respondió con un error: [MySQL 1049]"_qs.arg(srv.host).arg(srv.puerto)))
         << r.vistos[2].prompt.toStdString();
     EXPECT_EQ(textoDe(carpeta.ini()), iniAntes) << "the test saves nothing";
     const kesa5::BasesDD& host = *G().BasesDD;
@@ -502,8 +503,20 @@ TEST_F(Pantalla, SavingTheDatabaseNameTakesEffectAtOnceAndTheLinesAreReadAgain) 
     for (const QString& base : {otra.nombre(), u"mal_escrita"_qs}) {
         v.principal->cmdConfigurar->click();
         v.configuracion->txtDato[0]->setText(base);
+        const auto antes = r.vistos.size();
         v.configuracion->cmdGrabar->click();
         EXPECT_EQ(G().BasesDD->cMiBase, base);
+        // A name that does not exist is said at once, with the server's reason; it stays saved.
+        if (base == u"mal_escrita"_qs) {
+            ASSERT_EQ(r.vistos.size(), antes + 1);
+            EXPECT_TRUE(r.vistos.back().prompt.startsWith(
+                u"Se grabó la configuración, pero no se pudo abrir la base de datos del punto de venta «mal_escrita» en "_qs))
+                << r.vistos.back().prompt.toStdString();
+            EXPECT_TRUE(r.vistos.back().prompt.contains(u"[MySQL 1049]"_qs)) << r.vistos.back().prompt.toStdString();
+            EXPECT_EQ(carpeta.lee(kConf, u"Base de datos principal"_qs), base);
+        } else {
+            EXPECT_EQ(r.vistos.size(), antes) << "a database that opens is not questioned";
+        }
         v.principal->cmdLeerAhora->click();
     }
     EXPECT_EQ(web.valor(u"SELECT meta_value FROM wp_postmeta WHERE meta_key='_sku'"_qs), u"Z9"_qs);
