@@ -2,8 +2,10 @@
 
 #include "app/Mensajes.h"
 #include "servicelib/Compartidos.h"
+#include "servicelib/Dialogos.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QCoreApplication>
 #include <QMenuBar>
 #include <QPointer>
@@ -84,7 +86,11 @@ void frmDescripcion::mnDescrip_Click() {
 }
 
 void frmDescripcion::mnEditINI_Click() {
-    if (G().DeArchivos) G().DeArchivos->AbreDocumento(G().ArchivoIni);
+    if (!G().DeArchivos || G().DeArchivos->AbreDocumento(G().ArchivoIni)) return;
+    // Nothing to open it with (no desktop's file opener): the path, to open it by hand.
+    Dialogos::MsgBox(QStringLiteral("No hay un programa para abrir el archivo de configuración. Está en:\r\r") +
+                         QDir::toNativeSeparators(G().ArchivoIni),
+                     Dialogos::Exclamation | Dialogos::OkOnly, QStringLiteral("Editar archivo INI"));
 }
 
 void frmDescripcion::resizeEvent(QResizeEvent* e) {

@@ -110,6 +110,15 @@ TEST_F(Descripcion, MenuOpensTheSettingsFileAndOutlivesTheMainWindow) {
     editar->trigger();
     EXPECT_EQ(abiertos, QStringList{QDir::toNativeSeparators(carpeta.ini())});
     DeArchivosQt::instalarAbridor(viejo);
+    // No program to open it with (no xdg-open on the PATH): the user is told where the file is.
+    const QByteArray ruta = qgetenv("PATH");
+    qputenv("PATH", "/sin-programas");
+    const auto vistos = respuestas.vistos.size();
+    editar->trigger();
+    qputenv("PATH", ruta);
+    ASSERT_EQ(respuestas.vistos.size(), vistos + 1);
+    EXPECT_TRUE(respuestas.vistos.back().prompt.contains(QStringLiteral("No hay un programa para abrir")));
+    EXPECT_TRUE(respuestas.vistos.back().prompt.contains(QDir::toNativeSeparators(carpeta.ini())));
 
     w->Descargar();
     QCoreApplication::processEvents();
