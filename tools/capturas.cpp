@@ -1,4 +1,5 @@
-// Takes the README's pictures of the real window: the main tab and the configuration tab.
+// Takes the README's pictures of the real window: the main tab (after a send and during one)
+// and the configuration tab.
 // Run by scripts/capturas under Xvfb, in a program folder laid out like the demo's.
 //   moravi_capturas <program folder> <output folder>
 #include "app/Mensajes.h"
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QProgressBar>
 #include <QThread>
 #include <cstdio>
 
@@ -43,7 +45,15 @@ int main(int argc, char** argv) {
     w.show();
     w.activateWindow();
     espera(800);
-    // One send from the window, so the main tab shows its last send and the history.
+    // One send from the window, so the main tab shows its last send and the history; taken
+    // once in the middle too, with its progress bar (small chunks so there is a middle).
+    w.LoteEnvio.productos = 4;
+    bool enMedio = false;
+    // Queued: taken at the send's next pause for pending input, once the bar shows its text.
+    QObject::connect(w.principal->barEnvio, &QProgressBar::valueChanged, &w, [&](int valor) {
+        if (enMedio || valor <= 0 || valor >= w.principal->barEnvio->maximum() || !w.principal->barEnvio->isVisible()) return;
+        enMedio = w.grab().save(salida + QStringLiteral("/enviando.png"));
+    }, Qt::QueuedConnection);
     w.principal->cmdLeerAhora->click();
     espera(300);
     w.principal->lblInfo->setText(QStringLiteral("0 hors. 4 min. 59 segs."));
@@ -51,7 +61,7 @@ int main(int argc, char** argv) {
     bool ok = w.grab().save(salida + QStringLiteral("/ventana-principal.png"));
     w.principal->cmdConfigurar->click();
     espera(500);
-    ok = w.grab().save(salida + QStringLiteral("/configuracion.png")) && ok;
+    ok = w.grab().save(salida + QStringLiteral("/configuracion.png")) && ok && enMedio;
     w.Descargar();
     return ok ? 0 : 1;
 }

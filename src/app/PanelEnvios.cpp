@@ -62,7 +62,7 @@ void PanelEnvios::Muestra() {
     tblHistorial->setRowCount(static_cast<int>(envios.size()));
     for (int i = 0; i < envios.size(); ++i) {
         const EnvioRegistrado& e = envios[i];
-        const QStringList celdas{e.fin.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+        const QStringList celdas{e.fin.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
                                  ResumenEnvio::Duracion(e.duracionMs),
                                  ResumenEnvio::Productos(e),
                                  QString::number(e.nuevos),

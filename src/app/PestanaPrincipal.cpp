@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
+#include <QVBoxLayout>
+#include "app/ProgresoEnvio.h"
 #include <QPushButton>
 #include <algorithm>
 #include <cmath>
@@ -70,7 +72,16 @@ PestanaPrincipal::PestanaPrincipal(QWidget* parent) : QWidget(parent) {
     pctPorcen->setObjectName(QStringLiteral("pctPorcen"));
     pctPorcen->setRange(0, 100);
     pctPorcen->setVisible(false);
-    capa->addWidget(pctPorcen, 7, 0, 1, 2);
+
+    // The send's products done of the total, with the time left; shown only while one runs.
+    barEnvio = new QProgressBar(this);
+    barEnvio->setObjectName(QStringLiteral("barEnvio"));
+    barEnvio->setTextVisible(true);
+    barEnvio->setVisible(false);
+    auto* barras = new QVBoxLayout;
+    barras->addWidget(barEnvio);
+    barras->addWidget(pctPorcen);
+    capa->addLayout(barras, 7, 0, 1, 2);
 
     chkImagenes = new QCheckBox(QStringLiteral("Enviar archivos de imágenes"), this);
     chkImagenes->setObjectName(QStringLiteral("chkImagenes"));
@@ -86,6 +97,16 @@ PestanaPrincipal::PestanaPrincipal(QWidget* parent) : QWidget(parent) {
     panelEnvios = new PanelEnvios(this);
     capa->addWidget(panelEnvios, 10, 0, 1, 2);
     capa->setRowStretch(10, 1);
+}
+
+void PestanaPrincipal::muestraProgreso(const ProgresoEnvio& p) {
+    barEnvio->setVisible(p.enCurso());
+    if (!p.enCurso()) return;
+    // Until the first chunk is written the total is unknown: a bar that moves without a value.
+    barEnvio->setRange(0, std::max(p.total(), 0));
+    barEnvio->setValue(p.hechos());
+    barEnvio->setFormat(p.Texto());
+    barEnvio->setToolTip(p.Texto());
 }
 
 void PestanaPrincipal::envioIniciado() {

@@ -4,6 +4,7 @@
 class QCheckBox;
 class QLabel;
 class QProgressBar;
+class ProgresoEnvio;
 class QPushButton;
 class PanelEnvios;
 
@@ -19,6 +20,7 @@ public:
     void loteIniciado(int n, int m, const QString& clave, const QString& descripcion);
     void loteEscrito(int n, int m, const QString& clave, const QString& descripcion);
     void envioTerminado();
+    void muestraProgreso(const ProgresoEnvio& p);
     // The picture upload's progress in Label5 and the bar (the service library draws it).
     void progresoImagen(int lCurrentBytes, int lTotalBytes);
     // Why the last send did not reach the shop, kept in red until a send succeeds.
@@ -34,6 +36,7 @@ public:
     QLabel* Label3 = nullptr;
     QLabel* Label5 = nullptr;
     QProgressBar* pctPorcen = nullptr;
+    QProgressBar* barEnvio = nullptr;
     QCheckBox* chkImagenes = nullptr;
     QLabel* lblError = nullptr;
     PanelEnvios* panelEnvios = nullptr;

@@ -2,6 +2,7 @@
 
 #include "registro/BaseSinAbrir.h"
 
+#include <QRegularExpression>
 #include <exception>
 
 namespace {
@@ -20,7 +21,13 @@ bool Dial(kesa5::BasesDD& bd, bool puntoDeVenta, QString& linea) {
     const QString nombre = puntoDeVenta ? QStringLiteral("Punto de venta: ") : QStringLiteral("Tienda: ");
     ConexionPtr cn;
     if (!bd.AbrirBdD(cn, bd.cMiBase)) {
-        linea = nombre + Donde(bd) + QStringLiteral(" no respondió.\n") + bd.cUltimoError + QStringLiteral("\nPor favor, ") +
+        // A server error (1000 to 1999: unknown database, access denied) is an answer, a refusal.
+        static const QRegularExpression codigo(QStringLiteral("^\\[MySQL (\\d+)\\]"));
+        const int n = codigo.match(bd.cUltimoError).captured(1).toInt();
+        const bool respondio = n >= 1000 && n < 2000;
+        linea = nombre + Donde(bd) +
+                (respondio ? QStringLiteral(" respondió con un error: ") : QStringLiteral(" no respondió.\n")) +
+                bd.cUltimoError + QStringLiteral("\nPor favor, ") +
                 BaseSinAbrir::QueRevisar(puntoDeVenta, bd.cUltimoError) + u'.';
         return false;
     }

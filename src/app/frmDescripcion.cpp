@@ -2,8 +2,10 @@
 
 #include "app/Mensajes.h"
 #include "servicelib/Compartidos.h"
+#include "servicelib/Dialogos.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QCoreApplication>
 #include <QMenuBar>
 #include <QPointer>
@@ -65,10 +67,13 @@ QString frmDescripcion::textoDescripcion() {
 frmDescripcion* frmDescripcion::instancia() { return unica().data(); }
 bool frmDescripcion::abierta() { return !unica().isNull(); }
 
-frmDescripcion* frmDescripcion::Mostrar() {
+frmDescripcion* frmDescripcion::Mostrar(QWidget* sobre) {
     if (!unica()) {
         unica() = new frmDescripcion;
         RecuperaPosicion(*unica(), true);
+        // Never placed before (0, 0): centred on the main window rather than at the screen's corner.
+        if (sobre && unica()->pos() == QPoint(0, 0))
+            unica()->move(sobre->geometry().center() - unica()->rect().center());
     }
     unica()->mnDescrip_Click();
     return unica().data();
@@ -81,7 +86,11 @@ void frmDescripcion::mnDescrip_Click() {
 }
 
 void frmDescripcion::mnEditINI_Click() {
-    if (G().DeArchivos) G().DeArchivos->AbreDocumento(G().ArchivoIni);
+    if (!G().DeArchivos || G().DeArchivos->AbreDocumento(G().ArchivoIni)) return;
+    // Nothing to open it with (no desktop's file opener): the path, to open it by hand.
+    Dialogos::MsgBox(QStringLiteral("No hay un programa para abrir el archivo de configuración. Está en:\r\r") +
+                         QDir::toNativeSeparators(G().ArchivoIni),
+                     Dialogos::Exclamation | Dialogos::OkOnly, QStringLiteral("Editar archivo INI"));
 }
 
 void frmDescripcion::resizeEvent(QResizeEvent* e) {

@@ -9,7 +9,8 @@ class frmDescripcion : public QMainWindow {
     Q_OBJECT
 public:
     // Shows the single instance, loading it (at its saved place) when it is not loaded.
-    static frmDescripcion* Mostrar();
+    // Opens it (or brings it forward); the first time, centred on `sobre` unless a place was saved.
+    static frmDescripcion* Mostrar(QWidget* sobre = nullptr);
     static bool abierta();
     static frmDescripcion* instancia();
 

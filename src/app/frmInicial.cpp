@@ -6,6 +6,7 @@
 #include "app/PestanaConfiguracion.h"
 #include "app/PestanaPrincipal.h"
 #include "app/PestanaRelacion.h"
+#include "app/ProgresoEnvio.h"
 #include "app/clsInicio.h"
 #include "app/frmDescripcion.h"
 #include "config/ClavesConfiguracion.h"
@@ -14,6 +15,7 @@
 #include "config/Lineas.h"
 #include "consola/Arranque.h"
 #include "ftp/clsFTP.h"
+#include "registro/BaseSinAbrir.h"
 #include "registro/EjecucionEnvio.h"
 #include "registro/RegistroSoporte.h"
 #include "registro/ResumenEnvio.h"
@@ -268,7 +270,7 @@ void frmInicial::pregunta(const QString& prompt, const QString& titulo, std::fun
     });
 }
 
-void frmInicial::MostrarDescripcion() { frmDescripcion::Mostrar(); }
+void frmInicial::MostrarDescripcion() { frmDescripcion::Mostrar(this); }
 
 // ---------------------------------------------------------------- schedule and send
 
@@ -342,7 +344,8 @@ void frmInicial::actualizaIcono() {
     QDateTime proximo;
     if (Timer1->isActive() && Config().IntervaloMinutos >= 1)
         proximo = QDateTime::currentDateTime().addSecs(Programa.SegundosRestantes(Config().IntervaloMinutos));
-    const QString tip = ResumenEnvio::TextoIcono(windowTitle(), principal->panelEnvios->ultimo(), proximo);
+    QString tip = ResumenEnvio::TextoIcono(windowTitle(), principal->panelEnvios->ultimo(), proximo);
+    if (progreso_.enCurso()) tip += QStringLiteral("\nEnviando: ") + progreso_.Texto();
     if (icono->toolTip() != tip) icono->setToolTip(tip);
     if (enFallo_ && iconoAviso_.isNull()) iconoAviso_ = IconoAviso();
     const QIcon deseado = enFallo_ ? iconoAviso_ : windowIcon();
@@ -383,9 +386,23 @@ void frmInicial::cmdConfigurar_Click() {
     configuracion->txtDato[0]->setFocus();
 }
 
-void frmInicial::cmdCancelar_Click() {
+void frmInicial::vuelveANormal() {
     ActivarSoloPestana(0);
     if (Config().IntervaloMinutos >= 1 && !enviando_) Timer1->start();
+}
+
+void frmInicial::cmdCancelar_Click() {
+    vuelveANormal();
+    // What was typed and not saved goes: every box and the line marks show the settings file
+    // again, so a later "Grabar" never saves a value the user cancelled.
+    clsProcedimenti(*this).LeerConfiguracion(clnCampos);
+    if (G().BasesDD) configuracion->txtDato[0]->setText(G().BasesDD->cMiBase);
+    configuracion->txtDato[1]->setText(QString::number(Config().IntervaloMinutos));
+    {
+        const QSignalBlocker bloqueo(configuracion->lstLineas);
+        RestauraMarcasLineas(*this);
+    }
+    if (enviando_) Timer1->stop();
 }
 
 void frmInicial::cmdGrabar_Click() {
@@ -398,7 +415,7 @@ void frmInicial::cmdGrabar_Click() {
                          Dialogos::Critical | Dialogos::OkOnly, QStringLiteral("Atención"));
         return;
     }
-    cmdCancelar_Click();
+    vuelveANormal();
     clsProcedimenti proc(*this);
     proc.LeerConfiguracion(clnCampos);
     // The point-of-sale database saved in box 0 is the one the next send reads, and its lines
@@ -409,10 +426,25 @@ void frmInicial::cmdGrabar_Click() {
         if (!enviando_) {
             configuracion->lstLineas->clear();
             proc.LeerLineas();
+            if (configuracion->lstLineas->count() == 0) avisaPuntoDeVentaSinAbrir();
         }
     }
     // The countdown restarted by the saved interval must not start a send inside a running one.
     if (enviando_) Timer1->stop();
+}
+
+void frmInicial::avisaPuntoDeVentaSinAbrir() {
+    // No lines listed: said at once when it is because the saved database cannot be opened (a
+    // mistyped name), not at the next send. What was saved stays saved, as the user asked.
+    kesa5::BasesDD& bd = *G().BasesDD;
+    ConexionPtr cn;
+    if (bd.AbrirBdD(cn, bd.cMiBase)) {
+        bd.CierraBdD(cn);
+        return;
+    }
+    const ResultadoEnvio::BaseSinAbrir b{true, bd.cMiBase, bd.cRuta + u':' + QString::number(bd.cPuerto), bd.cUltimoError};
+    Dialogos::MsgBox(QStringLiteral("Se grabó la configuración, pero ") + BaseSinAbrir::Texto(b) + u'.',
+                     Dialogos::Exclamation | Dialogos::OkOnly, QStringLiteral("Atención"));
 }
 
 void frmInicial::MarcarLineas(bool bMarcar) {
@@ -444,14 +476,25 @@ void frmInicial::setLabel4(const QString& texto) { configuracion->Label4->setTex
 void frmInicial::envioIniciado() {
     principal->envioIniciado();
     accionEnviar_->setText(principal->cmdLeerAhora->text());
+    progreso_.Empieza();
+    principal->muestraProgreso(progreso_);
+    actualizaIcono();
 }
 void frmInicial::loteIniciado(int n, int m, const QString& clave, const QString& descripcion) {
     principal->loteIniciado(n, m, clave, descripcion);
+    progreso_.LoteIniciado();
+    if (progreso_.total() == 0) progreso_.LoteEscrito(n - 1, m);  // the total is known from here on
+    principal->muestraProgreso(progreso_);
 }
 void frmInicial::loteEscrito(int n, int m, const QString& clave, const QString& descripcion) {
     principal->loteEscrito(n, m, clave, descripcion);
+    progreso_.LoteEscrito(n, m);
+    principal->muestraProgreso(progreso_);
+    actualizaIcono();
 }
 void frmInicial::envioTerminado(const ResultadoEnvio&) {
+    progreso_.Termina();
+    principal->muestraProgreso(progreso_);
     principal->envioTerminado();
     accionEnviar_->setText(principal->cmdLeerAhora->text());
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "app/ProgresoEnvio.h"
 #include "config/Estrucs.h"
 #include "registro/Programacion.h"
 #include "sync/PlanEnvio.h"
@@ -57,6 +58,8 @@ public:
     void cmdTerminar_Click();
     void cmdConfigurar_Click();
     void cmdCancelar_Click();
+    void vuelveANormal();
+    void avisaPuntoDeVentaSinAbrir();
     void cmdGrabar_Click();
     void ActivarSoloPestana(int indice);
     void MarcarLineas(bool bMarcar);
@@ -120,6 +123,7 @@ private:
     void pregunta(const QString& prompt, const QString& titulo, std::function<void(bool)> alResponder);
 
     bool enviando_ = false;
+    ProgresoEnvio progreso_;  // the bar on the main tab and the icon's tip during a send
     bool descargando_ = false;
     bool salirAlTerminar_ = false;  // a signal asked to end while a send ran
     bool descargado_ = false;

@@ -4,6 +4,7 @@
 #include "app/frmInicial.h"
 #include "consola/ModoConsola.h"
 #include "consola/SenalesDeFin.h"
+#include "platform/Pantalla.h"
 #include "platform/Registrar.h"
 
 #include <QApplication>
@@ -14,6 +15,10 @@ int main(int argc, char** argv) {
     QStringList argumentos;
     for (int i = 0; i < argc; ++i) argumentos << QString::fromLocal8Bit(argv[i]);
 
+    if (const QString opcion = ModoConsola::OpcionDesconocida(argumentos); !opcion.isEmpty()) {
+        QCoreApplication app(argc, argv);
+        return ModoConsola::AvisaOpcionDesconocida(opcion);
+    }
     if (ModoConsola::PideAyuda(argumentos)) {
         QCoreApplication app(argc, argv);
         return ModoConsola::Ayuda();
@@ -32,10 +37,22 @@ int main(int argc, char** argv) {
                                          argumentos.contains(QStringLiteral("-todos")));
     }
 
+    if (!HayPantalla()) {
+        QCoreApplication app(argc, argv);
+        return ModoConsola::AvisaSinPantalla();
+    }
     QApplication app(argc, argv);
+    // TERM and INT interrupt a send under way (recorded as interrupted), then end the program
+    // as "Terminar" does, with what it saves at shutdown. Installed first: a signal that comes
+    // while the window is still being built waits for it instead of killing the process.
+    frmInicial* principal = nullptr;
+    const SenalesDeFin senales([&principal](const QString&) {
+        if (principal) principal->TerminarPorSenal();
+    });
     app.setQuitOnLastWindowClosed(false);
     RegistrarPlataforma();
     frmInicial ventana;
+    principal = &ventana;
     // A second start from this folder shows the running program's window instead.
     InstanciaUnica unica(QCoreApplication::applicationDirPath());
     if (!unica.Toma([&ventana] { clsInicio().Restaurar(ventana); })) {
@@ -45,9 +62,6 @@ int main(int argc, char** argv) {
         return unica.avisada() ? 0 : 1;
     }
     InstalarRespondedorVentana(&ventana);
-    // TERM and INT interrupt a send under way (recorded as interrupted), then end the program
-    // as "Terminar" does, with what it saves at shutdown.
-    const SenalesDeFin senales([&ventana](const QString&) { ventana.TerminarPorSenal(); });
     if (!ventana.Cargar(argumentos)) return 2;
     // The window opens minimised, which hides it behind its icon; without a notification
     // area it stays reachable as an ordinary minimised window.

@@ -13,6 +13,7 @@ const QString kSeccionLineas = QStringLiteral("Líneas a pasar");
 QString claveLinea(qint64 id) { return QStringLiteral("Linea ") + QString::number(id); }
 }
 
+
 void ActualizaCuentaLineas(VistaConfiguracion& vista) {
     int marcadas = 0;
     for (int i = 0; i < vista.lineasCuenta(); ++i)
@@ -21,18 +22,34 @@ void ActualizaCuentaLineas(VistaConfiguracion& vista) {
     vista.setLabel4(QString::number(Config().LineasMarcadas));
 }
 
-void LeerLineas(VistaConfiguracion& vista) {
-    if (vista.lineasCuenta() == 0 && G().BasesDD) {
-        // The saved selection, read once: the first value of each key, names without regard to case.
+namespace {
+// The saved selection, read once: the first value of each key, names without regard to case.
+struct SeleccionGuardada {
+    QHash<QString, QString> guardado;
+    bool hayMarcadas = false;
+    bool legible = false;
+    QString error;
+
+    SeleccionGuardada() {
         QList<QPair<QString, QString>> claves;
-        QString error;
-        const bool legible = G().libTORVA->LeeSeccionIni(kSeccionLineas, G().ArchivoLineas, claves, error);
-        QHash<QString, QString> guardado;
-        bool hayMarcadas = false;
+        legible = G().libTORVA->LeeSeccionIni(kSeccionLineas, G().ArchivoLineas, claves, error);
         for (const auto& [clave, valor] : claves) {
             if (!guardado.contains(clave.toLower())) guardado.insert(clave.toLower(), valor);
             hayMarcadas = hayMarcadas || valor == QStringLiteral("1");
         }
+    }
+    bool marcada(const QString& id) const {
+        return guardado.value(QStringLiteral("linea ") + id.toLower()) == QStringLiteral("1");
+    }
+};
+}
+
+void LeerLineas(VistaConfiguracion& vista) {
+    if (vista.lineasCuenta() == 0 && G().BasesDD) {
+        const SeleccionGuardada seleccion;
+        const bool legible = seleccion.legible;
+        const bool hayMarcadas = seleccion.hayMarcadas;
+        const QString& error = seleccion.error;
 
         // The whole list is read before any of it is shown: a list cut short by an error would
         // make a selection of some lines look like a selection of fewer (or of none: every line).
@@ -52,7 +69,7 @@ void LeerLineas(VistaConfiguracion& vista) {
                 for (; rs && !rs->EOF_(); rs->MoveNext()) {
                     const QString id = rs->Texto(QStringLiteral("ID"));
                     items.append({static_cast<qint64>(G().libTORVA->ksVal(id)), rs->Texto(QStringLiteral("linea")),
-                                  guardado.value(QStringLiteral("linea ") + id.toLower()) == QStringLiteral("1")});
+                                  seleccion.marcada(id)});
                 }
                 completa = true;
             } catch (const std::exception& e) {
@@ -78,6 +95,14 @@ void LeerLineas(VistaConfiguracion& vista) {
                                              "líneas marcadas en \"%1\".")
                                              .arg(QDir::toNativeSeparators(G().ArchivoLineas));
     }
+    ActualizaCuentaLineas(vista);
+}
+
+void RestauraMarcasLineas(VistaConfiguracion& vista) {
+    const SeleccionGuardada seleccion;
+    if (!seleccion.legible) return;  // marks that cannot be read are left as they are shown
+    for (int i = 0; i < vista.lineasCuenta(); ++i)
+        vista.setLineaMarcada(i, seleccion.marcada(QString::number(vista.lineaId(i))));
     ActualizaCuentaLineas(vista);
 }
 

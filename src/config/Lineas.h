@@ -6,6 +6,8 @@
 // shown whole or not at all. Sets Config().SeleccionIlegible when the saved selection cannot
 // be known (the file cannot be read, or the list cannot be read while lines are marked in it).
 void LeerLineas(VistaConfiguracion& vista);
+// Puts back on the listed lines the marks saved in LineasAenviar.ini (no database read).
+void RestauraMarcasLineas(VistaConfiguracion& vista);
 // Marks or unmarks every line, then refreshes the count.
 void MarcarLineas(VistaConfiguracion& vista, bool bMarcar);
 // Sets LineasMarcadas and Label4 to the number of marked lines.

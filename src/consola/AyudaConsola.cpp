@@ -13,8 +13,8 @@ bool PideAyuda(const QStringList& argumentos) {
     return false;
 }
 
-int Ayuda() {
-    QTextStream(stdout) << "Moravi sync" << Arranque::TextoVersion().trimmed().mid(1)
+int Ayuda(FILE* destino) {
+    QTextStream(destino) << "Moravi sync" << Arranque::TextoVersion().trimmed().mid(1)
                         << ": envía los productos del punto de venta a la tienda en línea.\n"
                            "\n"
                            "Uso: " << Arranque::NombreEjecutable() << " [opciones]\n"

@@ -1,5 +1,6 @@
 #pragma once
 #include <QStringList>
+#include <cstdio>
 
 // The program without a window, for servers and scheduled jobs.
 namespace ModoConsola {
@@ -12,7 +13,15 @@ bool PideHistorial(const QStringList& argumentos);
 
 // "-h", "--help" or "-ayuda" as an argument; Ayuda prints what every switch does (exit 0).
 bool PideAyuda(const QStringList& argumentos);
-int Ayuda();
+int Ayuda(FILE* destino = stdout);
+
+// The first argument that looks like a switch ("-...") and is none of the program's; empty
+// when all are known. "-torva" is taken anywhere, and nothing after "-ajustar" is a switch.
+QString OpcionDesconocida(const QStringList& argumentos);
+// "opción desconocida" and the usage on standard error; returns the exit status, 2.
+int AvisaOpcionDesconocida(const QString& opcion);
+// The window asked for without a display: says so, and which switches need none; returns 1.
+int AvisaSinPantalla();
 
 // One send and out. Exit status: 0 every selected product sent; 1 a database could not be
 // opened, the run ended early or failed; 2 the point-of-sale folder check failed.

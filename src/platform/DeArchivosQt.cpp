@@ -17,17 +17,17 @@ DeArchivosQt::Abridor DeArchivosQt::instalarAbridor(Abridor a) {
     return viejo;
 }
 
-void DeArchivosQt::AbreDocumento(const QString& ruta) {
+bool DeArchivosQt::AbreDocumento(const QString& ruta) {
     if (abridor()) {
         abridor()(ruta);
-        return;
+        return true;
     }
 #ifdef Q_OS_WIN
-    QProcess::startDetached(QStringLiteral("cmd"), {QStringLiteral("/c"), QStringLiteral("start"), QString(), ruta});
+    return QProcess::startDetached(QStringLiteral("cmd"), {QStringLiteral("/c"), QStringLiteral("start"), QString(), ruta});
 #elif defined(Q_OS_MACOS)
-    QProcess::startDetached(QStringLiteral("open"), {ruta});
+    return QProcess::startDetached(QStringLiteral("open"), {ruta});
 #else
-    QProcess::startDetached(QStringLiteral("xdg-open"), {ruta});
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {ruta});
 #endif
 }
 

@@ -8,7 +8,7 @@ public:
     // Replaces how documents are opened (tests record the path instead). Returns the old one.
     static Abridor instalarAbridor(Abridor a);
 
-    void AbreDocumento(const QString& ruta) override;
+    bool AbreDocumento(const QString& ruta) override;
     void BorraArchivo(const QString& ruta) override;
     QString NombreDeArchivo(const QString& ruta) override;
 };

@@ -27,6 +27,19 @@ QString QueRevisar(bool puntoDeVenta, const QString& motivo) {
     return QStringLiteral("revise los datos de la tienda (pestaña «Configuración»)");
 }
 
+QString TextoCaida(const ResultadoEnvio::BaseSinAbrir& b, const QString& error) {
+    const QString cual = b.puntoDeVenta ? QStringLiteral("del punto de venta") : QStringLiteral("de la tienda");
+    // Whatever the words (a lost query, a TLS "unexpected eof"), the server or the way to it went.
+    const QString revisar =
+        b.puntoDeVenta
+            ? QStringLiteral("revise que el servidor MySQL del punto de venta siga en marcha y la red hasta él")
+            : QStringLiteral("revise que el servidor de la tienda siga en marcha y se alcance desde este equipo (la "
+                             "red, un cortafuegos o un límite de tiempo del servidor), y su dirección IP y puerto "
+                             "(pestaña «Configuración»)");
+    return QStringLiteral("se perdió la conexión con la base de datos %1 «%2» en %3 en pleno envío: %4; %5")
+        .arg(cual, b.base, b.servidor, error, revisar);
+}
+
 QString Texto(const ResultadoEnvio::BaseSinAbrir& b) {
     const QString cual = b.puntoDeVenta ? QStringLiteral("del punto de venta") : QStringLiteral("de la tienda");
     QString t = QStringLiteral("no se pudo abrir la base de datos %1 «%2» en %3").arg(cual, b.base, b.servidor);

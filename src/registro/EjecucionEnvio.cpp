@@ -89,6 +89,8 @@ EnvioTerminado EjecucionEnvio::Ejecuta(bool& interrumpir, clsFTP* ftp) {
     const qint64 ms = reloj.elapsed();
     t.resultado = proc.Resultado();
     if (!t.error.isEmpty()) t.claveDelFallo = testigo.claveEnCurso;
+    // Named like every other failure, wherever the error is shown.
+    if (!t.error.isEmpty() && t.resultado.caida) t.error = BaseSinAbrir::TextoCaida(t.resultado.sinAbrir, t.error);
     QString motivo = t.error.isEmpty() ? MotivoDeFin(t.resultado) : kNoTermino + t.error;
     // A database that could not be opened is named, with where it is, why, and what to check.
     if (t.error.isEmpty() && t.resultado.fin == ResultadoEnvio::Fin::SinBaseDeDatos)

@@ -13,7 +13,8 @@ class clsFTP;
 struct EnvioTerminado {
     ResultadoEnvio resultado;    // what the run did (how far it got, its warnings)
     EnvioRegistrado registrado;  // its entry in the history; the log has the same
-    QString error;               // the error that ended it, as the server or the library said it; empty when none
+    QString error;               // the error that ended it, as the server or the library said it (a lost
+                                 // connection: with the database, where, and what to check); empty when none
     QString claveDelFallo;       // the key the chunk being written began with, when an error ended it
     bool historialEscrito = false;
     QString errorHistorial;  // why the history could not be written (it then stays as it was); empty when written

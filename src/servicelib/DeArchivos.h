@@ -7,7 +7,8 @@ namespace kesa5 {
 class DeArchivos : public Objeto {
 public:
     // Opens a file in the program the desktop associates with it.
-    virtual void AbreDocumento(const QString& ruta) = 0;
+    // False when no program could be started to open it.
+    virtual bool AbreDocumento(const QString& ruta) = 0;
     virtual void BorraArchivo(const QString& ruta) = 0;
     // The file-name part of a path (after the last slash or backslash).
     virtual QString NombreDeArchivo(const QString& ruta) = 0;

@@ -285,6 +285,15 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         }
     } catch (...) {
         resultado_.fin = ResultadoEnvio::Fin::Fallo;
+        // A connection lost in the middle of the send is named like one that would not open:
+        // the error alone ("Lost connection...") says neither which database nor where.
+        if (cnWeb && web && !cnWeb->Viva()) {
+            AnotaSinAbrir(*web, false, resultado_);
+            resultado_.caida = true;
+        } else if (cnHost && host && !cnHost->Viva()) {
+            AnotaSinAbrir(*host, true, resultado_);
+            resultado_.caida = true;
+        }
         if (enPantalla) finDelRecorrido();
         cierre();
         throw;

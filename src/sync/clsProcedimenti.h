@@ -40,6 +40,8 @@ struct ResultadoEnvio {
         QString base, servidor;     // database name, "host:port"
         QString motivo;
     } sinAbrir;
+    // Fallo: the connection named in sinAbrir was found lost when the error ended the send.
+    bool caida = false;
     bool completo() const { return fin == Fin::Completo; }
     // Complete, and the shop holds exactly what the point of sale says.
     bool limpio() const { return completo() && recortados == 0 && descartados == 0; }

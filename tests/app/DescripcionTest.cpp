@@ -52,7 +52,7 @@ TEST_F(Descripcion, F1OpensOneModelessWindowThatSavesItsPlaceOnClosing) {
     EXPECT_TRUE(d->isVisible());
     EXPECT_FALSE(d->isModal());
     EXPECT_EQ(d->windowTitle(), QStringLiteral("Descripción del programa"));
-    EXPECT_EQ(d->pos(), QPoint(0, 0)) << "no saved place yet";
+    EXPECT_EQ(d->pos(), w->geometry().center() - d->rect().center()) << "no saved place yet: centred on the main window";
     EXPECT_FALSE(d->rtbTexto->toPlainText().isEmpty());
     EXPECT_TRUE(d->rtbTexto->toPlainText().contains(QDir::toNativeSeparators(carpeta.ini())))
         << "the text says where the settings file is";
@@ -95,7 +95,8 @@ TEST_F(Descripcion, SavedPlaceFallBacks) {
     carpeta.escribe(kSeccion, QStringLiteral("Alto"), QStringLiteral("alto"));
     d = pulsaF1();
     ASSERT_NE(d, nullptr);
-    EXPECT_EQ(d->pos(), QPoint(0, 0)) << "a height that is not a number sends it to 0, 0";
+    EXPECT_EQ(d->pos(), w->geometry().center() - d->rect().center())
+        << "a height that is not a number is no saved place: centred on the main window";
 }
 
 TEST_F(Descripcion, MenuOpensTheSettingsFileAndOutlivesTheMainWindow) {
@@ -109,6 +110,15 @@ TEST_F(Descripcion, MenuOpensTheSettingsFileAndOutlivesTheMainWindow) {
     editar->trigger();
     EXPECT_EQ(abiertos, QStringList{QDir::toNativeSeparators(carpeta.ini())});
     DeArchivosQt::instalarAbridor(viejo);
+    // No program to open it with (no xdg-open on the PATH): the user is told where the file is.
+    const QByteArray ruta = qgetenv("PATH");
+    qputenv("PATH", "/sin-programas");
+    const auto vistos = respuestas.vistos.size();
+    editar->trigger();
+    qputenv("PATH", ruta);
+    ASSERT_EQ(respuestas.vistos.size(), vistos + 1);
+    EXPECT_TRUE(respuestas.vistos.back().prompt.contains(QStringLiteral("No hay un programa para abrir")));
+    EXPECT_TRUE(respuestas.vistos.back().prompt.contains(QDir::toNativeSeparators(carpeta.ini())));
 
     w->Descargar();
     QCoreApplication::processEvents();

@@ -14,7 +14,11 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimeZone>
+#include <arpa/inet.h>
 #include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
@@ -288,6 +292,34 @@ TEST_F(Ejecutable, HelpNamesEverySwitchAndAjustarListsTheKeys) {
     EXPECT_TRUE(s.err.contains(QStringLiteral("Claves válidas"))) << s.err.toStdString();
     for (const char* clave : {"Ruta de Sartenal Premium", "Base de datos WEB", "Cifrado de la conexión WEB"})
         EXPECT_TRUE(s.err.contains(QStringLiteral("\n  ") + QString::fromUtf8(clave) + u'\n')) << clave;
+}
+
+// A mistyped switch from cron does nothing and says so (exit 2); the window without a display
+// says in Spanish that there is none and which switches need none (exit 1). "-torva" is taken
+// anywhere, so only the missing display stops that run.
+TEST_F(Ejecutable, UnknownSwitchExits2AndWindowWithoutDisplayExits1) {
+    struct Caso {
+        QStringList args;
+        int estado;
+        const char* dice;
+    };
+    const Caso casos[] = {
+        {{QStringLiteral("-enviat")}, 2, "opción desconocida \"-enviat\""},
+        {{QStringLiteral("-enviar"), QStringLiteral("-todoss")}, 2, "opción desconocida \"-todoss\""},
+        {{QStringLiteral("-enviarx")}, 2, "opción desconocida \"-enviarx\""},
+        {{}, 1, "no hay pantalla"},
+        {{QStringLiteral("x-torvay")}, 1, "no hay pantalla"},
+    };
+    for (const Caso& c : casos) {
+        const Salida s = corre(c.args);
+        const std::string cual = c.args.join(u' ').toStdString();
+        EXPECT_EQ(s.estado, c.estado) << cual << s.err.toStdString();
+        EXPECT_TRUE(s.err.contains(QString::fromUtf8(c.dice))) << cual << s.err.toStdString();
+        if (c.estado == 2) EXPECT_TRUE(s.err.contains(QStringLiteral("Uso: moravi"))) << s.err.toStdString();
+        else EXPECT_TRUE(s.err.contains(QStringLiteral("Sin pantalla funcionan: -enviar"))) << s.err.toStdString();
+        // Nothing ran: not even the settings file was created.
+        EXPECT_FALSE(QFileInfo::exists(ini())) << cual;
+    }
 }
 
 // A second start from the same folder shows the running window and ends; the headless modes
@@ -617,6 +649,92 @@ TEST_F(Ejecutable, SendsStartedTogetherKeepEverySettingAndAddEveryMissingKey) {
 // TERM in the middle of a send is "Interrumpir": the chunk in flight ends whole, the send is
 // recorded as interrupted (history and log) and the exit status is 1. 2,000 new products are
 // three chunks, and a slow trigger makes each take a while.
+// A port of 127.0.0.1 that nobody listens on now.
+int puertoLibre() {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t n = sizeof a;
+    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
+    ::close(s);
+    return ntohs(a.sin_port);
+}
+
+// Whether something accepts connections on `puerto` within ten seconds.
+bool escucha(int puerto) {
+    for (const QDeadlineTimer tope(10000); !tope.hasExpired(); QThread::msleep(100)) {
+        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(static_cast<uint16_t>(puerto));
+        const bool si = ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+        ::close(s);
+        if (si) return true;
+    }
+    return false;
+}
+
+// The shop's link dies while a chunk is in flight (the relay between the program and the shop's
+// server is killed): the error names the shop's database, where it is and what to check, on the
+// terminal, in the history and in the log, like every failure to open it.
+TEST_F(Ejecutable, ConnectionLostInTheMiddleOfASendNamesTheShopsDatabase) {
+    const prueba::ServidorBD srv = prueba::servidorBD();
+    prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
+    prueba::BaseTemporal web({QStringLiteral("wordpress-tables.sql")});
+    pos.ejecuta(QStringLiteral(
+        "INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) SELECT CONCAT('P', LPAD(seq, 4, '0')), "
+        "CONCAT('Producto ', seq), seq, 1, 1 FROM seq_1_to_2000"));
+    web.ejecuta(QStringLiteral("CREATE TRIGGER lento BEFORE INSERT ON wp_posts FOR EACH ROW SET @espera = SLEEP(0.004)"));
+    creaHost(srv, pos.nombre());
+    const int puerto = puertoLibre();
+    QProcess relevo;
+    relevo.start(QStringLiteral("python3"), {QStringLiteral(MORAVI_BENCH_DIR "/proxy_retardo.py"), QStringLiteral("--puerto"),
+                                             QString::number(puerto), QStringLiteral("--destino"),
+                                             QStringLiteral("%1:%2").arg(srv.host).arg(srv.puerto), QStringLiteral("--rtt"),
+                                             QStringLiteral("0"), QStringLiteral("--estadisticas"),
+                                             dir.filePath(QStringLiteral("idas"))});
+    ASSERT_TRUE(relevo.waitForStarted());
+    ASSERT_TRUE(escucha(puerto)) << relevo.readAllStandardError().toStdString();
+    prueba::ServidorBD pasando = srv;
+    pasando.host = QStringLiteral("127.0.0.1");
+    pasando.puerto = puerto;
+    ASSERT_EQ(apuntaATienda(pasando, web.nombre()).estado, 0);
+
+    QProcess p;
+    QProcessEnvironment e = entorno();
+    for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) e.remove(QString::fromLatin1(v));
+    p.setProcessEnvironment(e);
+    p.start(exe(), {QStringLiteral("-enviar")});
+    QString salida;
+    // The first chunk is committed and the next one under way: the relay dies.
+    for (const QDeadlineTimer tope(120000); !salida.contains(QStringLiteral(" de 2000  ")) && !tope.hasExpired();) {
+        ASSERT_NE(p.state(), QProcess::NotRunning) << salida.toStdString() << p.readAllStandardError().toStdString();
+        p.waitForReadyRead(1000);
+        salida += QString::fromUtf8(p.readAllStandardOutput());
+    }
+    relevo.kill();
+    relevo.waitForFinished();
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 1);
+    const QString errores = QString::fromUtf8(p.readAllStandardError());
+    // Where the link died decides the words (the chunk's first statement: dialled again and refused;
+    // a later one: the error itself), never the form.
+    const QString donde = QStringLiteral("la base de datos de la tienda «%1» en 127.0.0.1:%2").arg(web.nombre()).arg(puerto);
+    const QString revise = QStringLiteral("revise que el servidor de la tienda");
+    EXPECT_TRUE(errores.contains(QStringLiteral("se perdió la conexión con ")) && errores.contains(donde) &&
+                errores.contains(revise))
+        << errores.toStdString();
+    EXPECT_FALSE(errores.contains(QStringLiteral("El envío terminó por un error: [MySQL"))) << errores.toStdString();
+    const Salida h = corre({QStringLiteral("-historial")});
+    EXPECT_TRUE(h.out.contains(donde) && h.out.contains(revise)) << h.out.toStdString();
+    QFile log(carpeta() + QStringLiteral("/moravi.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(log.readAll()).contains(donde));
+}
+
 TEST_F(Ejecutable, TermDuringASendEndsItAfterAWholeChunkAndRecordsIt) {
     const prueba::ServidorBD srv = prueba::servidorBD();
     prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -223,4 +224,38 @@ TEST_F(Historial, ACorruptHistoryFileIsSetAsideWithAMessageAndANewOneStarts) {
     }
 }
 
+}
+
+namespace {
+// A long send shows a bar with the products done of the total on the main tab and in the icon's
+// tip, from the events the run reports, and hides it when the send ends.
+TEST_F(Historial, ABarShowsProductsDoneOfTheTotalDuringASendAndHidesAfter) {
+    pos.ejecuta(QStringLiteral("INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) SELECT "
+                               "CONCAT('P', LPAD(seq, 3, '0')), CONCAT('Producto ', seq), seq, 1, 1 FROM seq_1_to_6"));
+    frmInicial& v = arranca(5);
+    v.LoteEnvio.productos = 2;
+    QSystemTrayIcon* icono = clsInicio::icono();
+    ASSERT_NE(icono, nullptr);
+    EXPECT_FALSE(v.principal->barEnvio->isVisibleTo(&v)) << "no send: no bar";
+    struct Visto {
+        bool visible;
+        int valor, maximo;
+        QString texto, tip;
+    };
+    std::vector<Visto> vistos;
+    const std::function<void()> mira = [&] {
+        vistos.push_back({v.principal->barEnvio->isVisibleTo(&v), v.principal->barEnvio->value(),
+                          v.principal->barEnvio->maximum(), v.principal->barEnvio->format(), icono->toolTip()});
+    };
+    alProcesar([&] { return v.principal->Label5->text() == QStringLiteral("Producto 3 de 6"); }, mira);
+    v.principal->cmdLeerAhora->click();
+    ASSERT_EQ(vistos.size(), 1u);
+    EXPECT_TRUE(vistos[0].visible);
+    EXPECT_EQ(vistos[0].valor, 2);
+    EXPECT_EQ(vistos[0].maximo, 6);
+    EXPECT_TRUE(vistos[0].texto.startsWith(QStringLiteral("2 de 6 productos"))) << vistos[0].texto.toStdString();
+    EXPECT_TRUE(vistos[0].tip.contains(QStringLiteral("\nEnviando: 2 de 6 productos"))) << vistos[0].tip.toStdString();
+    EXPECT_FALSE(v.principal->barEnvio->isVisibleTo(&v));
+    EXPECT_FALSE(icono->toolTip().contains(QStringLiteral("Enviando"))) << icono->toolTip().toStdString();
+}
 }

@@ -188,6 +188,8 @@ TEST_F(Pantalla, ASelectionFileThatCannotBeReadIsSaidAndMarksNothing) {
 }
 
 TEST_F(Pantalla, ConfigureCancelAndTheTabsOfEachMode) {
+    pos.ejecuta(QStringLiteral("INSERT INTO lineas VALUES (1, 'Bebidas'), (2, 'Loza')"));
+    marcaEnArchivo(2, QStringLiteral("1"));
     frmInicial& v = arranca(3, true);
     ASSERT_TRUE(v.Timer1->isActive());
     v.Programa.Minutos = 2;
@@ -204,14 +206,32 @@ TEST_F(Pantalla, ConfigureCancelAndTheTabsOfEachMode) {
     EXPECT_EQ(QApplication::focusWidget(), v.relacion->mhgReja);
     v.stbTabs->setCurrentIndex(1);
 
-    v.configuracion->txtDato[12]->setText(QStringLiteral("ftp.tienda"));
+    // Whatever was typed, "Cancelar" puts back what the file holds, so a later "Grabar" of one
+    // change never saves the rest (a wrong password tried with "Probar conex." above all).
+    const int cajas[] = {0, 1, 2, 3, 5, 12, 18};
+    QStringList antes;
+    for (int caja : cajas) {
+        antes << v.configuracion->txtDato[caja]->text();
+        v.configuracion->txtDato[caja]->setText(QStringLiteral("4"));
+    }
+    ASSERT_EQ(lineas(true), QStringList{QStringLiteral("2")});
+    v.MarcarLineas(true);
     v.configuracion->cmdCancelar->click();
     EXPECT_TRUE(v.Timer1->isActive());
     EXPECT_EQ(v.Programa.Minutos * 60 + v.Programa.Segundos, 160) << "the counted time is kept";
-    EXPECT_EQ(v.configuracion->txtDato[12]->text(), QStringLiteral("ftp.tienda")) << "nothing typed is undone";
+    for (int i = 0; i < std::ssize(cajas); ++i)
+        EXPECT_EQ(v.configuracion->txtDato[cajas[i]]->text(), antes[i]) << "box " << cajas[i];
+    EXPECT_EQ(lineas(true), QStringList{QStringLiteral("2")});
+    EXPECT_EQ(v.configuracion->Label4->text(), QStringLiteral("1"));
     EXPECT_EQ(pestanas(), QStringLiteral("100"));
+    const QString clave = carpeta.lee(kConf, QStringLiteral("Contraseña WEB"));
+    v.principal->cmdConfigurar->click();
+    v.configuracion->txtDato[18]->setText(QStringLiteral("3"));
+    v.configuracion->cmdGrabar->click();
+    EXPECT_EQ(carpeta.lee(kConf, QStringLiteral("Número de precio a actualizar")), u"3"_qs);
+    EXPECT_EQ(carpeta.lee(kConf, QStringLiteral("Contraseña WEB")), clave);
 
-    Config().IntervaloMinutos = 0;
+    carpeta.escribe(kConf, QStringLiteral("Intervalo en minutos para enviar existencias"), QStringLiteral("0"));
     v.principal->cmdConfigurar->click();
     v.configuracion->cmdCancelar->click();
     EXPECT_FALSE(v.Timer1->isActive());
@@ -291,6 +311,7 @@ TEST_F(Pantalla, SaveWritesEveryFormAndTheNewIntervalActsAtOnce) {
     v.Programa.Minutos = 2;
     v.Programa.Segundos = 17;
     v.principal->cmdConfigurar->click();
+    prueba::Respuestas r;  // "datos2" does not exist on the server: said once, saved all the same
     v.configuracion->txtDato[0]->setText(QStringLiteral("datos2"));
     v.configuracion->txtDato[1]->setText(QStringLiteral("5"));
     v.configuracion->txtDato[5]->setText(QStringLiteral("s3creta"));
@@ -376,7 +397,7 @@ TEST_F(Pantalla, ConnectionTestUsesTheBoxesAndChangesNothing) {
                                      .arg(pos.nombre(), srv.host).arg(srv.puerto);
     EXPECT_TRUE(r.vistos[0].prompt.contains(dondeTienda + u" respondió."_qs)) << r.vistos[0].prompt.toStdString();
     EXPECT_TRUE(r.vistos[0].prompt.contains(puntoDeVenta)) << r.vistos[0].prompt.toStdString();
-    EXPECT_TRUE(r.vistos[1].prompt.contains(dondeTienda + u" no respondió.\n[MySQL 1045]"_qs)) << "the server's reason follows";
+    EXPECT_TRUE(r.vistos[1].prompt.contains(dondeTienda + u" respondió con un error: [MySQL 1045]"_qs)) << "the server's reason follows";
     EXPECT_TRUE(r.vistos[1].prompt.contains(u"revise el usuario y la contraseña de la tienda"_qs));
     EXPECT_TRUE(r.vistos[1].prompt.contains(puntoDeVenta)) << "the point of sale answered all the same";
     // The point of sale as box 0 names it, saved or not.
@@ -385,7 +406,7 @@ TEST_F(Pantalla, ConnectionTestUsesTheBoxesAndChangesNothing) {
     v.configuracion->cmdProbar->click();
     ASSERT_EQ(r.vistos.size(), 3);
     EXPECT_EQ(r.vistos[2].titulo, u"Datos incorrectos"_qs);
-    EXPECT_TRUE(r.vistos[2].prompt.contains(u"«no_existe» en %1:%2 no respondió.\n[MySQL 1049]"_qs.arg(srv.host).arg(srv.puerto)))
+    EXPECT_TRUE(r.vistos[2].prompt.contains(u"«no_existe» en %1:%2 respondió con un error: [MySQL 1049]"_qs.arg(srv.host).arg(srv.puerto)))
         << r.vistos[2].prompt.toStdString();
     EXPECT_EQ(textoDe(carpeta.ini()), iniAntes) << "the test saves nothing";
     const kesa5::BasesDD& host = *G().BasesDD;
@@ -482,8 +503,20 @@ TEST_F(Pantalla, SavingTheDatabaseNameTakesEffectAtOnceAndTheLinesAreReadAgain) 
     for (const QString& base : {otra.nombre(), u"mal_escrita"_qs}) {
         v.principal->cmdConfigurar->click();
         v.configuracion->txtDato[0]->setText(base);
+        const auto antes = r.vistos.size();
         v.configuracion->cmdGrabar->click();
         EXPECT_EQ(G().BasesDD->cMiBase, base);
+        // A name that does not exist is said at once, with the server's reason; it stays saved.
+        if (base == u"mal_escrita"_qs) {
+            ASSERT_EQ(r.vistos.size(), antes + 1);
+            EXPECT_TRUE(r.vistos.back().prompt.startsWith(
+                u"Se grabó la configuración, pero no se pudo abrir la base de datos del punto de venta «mal_escrita» en "_qs))
+                << r.vistos.back().prompt.toStdString();
+            EXPECT_TRUE(r.vistos.back().prompt.contains(u"[MySQL 1049]"_qs)) << r.vistos.back().prompt.toStdString();
+            EXPECT_EQ(carpeta.lee(kConf, u"Base de datos principal"_qs), base);
+        } else {
+            EXPECT_EQ(r.vistos.size(), antes) << "a database that opens is not questioned";
+        }
         v.principal->cmdLeerAhora->click();
     }
     EXPECT_EQ(web.valor(u"SELECT meta_value FROM wp_postmeta WHERE meta_key='_sku'"_qs), u"Z9"_qs);
