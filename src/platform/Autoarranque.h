@@ -11,6 +11,8 @@ namespace Autoarranque {
 bool Registra(const QString& nombre, const QString& programa);
 // The command the entry holds now, as written there; empty when there is none.
 QString Actual(const QString& nombre);
+// Takes the entry away (the tests; the uninstaller removes the Run value on its own).
+void Quita(const QString& nombre);
 // The command `Registra` writes for `programa`.
 QString Orden(const QString& programa);
 }

@@ -40,6 +40,8 @@ QString Actual(const QString& nombre) {
     return actual;
 }
 
+void Quita(const QString& nombre) { QFile::remove(archivo(nombre)); }
+
 bool Registra(const QString& nombre, const QString& programa) {
     const QString deseado = Orden(programa);
     if (Actual(nombre) == deseado) return false;

@@ -17,6 +17,8 @@ QString Orden(const QString& programa) { return QLatin1Char('"') + QDir::toNativ
 
 QString Actual(const QString& nombre) { return run().value(nombre).toString(); }
 
+void Quita(const QString& nombre) { run().remove(nombre); }
+
 bool Registra(const QString& nombre, const QString& programa) {
     QSettings clave = run();
     const QString deseado = Orden(programa);
