@@ -4,6 +4,7 @@
 #include "app/frmInicial.h"
 #include "consola/ModoConsola.h"
 #include "consola/SenalesDeFin.h"
+#include "consola/Terminal.h"
 #include "platform/Pantalla.h"
 #include "platform/Registrar.h"
 
@@ -14,6 +15,9 @@
 int main(int argc, char** argv) {
     QStringList argumentos;
     for (int i = 0; i < argc; ++i) argumentos << QString::fromLocal8Bit(argv[i]);
+    if (ModoConsola::PideAyuda(argumentos) || ModoConsola::PideHistorial(argumentos) ||
+        ModoConsola::PideAjuste(argumentos) || ModoConsola::PideEnvio(argumentos))
+        Terminal::PreparaSalida();
 
     if (const QString opcion = ModoConsola::OpcionDesconocida(argumentos); !opcion.isEmpty()) {
         QCoreApplication app(argc, argv);

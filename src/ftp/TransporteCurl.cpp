@@ -242,7 +242,12 @@ void TransporteCurl::preparaPeticion(const QByteArray& url) {
         curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 0L);
     } else if (cifrado_ == 2) {
         curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
-        if (!certificadoCA_.isEmpty()) curl_easy_setopt(c, CURLOPT_CAINFO, certificadoCA_.constData());
+        if (!certificadoCA_.isEmpty()) {
+            curl_easy_setopt(c, CURLOPT_CAINFO, certificadoCA_.constData());
+            // Windows (Schannel) cannot ask a private authority whether the certificate was
+            // revoked and would refuse it; OpenSSL ignores the option.
+            curl_easy_setopt(c, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_NO_REVOKE));
+        }
     }
 }
 

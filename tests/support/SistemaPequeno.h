@@ -33,4 +33,4 @@ private:
 #define SALTA_SIN_SISTEMA_PEQUENO(s)                                                                      \
     if (!(s).montado())                                                                                \
     GTEST_SKIP() << "No se pudo montar un tmpfs pequeño para llenar el disco (" << (s).porQueNo().toStdString() \
-                 << "); hace falta ejecutar las pruebas como root"
+                 << ")"

@@ -3,6 +3,7 @@
 // it, and what the helper costs a request when nothing changed.
 #include "EntornoEnvio.h"
 #include "support/CacheRedis.h"
+#include "support/Sistema.h"
 #include "support/TiendaWoo.h"
 
 #include <QFile>
@@ -50,6 +51,7 @@ class CacheDeObjetos : public EntornoEnvio {
 protected:
     void SetUp() override {
         EntornoEnvio::SetUp();
+        SALTA_SI(prueba::SinProgramasLinux());
         ASSERT_TRUE(tienda.instalada());
         ASSERT_TRUE(redis.lista());
         // The send goes to the WooCommerce shop.

@@ -4,6 +4,7 @@
 // writes the point of sale's price and stock into the first ("A-..."); the second ("B-...")
 // gets them through WooCommerce's own setters and save(). Both must then read alike.
 #include "EntornoEnvio.h"
+#include "support/Sistema.h"
 #include "support/TiendaWoo.h"
 
 #include <QJsonArray>
@@ -114,6 +115,7 @@ class GemelosWoo : public EntornoEnvio {
 protected:
     void SetUp() override {
         EntornoEnvio::SetUp();
+        SALTA_SI(prueba::SinProgramasLinux());
         ASSERT_TRUE(tienda.instalada());
         // The send reaches the shop's own database, as WooCommerce's installer left it.
         const prueba::ServidorBD s = prueba::servidorBD();

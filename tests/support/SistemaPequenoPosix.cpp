@@ -19,7 +19,7 @@ SistemaPequeno::SistemaPequeno(qint64 bytes) {
     if (::mount("tmpfs", QFile::encodeName(ruta()).constData(), "tmpfs", MS_NOSUID | MS_NODEV, opciones.constData()) == 0)
         montado_ = true;
     else
-        porQueNo_ = QString::fromLocal8Bit(std::strerror(errno));
+        porQueNo_ = QString::fromLocal8Bit(std::strerror(errno)) + QStringLiteral("; hace falta ejecutar las pruebas como root");
 }
 
 SistemaPequeno::~SistemaPequeno() {

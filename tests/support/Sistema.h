@@ -1,0 +1,16 @@
+#pragma once
+// What a test needs from the machine that this build's system cannot give. The Windows build's
+// tests run under Wine on the Linux machine: Linux programs (php, redis-server, mount) are out of
+// their reach. A test that needs one is skipped with the reason printed, never silently.
+#include <QString>
+#include <gtest/gtest.h>
+
+namespace prueba {
+// Why PHP (WordPress, WooCommerce's own code) and redis-server cannot be run; empty when they can.
+QString SinProgramasLinux();
+}
+
+// Skips the test, printing why, when `motivo` is not empty.
+#define SALTA_SI(motivo)                                                        \
+    if (const QString moravi_motivo_ = (motivo); !moravi_motivo_.isEmpty()) \
+    GTEST_SKIP() << moravi_motivo_.toStdString()
