@@ -157,7 +157,7 @@ grep -a -q 'Ruta de Sartenal Premium=C:\\Sartenal Premium' "$carpeta/moravi.ini"
     bien "la carpeta del punto de venta quedó como C:\\Sartenal Premium" ||
     falla "moravi.ini no tiene 'Ruta de Sartenal Premium=C:\\Sartenal Premium': $(grep -a 'Ruta' "$carpeta/moravi.ini" 2>&1)"
 # As the README's Task Scheduler line runs it: through cmd, its output added to a file.
-printf 'cmd /c ""%s" -enviar >>"C:\\enviar.txt" 2>&1"\r\n' "$exe" >"$c/enviar.cmd"
+printf '@cmd /c ""%s" -enviar >>"C:\\enviar.txt" 2>&1"\r\n' "$exe" >"$c/enviar.cmd"
 w cmd /c 'C:\enviar.cmd' >/dev/null 2>&1
 rc=$?
 tr -d '\r' <"$c/enviar.txt" >"$tmp/envio-windows.log" 2>/dev/null
@@ -222,20 +222,21 @@ rc=$?
     falla "el segundo arranque terminó con $rc: $(head -c 300 <<<"$salida")"
 kill -0 $primero 2>/dev/null && bien "el primero sigue tras el segundo arranque" || falla "el primero terminó con el segundo arranque"
 
+echo "== Con el programa abierto"
+w 'C:\instalar.exe' /S
+rc=$?
+[ $rc = 2 ] && bien "el instalador no reemplaza un programa abierto (código 2)" ||
+    falla "el instalador /S con el programa abierto terminó con $rc, se esperaba 2"
+
 echo "== Desinstalación silenciosa"
 # The uninstaller copies itself elsewhere and returns at once; run a copy in place (_?=) to wait for it.
 cp "$carpeta/desinstalar.exe" "$c/desinstalar.exe"
 w 'C:\desinstalar.exe' /S "_?=$carpeta_win"
 rc=$?
-if [ $rc = 2 ] && [ -f "$carpeta/moravi.exe" ]; then
-    bien "con el programa abierto, la desinstalación no toca nada (código 2)"
-else
-    echo "aviso: con el programa abierto la desinstalación terminó con $rc (Wine no bloquea un ejecutable en uso como Windows)"
-fi
+[ $rc = 2 ] && [ -f "$carpeta/moravi.exe" ] && bien "con el programa abierto, la desinstalación no toca nada (código 2)" ||
+    falla "la desinstalación /S con el programa abierto terminó con $rc, se esperaba 2 y el programa intacto"
 kill $primero 2>/dev/null; wait $primero 2>/dev/null
-w taskkill /F /IM moravi.exe >/dev/null 2>&1
 [ -f "$carpeta/moravi.exe" ] || w 'C:\instalar.exe' /S
-ls "$carpeta" >"$tmp/antes.txt"
 w 'C:\desinstalar.exe' /S "_?=$carpeta_win"
 rc=$?
 [ $rc = 0 ] && bien "la desinstalación terminó con 0" || falla "la desinstalación /S terminó con $rc"
