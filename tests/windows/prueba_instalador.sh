@@ -23,7 +23,7 @@ linux=${2:-${MORAVI_BUILD_DIR:-build}/src/app/moravi}
 productos=${MORAVI_PRUEBA_PRODUCTOS:-60}
 inicio=$(date +%s)
 
-moravi_instalar_dependencias wine wine64 xvfb xauth binutils-mingw-w64-x86-64
+moravi_instalar_dependencias wine wine64 xvfb xauth unzip binutils-mingw-w64-x86-64
 if [ ! -x "$linux" ]; then
     echo "== Compilando la versión de Linux (para comparar las filas)"
     cmake -S . -B "${MORAVI_BUILD_DIR:-build}" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
@@ -108,6 +108,15 @@ for d in "${!hay[@]}"; do
 done
 [ ${#faltan[@]} = 0 ] && bien "cada DLL importada está en la carpeta o es de Windows" || falla "faltan en la carpeta: ${faltan[*]}"
 [ ${#sobran[@]} = 0 ] && bien "ninguna DLL de más" || falla "DLL que nada importa: ${sobran[*]}"
+
+# The zip beside the installer holds the same program folder.
+zip=${instalador%-instalar.exe}-windows.zip
+if [ -f "$zip" ]; then
+    en_zip=$(unzip -Z1 "$zip" | grep -v '/$' | sed 's|^Moravi/||' | LC_ALL=C sort)
+    instalados=$(cd "$carpeta" && find . -type f ! -name desinstalar.exe | sed 's|^\./||' | LC_ALL=C sort)
+    [ "$en_zip" = "$instalados" ] && bien "el zip tiene la misma carpeta ($(wc -l <<<"$en_zip") archivos)" ||
+        falla "el zip y la carpeta instalada difieren: $(diff <(echo "$en_zip") <(echo "$instalados") | grep '^[<>]' | tr '\n' ' ')"
+fi
 
 echo "== moravi.exe -h"
 exe="$carpeta_win\\moravi.exe"
