@@ -141,7 +141,7 @@ SectionEnd
 
 ; Unmarked unless asked: the settings (with the shop's credentials), the product lines, the
 ; history and the log survive an uninstall, so a reinstall carries on where it was.
-Section /o "un.Borrar también los ajustes (moravi.ini), las líneas, el historial y el registro" UnSecDatos
+Section /o "un.Borrar también los ajustes, el historial y el registro" UnSecDatos
   Delete "$INSTDIR\moravi.ini"
   Delete "$INSTDIR\moravi.ini.*"
   Delete "$INSTDIR\LineasAenviar.ini"
