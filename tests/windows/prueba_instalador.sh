@@ -209,8 +209,8 @@ xvfb_pid=$!
 for _ in $(seq 50); do [ -s "$tmp/pantalla" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$tmp/pantalla")
 export WINEQT_QPA_PLATFORM=windows
-w "$exe" >"$tmp/primero.log" 2>&1 &
-primero=$!
+wine "$exe" </dev/null >"$tmp/primero.log" 2>&1 &
+primero=$!   # the program's own process: Wine runs it under this PID
 run=
 for _ in $(seq 120); do
     run=$(regv "$RUN" moravi)
