@@ -93,6 +93,24 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Moravi"
 Section "Programa" SecPrograma
   SectionIn RO
   !insertmacro EsperarCierre
+  ; Over an earlier install, its own uninstaller first removes the files that version put there
+  ; (a DLL or plugin this one no longer ships would stay otherwise), keeping the user's files.
+  ; It also drops the autostart value, whose file it just removed: put back as it was.
+  ${If} ${FileExists} "$INSTDIR\desinstalar.exe"
+    ClearErrors
+    ReadRegStr $R0 HKCU "${CLAVE_RUN}" "${VALOR_RUN}"
+    ${IfNot} ${Errors}
+      StrCpy $R2 1
+    ${EndIf}
+    ExecWait '"$INSTDIR\desinstalar.exe" /S _?=$INSTDIR' $R1
+    ${If} $R2 == 1
+      WriteRegStr HKCU "${CLAVE_RUN}" "${VALOR_RUN}" $R0
+    ${EndIf}
+    ${If} $R1 != 0
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${EndIf}
   SetOutPath "$INSTDIR"
   !include "${ARCHIVOS}\archivos.nsh"
   WriteUninstaller "$INSTDIR\desinstalar.exe"

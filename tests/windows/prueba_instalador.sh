@@ -236,16 +236,27 @@ w 'C:\instalar.exe' /S
 rc=$?
 [ $rc = 2 ] && bien "el instalador no reemplaza un programa abierto (código 2)" ||
     falla "el instalador /S con el programa abierto terminó con $rc, se esperaba 2"
-
-echo "== Desinstalación silenciosa"
-# The uninstaller copies itself elsewhere and returns at once; run a copy in place (_?=) to wait for it.
+# The uninstaller copies itself elsewhere and returns at once; a copy run in place (_?=) is waited for.
 cp "$carpeta/desinstalar.exe" "$c/desinstalar.exe"
 w 'C:\desinstalar.exe' /S "_?=$carpeta_win"
 rc=$?
 [ $rc = 2 ] && [ -f "$carpeta/moravi.exe" ] && bien "con el programa abierto, la desinstalación no toca nada (código 2)" ||
     falla "la desinstalación /S con el programa abierto terminó con $rc, se esperaba 2 y el programa intacto"
 kill $primero 2>/dev/null; wait $primero 2>/dev/null
-[ -f "$carpeta/moravi.exe" ] || w 'C:\instalar.exe' /S
+
+echo "== Instalar encima de la instalación"
+run_antes=$(regv "$RUN" moravi)
+ini_antes=$(md5sum <"$carpeta/moravi.ini" 2>/dev/null)
+w 'C:\instalar.exe' /S
+rc=$?
+[ $rc = 0 ] && [ -f "$carpeta/moravi.exe" ] && bien "reinstalado encima (código 0)" || falla "instalar encima terminó con $rc"
+[ "$(regv "$RUN" moravi)" = "$run_antes" ] && bien "el valor Run sigue como estaba" ||
+    falla "instalar encima cambió el valor Run: '$run_antes' → '$(regv "$RUN" moravi)'"
+[ "$(md5sum <"$carpeta/moravi.ini" 2>/dev/null)" = "$ini_antes" ] && [ -n "$ini_antes" ] && bien "moravi.ini sigue igual" ||
+    falla "instalar encima cambió o quitó moravi.ini"
+
+echo "== Desinstalación silenciosa"
+cp "$carpeta/desinstalar.exe" "$c/desinstalar.exe"
 w 'C:\desinstalar.exe' /S "_?=$carpeta_win"
 rc=$?
 [ $rc = 0 ] && bien "la desinstalación terminó con 0" || falla "la desinstalación /S terminó con $rc"
