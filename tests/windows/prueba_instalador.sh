@@ -34,6 +34,7 @@ linux=$(readlink -f "$linux")
 fallos=0
 falla() { echo "FALLO: $*"; fallos=$((fallos + 1)); }
 bien() { echo "ok: $*"; }
+paso() { echo "== $* [$(($(date +%s) - inicio)) s]"; }
 
 tmp=$(mktemp -d /tmp/moravi-instalador.XXXXXX)
 export WINEPREFIX=$tmp/prefijo WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -49,7 +50,7 @@ limpiar() {
 trap limpiar EXIT
 trap 'exit 130' INT TERM
 
-echo "== Prefijo de Wine nuevo en $WINEPREFIX"
+paso "Prefijo de Wine nuevo en $WINEPREFIX"
 wineboot -i >/dev/null 2>&1 || { echo "FALLO: wineboot -i no preparó el prefijo"; exit 1; }
 # A server that stays for the whole test: later starts take a fraction of a second, and Wine
 # does not run the Run values (the program's autostart) again half-way.
@@ -69,7 +70,7 @@ regv() {  # KEY VALUE: the value's data, empty when absent
 RUN='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 DESINSTALAR='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Moravi'
 
-echo "== Instalación silenciosa (/S)"
+paso "Instalación silenciosa (/S)"
 w 'C:\instalar.exe' /S
 rc=$?
 [ $rc = 0 ] && bien "el instalador terminó con 0" || falla "el instalador /S terminó con $rc"
@@ -118,14 +119,14 @@ if [ -f "$zip" ]; then
         falla "el zip y la carpeta instalada difieren: $(diff <(echo "$en_zip") <(echo "$instalados") | grep '^[<>]' | tr '\n' ' ')"
 fi
 
-echo "== moravi.exe -h"
+paso "moravi.exe -h"
 exe="$carpeta_win\\moravi.exe"
 salida=$(w "$exe" -h 2>&1)
 rc=$?
 [ $rc = 0 ] && grep -q -- '-enviar' <<<"$salida" && bien "-h muestra el uso y termina con 0" ||
     falla "-h terminó con $rc; su salida: $(head -c 300 <<<"$salida")"
 
-echo "== Base de datos de prueba ($productos productos)"
+paso "Base de datos de prueba ($productos productos)"
 moravi_iniciar_mariadb >/dev/null || { falla "no arrancó MariaDB"; exit $fallos; }
 moravi_sql -e "CREATE DATABASE punto_venta CHARACTER SET latin1; CREATE DATABASE tienda_linux; CREATE DATABASE tienda_windows;"
 moravi_sql punto_venta <"$raiz"/tests/fixtures/pos-tables.sql
@@ -139,7 +140,7 @@ s0w() {
 
 esperados=$(moravi_sql -N punto_venta -e "SELECT COUNT(*) FROM productos WHERE Clave NOT LIKE 'XFDD%' AND Clave NOT LIKE 'XFCT%'")
 
-echo "== La versión de Linux envía a tienda_linux"
+paso "La versión de Linux envía a tienda_linux"
 mkdir -p "$tmp/linux/programa" "$tmp/linux/sartenal"
 cp "$linux" "$tmp/linux/programa/moravi"
 s0w >"$tmp/linux/sartenal/S0W.ini"
@@ -151,7 +152,7 @@ MORAVI_SIN_AUTOARRANQUE=1 "$tmp/linux/programa/moravi" -ajustar "Ruta de Sartena
 MORAVI_SIN_AUTOARRANQUE=1 "$tmp/linux/programa/moravi" -enviar >"$tmp/linux/envio.log" 2>&1 ||
     falla "-enviar de la versión de Linux: $(tail -n 3 "$tmp/linux/envio.log")"
 
-echo "== La versión instalada: -ajustar y -enviar a tienda_windows"
+paso "La versión instalada: -ajustar y -enviar a tienda_windows"
 host_win='C:\Sartenal Premium'
 mkdir -p "$c/Sartenal Premium"
 s0w >"$c/Sartenal Premium/S0W.ini"
@@ -203,7 +204,7 @@ else
     diff "$tmp/filas-linux.txt" "$tmp/filas-windows.txt" | head -n 20
 fi
 
-echo "== Primer arranque con ventana (Xvfb, plataforma windows)"
+paso "Primer arranque con ventana (Xvfb, plataforma windows)"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/pantalla" >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 50); do [ -s "$tmp/pantalla" ] && break; sleep 0.1; done
@@ -212,7 +213,8 @@ export WINEQT_QPA_PLATFORM=windows
 wine "$exe" </dev/null >"$tmp/primero.log" 2>&1 &
 primero=$!   # the program's own process: Wine runs it under this PID
 run=
-for _ in $(seq 120); do
+hasta=$(($(date +%s) + 40))
+while [ "$(date +%s)" -lt $hasta ]; do
     run=$(regv "$RUN" moravi)
     [ -n "$run" ] && break
     kill -0 $primero 2>/dev/null || break
@@ -231,7 +233,7 @@ rc=$?
     falla "el segundo arranque terminó con $rc: $(head -c 300 <<<"$salida")"
 kill -0 $primero 2>/dev/null && bien "el primero sigue tras el segundo arranque" || falla "el primero terminó con el segundo arranque"
 
-echo "== Con el programa abierto"
+paso "Con el programa abierto"
 w 'C:\instalar.exe' /S
 rc=$?
 [ $rc = 2 ] && bien "el instalador no reemplaza un programa abierto (código 2)" ||
@@ -244,7 +246,7 @@ rc=$?
     falla "la desinstalación /S con el programa abierto terminó con $rc, se esperaba 2 y el programa intacto"
 kill $primero 2>/dev/null; wait $primero 2>/dev/null
 
-echo "== Instalar encima de la instalación"
+paso "Instalar encima de la instalación"
 run_antes=$(regv "$RUN" moravi)
 ini_antes=$(md5sum <"$carpeta/moravi.ini" 2>/dev/null)
 w 'C:\instalar.exe' /S
@@ -255,7 +257,7 @@ rc=$?
 [ "$(md5sum <"$carpeta/moravi.ini" 2>/dev/null)" = "$ini_antes" ] && [ -n "$ini_antes" ] && bien "moravi.ini sigue igual" ||
     falla "instalar encima cambió o quitó moravi.ini"
 
-echo "== Desinstalación silenciosa"
+paso "Desinstalación silenciosa"
 cp "$carpeta/desinstalar.exe" "$c/desinstalar.exe"
 w 'C:\desinstalar.exe' /S "_?=$carpeta_win"
 rc=$?
@@ -271,7 +273,7 @@ w reg query "$DESINSTALAR" >/dev/null 2>&1 && falla "queda $DESINSTALAR" || bien
 ls "$c/users/$usuario/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Moravi sync.lnk" >/dev/null 2>&1 &&
     falla "queda la entrada del menú Inicio" || bien "sin entrada en el menú Inicio"
 
-echo "== Reinstalar y desinstalar con /BORRARDATOS"
+paso "Reinstalar y desinstalar con /BORRARDATOS"
 w 'C:\instalar.exe' /S
 grep -a -q 'Base de datos WEB' "$carpeta/moravi.ini" 2>/dev/null && bien "tras reinstalar siguen los ajustes" ||
     falla "tras reinstalar moravi.ini no tiene los ajustes de antes"
