@@ -102,6 +102,7 @@ Section "Programa" SecPrograma
     ${IfNot} ${Errors}
       StrCpy $R2 1
     ${EndIf}
+    StrCpy $R1 0  ; an uninstaller that does not start leaves its files to be overwritten
     ExecWait '"$INSTDIR\desinstalar.exe" /S _?=$INSTDIR' $R1
     ${If} $R2 == 1
       WriteRegStr HKCU "${CLAVE_RUN}" "${VALOR_RUN}" $R0
