@@ -26,6 +26,4 @@ public:
 
     // The icon itself, or nullptr before the first PonerSystray.
     static QSystemTrayIcon* icono();
-    // Where the autostart entry lives (XDG autostart folder); tests point it elsewhere.
-    static QString carpetaAutoarranque();
 };

@@ -4,6 +4,7 @@
 #include "app/frmInicial.h"
 #include "consola/ModoConsola.h"
 #include "consola/SenalesDeFin.h"
+#include "consola/Terminal.h"
 #include "platform/Registrar.h"
 
 #include <QApplication>
@@ -13,6 +14,9 @@
 int main(int argc, char** argv) {
     QStringList argumentos;
     for (int i = 0; i < argc; ++i) argumentos << QString::fromLocal8Bit(argv[i]);
+    if (ModoConsola::PideAyuda(argumentos) || ModoConsola::PideHistorial(argumentos) ||
+        ModoConsola::PideAjuste(argumentos) || ModoConsola::PideEnvio(argumentos))
+        Terminal::PreparaSalida();
 
     if (ModoConsola::PideAyuda(argumentos)) {
         QCoreApplication app(argc, argv);

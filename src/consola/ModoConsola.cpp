@@ -5,6 +5,7 @@
 #include "consola/Arranque.h"
 #include "consola/ProgresoConsola.h"
 #include "consola/SenalesDeFin.h"
+#include "consola/Terminal.h"
 #include "consola/VentanaConsola.h"
 #include "consola/VistaPreviaConsola.h"
 #include "registro/EjecucionEnvio.h"
@@ -20,10 +21,6 @@
 #include <cstdio>
 #include <optional>
 
-#ifdef Q_OS_UNIX
-#include <termios.h>
-#include <unistd.h>
-#endif
 
 namespace ModoConsola {
 namespace {
@@ -32,25 +29,10 @@ namespace {
 std::optional<QByteArray> leeLineaDeEntrada(const QString& clave) {
     static QFile entrada;
     if (!entrada.isOpen() && !entrada.open(stdin, QIODevice::ReadOnly)) return std::nullopt;
-#ifdef Q_OS_UNIX
-    termios antes{};
-    const bool terminal = ::isatty(STDIN_FILENO) && ::tcgetattr(STDIN_FILENO, &antes) == 0;
-    if (terminal) {
-        QTextStream(stderr) << "Valor para \"" << clave << "\" (no se muestra): " << Qt::flush;
-        termios sinEco = antes;
-        sinEco.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &sinEco);
-    }
-#else
-    Q_UNUSED(clave);
-#endif
+    const Terminal::SinEco sinEco;
+    if (sinEco.Terminal()) QTextStream(stderr) << "Valor para \"" << clave << "\" (no se muestra): " << Qt::flush;
     const QByteArray linea = entrada.readLine();
-#ifdef Q_OS_UNIX
-    if (terminal) {
-        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &antes);
-        QTextStream(stderr) << "\n";
-    }
-#endif
+    if (sinEco.Terminal()) QTextStream(stderr) << "\n";
     if (linea.isEmpty()) return std::nullopt;
     return linea;
 }

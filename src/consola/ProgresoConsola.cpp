@@ -1,24 +1,13 @@
 #include "consola/ProgresoConsola.h"
 
+#include "consola/Terminal.h"
 #include "registro/ResumenEnvio.h"
 
 #include <QTextStream>
-#include <cstdio>
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 ProgresoConsola::ProgresoConsola(QTextStream& salida) : salida_(salida) { reloj_.start(); }
 
-bool ProgresoConsola::SalidaEsTerminal() {
-#ifdef Q_OS_WIN
-    return _isatty(_fileno(stdout)) != 0;
-#else
-    return isatty(fileno(stdout)) != 0;
-#endif
-}
+bool ProgresoConsola::SalidaEsTerminal() { return Terminal::SalidaEsTerminal(); }
 
 QString ProgresoConsola::Linea(int hechos, int total, qint64 ms) {
     QString linea = QStringLiteral("Productos %1 de %2").arg(hechos).arg(total);

@@ -13,7 +13,12 @@ class QSocketNotifier;
 // a handler); the pipe's notifier calls `alRecibir` from the event loop, so it runs wherever
 // the program lets events through (the send does between chunks and during its reads). A
 // second signal of the same kind ends the process at once, for whoever will not wait.
-// One object at a time; on systems without these signals it does nothing.
+// One object at a time.
+//
+// On Windows (SenalesDeFinWindows.cpp) the console's events take their place: Ctrl+C and
+// Ctrl+Break are "INT"; closing the console, logging off and shutting down are "TERM", and for
+// those the system's handler thread holds the process (up to the few seconds Windows grants)
+// until this object goes away, so the send can record itself first.
 class SenalesDeFin : public QObject {
 public:
     explicit SenalesDeFin(std::function<void(const QString& senal)> alRecibir);
@@ -23,11 +28,13 @@ public:
 
     // The signal received, "TERM" or "INT"; empty while none has come.
     const QString& Recibida() const { return recibida_; }
+    // Hands a received signal to `alRecibir`, on this object's thread.
+    void Entrega(const QString& senal);
 
 private:
     void lee();
 
     std::function<void(const QString&)> alRecibir_;
-    QSocketNotifier* notificador_ = nullptr;
+    QSocketNotifier* notificador_ = nullptr;  // Linux: the pipe's reading end
     QString recibida_;
 };

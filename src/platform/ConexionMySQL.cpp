@@ -9,6 +9,7 @@
 
 #ifdef _WIN32
 #include <winsock2.h>
+#include <mstcpip.h>
 #include <ws2tcpip.h>
 #else
 #include <netinet/in.h>
@@ -54,6 +55,12 @@ void ponKeepalive(my_socket s) {
     setsockopt(s, IPPROTO_TCP, TCP_KEEPIDLE, reinterpret_cast<const char*>(&kKeepaliveInactivo), sizeof(int));
     setsockopt(s, IPPROTO_TCP, TCP_KEEPINTVL, reinterpret_cast<const char*>(&kKeepaliveIntervalo), sizeof(int));
     setsockopt(s, IPPROTO_TCP, TCP_KEEPCNT, reinterpret_cast<const char*>(&kKeepaliveSondeos), sizeof(int));
+#elif defined(_WIN32)
+    // Windows takes the first probe's delay and the interval in milliseconds; the number of
+    // probes is the system's (10).
+    tcp_keepalive valores{1, kKeepaliveInactivo * 1000, kKeepaliveIntervalo * 1000};
+    DWORD devueltos = 0;
+    WSAIoctl(s, SIO_KEEPALIVE_VALS, &valores, sizeof valores, nullptr, 0, &devueltos, nullptr, nullptr);
 #endif
 }
 

@@ -1,31 +1,14 @@
 #include "servicelib/EscrituraSegura.h"
 
+#include "servicelib/ArchivoSistema.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <system_error>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace EscrituraSegura {
 namespace {
-
-std::filesystem::path ruta(const QString& archivo) {
-#ifdef Q_OS_WIN
-    return std::filesystem::path(archivo.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(archivo).toStdString());
-#endif
-}
 
 // A link is followed: the file it points to is replaced and the link stays.
 QString destinoDe(const QString& archivo) {
@@ -39,24 +22,6 @@ QString fallo(const QString& archivo, const QString& motivo) {
     return QStringLiteral("No se pudo grabar \"%1\": %2").arg(QDir::toNativeSeparators(archivo), motivo);
 }
 
-#ifdef Q_OS_UNIX
-// The replacement keeps the old file's owner, so that a run as another user (root under cron)
-// does not take the settings away from their owner. Where the system refuses, it goes on.
-void conservaDueno(int fd, const QString& viejo) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(viejo).constData(), &st) != 0) return;
-    if (st.st_uid == ::geteuid() && st.st_gid == ::getegid()) return;
-    [[maybe_unused]] const int r = ::fchown(fd, st.st_uid, st.st_gid);
-}
-
-// After the rename, the folder's entry itself is made durable.
-void sincronizaCarpeta(const QString& carpeta) {
-    const int fd = ::open(QFile::encodeName(carpeta).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-#endif
 }
 
 QString reemplaza(const QString& archivo, const QByteArray& datos, Permisos permisos) {
@@ -68,34 +33,27 @@ QString reemplaza(const QString& archivo, const QByteArray& datos, Permisos perm
     QTemporaryFile temporal(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
     if (!temporal.open()) return fallo(archivo, temporal.errorString());
 
-    const QFileDevice::Permissions soloDueno =
-        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser;
-    QFileDevice::Permissions modo = soloDueno;
-    if (permisos == Permisos::Conservar)
-        modo = existia ? QFile::permissions(destino) : soloDueno | QFileDevice::ReadGroup | QFileDevice::ReadOther;
-    if (!temporal.setPermissions(modo)) return fallo(archivo, temporal.errorString());
-#ifdef Q_OS_UNIX
-    if (existia) conservaDueno(temporal.handle(), destino);
-#endif
+    if (permisos == Permisos::SoloDueno) {
+        if (const QString r = ArchivoSistema::SoloDueno(temporal); !r.isEmpty()) return fallo(archivo, r);
+    } else {
+        const QFileDevice::Permissions usual = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                                               QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        if (!temporal.setPermissions(existia ? QFile::permissions(destino) : usual))
+            return fallo(archivo, temporal.errorString());
+    }
+    if (existia) ArchivoSistema::ConservaDueno(temporal, destino);
 
     QString motivo;
     if (temporal.write(datos) != datos.size() || !temporal.flush())
         motivo = temporal.errorString().isEmpty() ? QStringLiteral("la escritura quedó incompleta") : temporal.errorString();
-#ifdef Q_OS_UNIX
-    else if (::fsync(temporal.handle()) != 0)
-        motivo = QString::fromLocal8Bit(std::strerror(errno));
-#endif
+    else
+        motivo = ArchivoSistema::Sincroniza(temporal);
     if (!motivo.isEmpty()) return fallo(archivo, motivo);
     temporal.close();
     if (temporal.error() != QFileDevice::NoError) return fallo(archivo, temporal.errorString());
 
-    std::error_code ec;
-    std::filesystem::rename(ruta(temporal.fileName()), ruta(destino), ec);
-    if (ec) return fallo(archivo, QString::fromLocal8Bit(ec.message()));
+    if (const QString r = ArchivoSistema::Sustituye(temporal.fileName(), destino); !r.isEmpty()) return fallo(archivo, r);
     temporal.setAutoRemove(false);  // it is the file now
-#ifdef Q_OS_UNIX
-    sincronizaCarpeta(info.absolutePath());
-#endif
     return {};
 }
 

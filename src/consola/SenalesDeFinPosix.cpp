@@ -2,15 +2,12 @@
 
 #include <QSocketNotifier>
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
-#endif
 
 namespace {
-#ifdef Q_OS_UNIX
 int tuberia[2] = {-1, -1};
 constexpr int kSenales[] = {SIGTERM, SIGINT};
 
@@ -20,11 +17,9 @@ void alLlegar(int senal) {
     [[maybe_unused]] const ssize_t n = ::write(tuberia[1], &byte, 1);
     errno = guardado;
 }
-#endif
 }
 
 SenalesDeFin::SenalesDeFin(std::function<void(const QString& senal)> alRecibir) : alRecibir_(std::move(alRecibir)) {
-#ifdef Q_OS_UNIX
     if (::pipe2(tuberia, O_CLOEXEC | O_NONBLOCK) != 0) return;
     notificador_ = new QSocketNotifier(tuberia[0], QSocketNotifier::Read, this);
     connect(notificador_, &QSocketNotifier::activated, this, &SenalesDeFin::lee);
@@ -35,27 +30,25 @@ SenalesDeFin::SenalesDeFin(std::function<void(const QString& senal)> alRecibir) 
     // the system's own again.
     accion.sa_flags = SA_RESTART | SA_RESETHAND;
     for (const int s : kSenales) ::sigaction(s, &accion, nullptr);
-#endif
 }
 
 SenalesDeFin::~SenalesDeFin() {
-#ifdef Q_OS_UNIX
     if (!notificador_) return;
     for (const int s : kSenales) ::signal(s, SIG_DFL);
     delete notificador_;
     ::close(tuberia[0]);
     ::close(tuberia[1]);
     tuberia[0] = tuberia[1] = -1;
-#endif
 }
 
 void SenalesDeFin::lee() {
-#ifdef Q_OS_UNIX
     char byte = 0;
     while (::read(tuberia[0], &byte, 1) == 1) {
-        const QString nombre = byte == SIGINT ? QStringLiteral("INT") : QStringLiteral("TERM");
-        if (recibida_.isEmpty()) recibida_ = nombre;
-        alRecibir_(nombre);
+        Entrega(byte == SIGINT ? QStringLiteral("INT") : QStringLiteral("TERM"));
     }
-#endif
+}
+
+void SenalesDeFin::Entrega(const QString& nombre) {
+    if (recibida_.isEmpty()) recibida_ = nombre;
+    alRecibir_(nombre);
 }

@@ -1,0 +1,20 @@
+#pragma once
+#include <QString>
+
+class QFileDevice;
+
+// The system's side of EscrituraSegura's whole-file replacement (ArchivoSistemaPosix.cpp or
+// ArchivoSistemaWindows.cpp, chosen by the build). Each returns the system's reason on failure,
+// empty on success.
+namespace ArchivoSistema {
+// The new file, still open, takes the old one's owner (Linux: a run as root under cron does
+// not take the settings away from their owner); where the system refuses, nothing happens.
+void ConservaDueno(QFileDevice& nuevo, const QString& viejo);
+// Only the current user may read and write `archivo` (mode 0600, or an ACL on Windows).
+QString SoloDueno(QFileDevice& archivo);
+// The data written so far reach the disk (fsync, FlushFileBuffers).
+QString Sincroniza(QFileDevice& archivo);
+// `nuevo` takes the place of `destino` in one step, durably: rename plus the folder's fsync,
+// or MoveFileExW with replace and write-through.
+QString Sustituye(const QString& nuevo, const QString& destino);
+}
