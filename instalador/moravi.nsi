@@ -169,6 +169,8 @@ Section /o "un.Borrar también los ajustes, el historial y el registro" UnSecDat
   Delete "$INSTDIR\moravi-historial.json.*"
   Delete "$INSTDIR\moravi.log"
   Delete "$INSTDIR\moravi.log.*"
+  ; What the README's Task Scheduler line adds -enviar's output to.
+  Delete "$INSTDIR\enviar.txt"
 SectionEnd
 
 Section "-un.Carpeta"
