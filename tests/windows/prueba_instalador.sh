@@ -260,12 +260,17 @@ rc=$?
 
 paso "Desinstalación silenciosa"
 cp "$carpeta/desinstalar.exe" "$c/desinstalar.exe"
+antes=$(ls "$carpeta")
 w 'C:\desinstalar.exe' /S "_?=$carpeta_win"
 rc=$?
 [ $rc = 0 ] && bien "la desinstalación terminó con 0" || falla "la desinstalación /S terminó con $rc"
 quedan=$(cd "$carpeta" 2>/dev/null && find . -type f | sed 's|^\./||' | sort | tr '\n' ' ')
 for f in moravi.ini moravi.log moravi-historial.json; do
-    grep -qw "$f" <<<"$quedan" && bien "se conserva $f" || falla "la desinstalación borró $f (quedan: $quedan)"
+    if ! grep -qx "$f" <<<"$antes"; then
+        falla "no había $f que conservar antes de desinstalar (el programa no lo escribió: ver arriba)"
+    else
+        grep -qw "$f" <<<"$quedan" && bien "se conserva $f" || falla "la desinstalación borró $f (quedan: $quedan)"
+    fi
 done
 otros=$(tr ' ' '\n' <<<"$quedan" | grep -v -e '^moravi\.ini' -e '^moravi\.log' -e '^moravi-historial\.json' -e '^LineasAenviar\.ini' -e '^$')
 [ -z "$otros" ] && bien "no queda nada del programa" || falla "quedan archivos del programa: $otros"
