@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 
 namespace EscrituraSegura {
 namespace {
@@ -17,6 +17,37 @@ QString destinoDe(const QString& archivo) {
     const QString canonico = info.canonicalFilePath();
     return canonico.isEmpty() ? info.symLinkTarget() : canonico;
 }
+
+// A plain QFile, not QTemporaryFile: QTemporaryFile's close() keeps its handle open for a later
+// reopen, and Windows refuses to rename a file that is still open (sharing violation).
+class Temporal {
+public:
+    explicit Temporal(const QString& base) {
+        for (int intento = 0; intento < 16; ++intento) {
+            archivo_.setFileName(base + QString::number(QRandomGenerator::global()->generate(), 36));
+            // Owner-only from its first byte, as the settings it may hold are.
+            if (archivo_.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+                return;
+            if (archivo_.error() != QFileDevice::OpenError || !archivo_.exists()) break;  // only a taken name is retried
+        }
+    }
+    ~Temporal() {
+        if (!conservar_) {
+            archivo_.close();
+            archivo_.remove();
+        }
+    }
+    Temporal(const Temporal&) = delete;
+    Temporal& operator=(const Temporal&) = delete;
+
+    QFile& archivo() { return archivo_; }
+    bool abierto() const { return archivo_.isOpen(); }
+    void conserva() { conservar_ = true; }
+
+private:
+    QFile archivo_;
+    bool conservar_ = false;
+};
 
 QString fallo(const QString& archivo, const QString& motivo) {
     return QStringLiteral("No se pudo grabar \"%1\": %2").arg(QDir::toNativeSeparators(archivo), motivo);
@@ -30,8 +61,9 @@ QString reemplaza(const QString& archivo, const QByteArray& datos, Permisos perm
     const bool existia = info.exists();
     if (existia && !info.isFile()) return fallo(archivo, QStringLiteral("no es un archivo"));
 
-    QTemporaryFile temporal(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
-    if (!temporal.open()) return fallo(archivo, temporal.errorString());
+    Temporal guarda(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral("."));
+    QFile& temporal = guarda.archivo();
+    if (!guarda.abierto()) return fallo(archivo, temporal.errorString());
 
     if (permisos == Permisos::SoloDueno) {
         if (const QString r = ArchivoSistema::SoloDueno(temporal); !r.isEmpty()) return fallo(archivo, r);
@@ -53,7 +85,7 @@ QString reemplaza(const QString& archivo, const QByteArray& datos, Permisos perm
     if (temporal.error() != QFileDevice::NoError) return fallo(archivo, temporal.errorString());
 
     if (const QString r = ArchivoSistema::Sustituye(temporal.fileName(), destino); !r.isEmpty()) return fallo(archivo, r);
-    temporal.setAutoRemove(false);  // it is the file now
+    guarda.conserva();  // it is the file now
     return {};
 }
 
