@@ -3,6 +3,7 @@
 #include "config/ClavesConfiguracion.h"
 #include "platform/ArchivoIniTexto.h"
 #include "platform/Mezcla.h"
+#include "support/Sistema.h"
 #include "support/ServidoresPrueba.h"
 #include "support/SistemaPequeno.h"
 
@@ -11,14 +12,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimeZone>
-#include <arpa/inet.h>
 #include <cerrno>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
@@ -310,7 +309,13 @@ TEST_F(Ejecutable, UnknownSwitchExits2AndWindowWithoutDisplayExits1) {
         {{}, 1, "no hay pantalla"},
         {{QStringLiteral("x-torvay")}, 1, "no hay pantalla"},
     };
+#ifdef Q_OS_WIN
+    const bool sinPantallaPosible = false;  // a Windows session always has its desktop
+#else
+    const bool sinPantallaPosible = true;
+#endif
     for (const Caso& c : casos) {
+        if (c.estado == 1 && !sinPantallaPosible) continue;
         const Salida s = corre(c.args);
         const std::string cual = c.args.join(u' ').toStdString();
         EXPECT_EQ(s.estado, c.estado) << cual << s.err.toStdString();
@@ -320,6 +325,7 @@ TEST_F(Ejecutable, UnknownSwitchExits2AndWindowWithoutDisplayExits1) {
         // Nothing ran: not even the settings file was created.
         EXPECT_FALSE(QFileInfo::exists(ini())) << cual;
     }
+    if (!sinPantallaPosible) GTEST_SKIP() << "the window without a display: Windows always has one (the unknown switches were checked)";
 }
 
 // A second start from the same folder shows the running window and ends; the headless modes
@@ -651,28 +657,17 @@ TEST_F(Ejecutable, SendsStartedTogetherKeepEverySettingAndAddEveryMissingKey) {
 // three chunks, and a slow trigger makes each take a while.
 // A port of 127.0.0.1 that nobody listens on now.
 int puertoLibre() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t n = sizeof a;
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &n);
-    ::close(s);
-    return ntohs(a.sin_port);
+    QTcpServer s;
+    s.listen(QHostAddress::LocalHost);
+    return s.serverPort();
 }
 
 // Whether something accepts connections on `puerto` within ten seconds.
 bool escucha(int puerto) {
     for (const QDeadlineTimer tope(10000); !tope.hasExpired(); QThread::msleep(100)) {
-        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = htons(static_cast<uint16_t>(puerto));
-        const bool si = ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-        ::close(s);
-        if (si) return true;
+        QTcpSocket s;
+        s.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(puerto));
+        if (s.waitForConnected(1000)) return true;
     }
     return false;
 }
@@ -681,6 +676,7 @@ bool escucha(int puerto) {
 // server is killed): the error names the shop's database, where it is and what to check, on the
 // terminal, in the history and in the log, like every failure to open it.
 TEST_F(Ejecutable, ConnectionLostInTheMiddleOfASendNamesTheShopsDatabase) {
+    SALTA_SI(prueba::SinProgramasLinux());  // the relay is a Python program
     const prueba::ServidorBD srv = prueba::servidorBD();
     prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
     prueba::BaseTemporal web({QStringLiteral("wordpress-tables.sql")});

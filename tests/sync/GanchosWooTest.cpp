@@ -5,6 +5,7 @@
 // Scheduler) has run; both must hear the same. On WooCommerce 7.8.2 and 11.0.1 (10.8 added
 // woocommerce_product_published and the product.published webhook).
 #include "EntornoEnvio.h"
+#include "support/Sistema.h"
 #include "support/TiendaWoo.h"
 
 #include <QDir>
@@ -85,6 +86,7 @@ protected:
 
     void SetUp() override {
         EntornoEnvio::SetUp();
+        SALTA_SI(prueba::SinProgramasLinux());
         ASSERT_TRUE(tienda.instalada());
         ASSERT_TRUE(contenido.isValid() && QDir().mkpath(contenido.filePath(u"mu-plugins"_s)));
         const prueba::ServidorBD s = prueba::servidorBD();
