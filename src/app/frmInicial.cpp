@@ -40,6 +40,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 const QString kCaption = QStringLiteral("Actualización de productos en línea «Moravi»");
@@ -255,19 +256,31 @@ void frmInicial::cmdTerminar_Click() {
         prompt = QStringLiteral("Hay un envío de productos en curso: si cierra el programa, se detendrá al terminar "
                                 "el bloque de productos que está escribiendo.\r\r") +
                  prompt;
-    pregunta(prompt, QStringLiteral("Cerrar conexión"), [this](bool si) {
-        if (si) Descargar();
-    });
+    // Once the send has ended, the warning about it is stale: the box keeps only the question.
+    std::function<void(const Dialogos::CajaAbierta&)> alTerminar;
+    if (enviando_)
+        alTerminar = [](const Dialogos::CajaAbierta& caja) {
+            if (caja.cambiaTexto) caja.cambiaTexto(QStringLiteral("¿Está seguro de cerrar este programa?"));
+        };
+    pregunta(
+        prompt, QStringLiteral("Cerrar conexión"),
+        [this](bool si) {
+            if (si) Descargar();
+        },
+        alTerminar);
 }
 
-void frmInicial::pregunta(const QString& prompt, const QString& titulo, std::function<void(bool)> alResponder) {
+void frmInicial::pregunta(const QString& prompt, const QString& titulo, std::function<void(bool)> alResponder,
+                          std::function<void(const Dialogos::CajaAbierta&)> alTerminarEnvio) {
     // One question at a time: the icon's menu stays usable while the window's box is open.
     if (preguntando_) return;
     preguntando_ = true;
-    PreguntaSinEsperar(prompt, titulo, true, [this, alResponder](bool si) {
+    const Dialogos::CajaAbierta caja = PreguntaSinEsperar(prompt, titulo, true, [this, alResponder](bool si) {
         preguntando_ = false;
+        preguntaAlTerminarEnvio_ = nullptr;
         alResponder(si);
     });
+    if (preguntando_ && alTerminarEnvio) preguntaAlTerminarEnvio_ = [caja, alTerminarEnvio] { alTerminarEnvio(caja); };
 }
 
 void frmInicial::MostrarDescripcion() { frmDescripcion::Mostrar(this); }
@@ -360,6 +373,10 @@ void frmInicial::cmdLeerAhora_Click() {
         pregunta(QStringLiteral("¿Desea interrumpir el envío de productos?"), QStringLiteral("Interrumpir proceso"),
                  [this, envio = numeroEnvio_](bool si) {
                      if (si && enviando_ && envio == numeroEnvio_) blInterruptus = true;
+                 },
+                 // The send it asks about has ended: the question goes, unanswered.
+                 [](const Dialogos::CajaAbierta& caja) {
+                     if (caja.cerrar) caja.cerrar();
                  });
     }
 }
@@ -493,6 +510,8 @@ void frmInicial::loteEscrito(int n, int m, const QString& clave, const QString& 
     actualizaIcono();
 }
 void frmInicial::envioTerminado(const ResultadoEnvio&) {
+    // A question about this send, still open, is closed or reworded: it no longer applies.
+    if (preguntaAlTerminarEnvio_) std::exchange(preguntaAlTerminarEnvio_, nullptr)();
     progreso_.Termina();
     principal->muestraProgreso(progreso_);
     principal->envioTerminado();

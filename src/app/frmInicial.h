@@ -2,6 +2,7 @@
 #include "app/ProgresoEnvio.h"
 #include "config/Estrucs.h"
 #include "registro/Programacion.h"
+#include "servicelib/Dialogos.h"
 #include "sync/PlanEnvio.h"
 #include "sync/VentanaEnvio.h"
 
@@ -120,7 +121,9 @@ private:
     // The icon's tip (last send, next one due) and its warning state.
     void actualizaIcono();
     // Asks without holding up a send (see PreguntaSinEsperar); one question at a time.
-    void pregunta(const QString& prompt, const QString& titulo, std::function<void(bool)> alResponder);
+    // `alTerminarEnvio`, when given, is done to the box still open when the send it is about ends.
+    void pregunta(const QString& prompt, const QString& titulo, std::function<void(bool)> alResponder,
+                  std::function<void(const Dialogos::CajaAbierta&)> alTerminarEnvio = {});
 
     bool enviando_ = false;
     ProgresoEnvio progreso_;  // the bar on the main tab and the icon's tip during a send
@@ -134,6 +137,7 @@ private:
     QAction* accionEnviar_ = nullptr;
     bool lineasPorLeer_ = false;  // saved during a send: the product lines are read again before the next
     bool preguntando_ = false;  // a question box is open
+    std::function<void()> preguntaAlTerminarEnvio_;  // what the send's end does to the open question
     int avisosOculta_ = 0;  // times the icon said that a closed window goes on behind it (once)
     int numeroEnvio_ = 0;       // counts the sends, so a late answer finds the one it was about
 };

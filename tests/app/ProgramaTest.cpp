@@ -149,6 +149,53 @@ TEST_F(Programa, AnOpenQuestionDoesNotHoldUpTheSendItsAnswerCountsAtTheNextChunk
     EXPECT_EQ(enTienda().size(), 6) << "No let it finish";
 }
 
+// A question left open until its send ends: "Interrumpir" is closed unanswered (nothing can
+// answer it late, the send was not cut short). Rows to come: "Terminar", which keeps only its question.
+TEST_F(Programa, AQuestionOpenWhenItsSendEndsIsClosedOrRewordedAndALateAnswerDoesNothing) {
+    productos({u"A1"_s, u"B2"_s, u"C3"_s});
+    struct Caso {
+        const char* nombre;
+        bool interrumpir;
+        QString textoAlFinal;  // empty: the box must be gone
+    } casos[] = {{"interrumpir", true, {}}};
+    frmInicial& v = arranca(5);
+    v.LoteEnvio.productos = 1;
+    const Dialogos::Respondedor anterior = Dialogos::instalar({});
+    InstalarRespondedorVentana(&v);
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        QString textoAbierta;
+        alProcesar([&] { return v.principal->Label5->text() == u"Producto 2 de 3"_s; },
+                   [&] {
+                       (c.interrumpir ? v.principal->cmdLeerAhora : v.principal->cmdTerminar)->click();
+                       if (auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                           textoAbierta = caja->text();
+                   });
+        v.principal->cmdLeerAhora->click();
+        EXPECT_FALSE(textoAbierta.isEmpty()) << "the question was open during the send";
+        EXPECT_EQ(enTienda().size(), 3) << "the open question did not stop the send";
+        QApplication::processEvents();
+        auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (c.textoAlFinal.isEmpty()) {
+            EXPECT_EQ(caja, nullptr) << "closed when the send ended";
+            if (caja) caja->button(QMessageBox::Yes)->click();
+        } else {
+            ASSERT_NE(caja, nullptr);
+            EXPECT_EQ(caja->text(), c.textoAlFinal);
+            caja->button(QMessageBox::No)->click();
+        }
+        QApplication::processEvents();
+        EXPECT_FALSE(v.blInterruptus) << "no answer reaches a send that has ended";
+        EXPECT_TRUE(v.Timer1->isActive());
+        // A later question opens again (the first one no longer counts as open).
+        prueba::Respuestas r;
+        v.principal->cmdTerminar->click();
+        EXPECT_EQ(r.vistos.size(), 1);
+        InstalarRespondedorVentana(&v);
+    }
+    Dialogos::instalar(anterior);
+}
+
 TEST_F(Programa, ClosingTheProgramDuringASendStopsItBeforeTheNextProduct) {
     productos({QStringLiteral("A1"), QStringLiteral("B2"), QStringLiteral("C3")});
     frmInicial& v = arranca(5);
