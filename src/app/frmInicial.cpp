@@ -30,6 +30,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -124,6 +126,7 @@ bool frmInicial::Cargar(const QStringList& argumentos, const QString& carpeta) {
     configuracion->txtDato[1]->setText(QString::number(Config().IntervaloMinutos));
 
     muestraHistorial();
+    vigilaHistorial();
 
     clsInicio inicio;
     inicio.PonerSystray(*this);
@@ -161,6 +164,51 @@ void frmInicial::muestraHistorial() {
         if (enFallo_) principal->muestraError(e.fin.toString(kFecha) + QStringLiteral(": ") + e.mensaje);
         break;
     }
+}
+
+void frmInicial::vigilaHistorial() {
+    const QString ruta = HistorialEnvios::RutaJunto(G().ArchivoIni);
+    if (!vigiaHistorial_) {
+        vigiaHistorial_ = new QFileSystemWatcher(this);
+        releeHistorial_ = new QTimer(this);
+        releeHistorial_->setSingleShot(true);
+        releeHistorial_->setInterval(150);
+        connect(releeHistorial_, &QTimer::timeout, this, &frmInicial::historialCambiado);
+        connect(vigiaHistorial_, &QFileSystemWatcher::fileChanged, releeHistorial_, qOverload<>(&QTimer::start));
+        connect(vigiaHistorial_, &QFileSystemWatcher::directoryChanged, releeHistorial_, qOverload<>(&QTimer::start));
+        // The folder tells when the file first appears or is replaced by a rename.
+        vigiaHistorial_->addPath(QFileInfo(ruta).absolutePath());
+    }
+    // A file replaced by a rename is no longer watched: it is added again each time.
+    if (QFileInfo::exists(ruta) && !vigiaHistorial_->files().contains(ruta)) vigiaHistorial_->addPath(ruta);
+}
+
+void frmInicial::historialCambiado() {
+    vigilaHistorial();
+    // The window's own send shows the history when it ends (others' sends with it: each write
+    // rereads the file first).
+    if (enviando_ || descargado_) {
+        if (enviando_) releeHistorial_->start();
+        return;
+    }
+    const EnvioRegistrado* antes = principal->panelEnvios->ultimo();
+    const QDateTime finAntes = antes ? antes->fin : QDateTime();
+    const int totalAntes = static_cast<int>(principal->panelEnvios->historial()->Envios().size());
+    const bool fallabaAntes = enFallo_;
+    muestraHistorial();
+    const EnvioRegistrado* ahora = principal->panelEnvios->ultimo();
+    if (!ahora || (ahora->fin == finAntes && principal->panelEnvios->historial()->Envios().size() == totalAntes))
+        return;
+    // As at the end of the window's own send: an error stays until a send succeeds, and the icon
+    // says a new run of failures once.
+    if (ahora->completo()) principal->ocultaError();
+    if (enFallo_ && !fallabaAntes)
+        if (QSystemTrayIcon* icono = clsInicio::icono(); icono && icono->isVisible()) {
+            icono->showMessage(windowTitle(), ahora->fin.toString(kFecha) + QStringLiteral(": ") + ahora->mensaje,
+                               QSystemTrayIcon::Warning);
+            ++avisosIcono_;
+        }
+    actualizaIcono();
 }
 
 void frmInicial::primeraActivacion() {

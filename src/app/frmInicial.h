@@ -12,6 +12,7 @@
 #include <memory>
 
 class QAction;
+class QFileSystemWatcher;
 class QMenu;
 class QTabWidget;
 class QTimer;
@@ -114,6 +115,9 @@ private:
     void primeraActivacion();
     // The start-up state from the history: a failure before a restart still shows.
     void muestraHistorial();
+    // Follows the history file as other processes (a scheduled `-enviar`) write it.
+    void vigilaHistorial();
+    void historialCambiado();
     // Shows why the last send did not reach the shop, on the main tab and as an icon message.
     void avisaFallo(const QString& motivo);
     // Shows a finished (and recorded) send on the main tab and the icon.
@@ -139,5 +143,7 @@ private:
     bool preguntando_ = false;  // a question box is open
     std::function<void()> preguntaAlTerminarEnvio_;  // what the send's end does to the open question
     int avisosOculta_ = 0;  // times the icon said that a closed window goes on behind it (once)
+    QFileSystemWatcher* vigiaHistorial_ = nullptr;
+    QTimer* releeHistorial_ = nullptr;  // one reread for the burst of changes a write makes
     int numeroEnvio_ = 0;       // counts the sends, so a late answer finds the one it was about
 };
