@@ -2,6 +2,7 @@
 // offscreen, sending to a shop database on the test MariaDB. The countdown is driven tick by
 // tick through its handler: no test waits for the clock.
 #include "VentanaReal.h"
+#include "app/EtiquetaRecortada.h"
 #include "app/Mensajes.h"
 #include "app/clsInicio.h"
 #include "servicelib/Dialogos.h"
@@ -194,6 +195,24 @@ TEST_F(Programa, AQuestionOpenWhenItsSendEndsIsClosedOrRewordedAndALateAnswerDoe
         InstalarRespondedorVentana(&v);
     }
     Dialogos::instalar(anterior);
+}
+
+// Long texts on the main tab are cut to the window's width (whole in text() and the tooltip):
+// the window does not widen as a send shows a long key or description.
+TEST_F(Programa, LongTextsOnTheMainTabAreCutAndDoNotWidenTheWindow) {
+    frmInicial& v = arranca(5, true);
+    const int ancho = v.width();
+    const QString largo = QString(u'X').repeated(3000);
+    for (QLabel* etiqueta : {v.principal->Label3, v.principal->Label5, v.principal->lblInfo}) {
+        SCOPED_TRACE(etiqueta->objectName().toStdString());
+        etiqueta->setVisible(true);
+        etiqueta->setText(largo);
+        QApplication::processEvents();
+        EXPECT_EQ(v.width(), ancho);
+        EXPECT_EQ(etiqueta->text(), largo);
+        ASSERT_NE(dynamic_cast<EtiquetaRecortada*>(etiqueta), nullptr);
+        EXPECT_TRUE(dynamic_cast<EtiquetaRecortada*>(etiqueta)->recortada());
+    }
 }
 
 TEST_F(Programa, ClosingTheProgramDuringASendStopsItBeforeTheNextProduct) {
