@@ -100,6 +100,12 @@ frmInicial::frmInicial(QWidget* parent) : QMainWindow(parent) {
     menuIcono_->addAction(QStringLiteral("Mostrar"), this, [this] { clsInicio().Restaurar(*this); });
     menuIcono_->addSeparator();
     menuIcono_->addAction(QStringLiteral("Terminar"), this, &frmInicial::cmdTerminar_Click);
+    // A right-click on the send button opens the same menu, popped up without a loop of its own
+    // so that it answers during a send too.
+    principal->cmdLeerAhora->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(principal->cmdLeerAhora, &QWidget::customContextMenuRequested, this, [this](const QPoint& donde) {
+        menuIcono_->popup(principal->cmdLeerAhora->mapToGlobal(donde));
+    });
     resize(TwipsAPixeles(10200, this), TwipsAPixeles(9400, this));
 }
 

@@ -8,6 +8,7 @@
 #include "servicelib/Dialogos.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -195,6 +196,27 @@ TEST_F(Programa, AQuestionOpenWhenItsSendEndsIsClosedOrRewordedAndALateAnswerDoe
         InstalarRespondedorVentana(&v);
     }
     Dialogos::instalar(anterior);
+}
+
+// A right-click on the send button during a send opens the icon's menu, already saying "Interrumpir".
+TEST_F(Programa, ARightClickOnTheSendButtonDuringASendOpensTheMenu) {
+    productos({u"A1"_s, u"B2"_s, u"C3"_s});
+    frmInicial& v = arranca(5, true);
+    v.LoteEnvio.productos = 1;
+    bool abierto = false;
+    QString primera;
+    alProcesar([&] { return v.principal->Label5->text() == u"Producto 2 de 3"_s; },
+               [&] {
+                   QContextMenuEvent clic(QContextMenuEvent::Mouse, QPoint(2, 2), v.principal->cmdLeerAhora->mapToGlobal(QPoint(2, 2)));
+                   QApplication::sendEvent(v.principal->cmdLeerAhora, &clic);
+                   abierto = v.menuIcono()->isVisible();
+                   primera = v.menuIcono()->actions()[0]->text();
+                   v.menuIcono()->hide();
+               });
+    v.principal->cmdLeerAhora->click();
+    EXPECT_TRUE(abierto);
+    EXPECT_EQ(primera, u"Interrumpir"_s);
+    EXPECT_EQ(enTienda().size(), 3) << "the menu did not hold up the send";
 }
 
 // Long texts on the main tab are cut to the window's width (whole in text() and the tooltip):
