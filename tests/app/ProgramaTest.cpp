@@ -152,8 +152,8 @@ TEST_F(Programa, AnOpenQuestionDoesNotHoldUpTheSendItsAnswerCountsAtTheNextChunk
 }
 
 // A question left open until its send ends: "Interrumpir" is closed unanswered (nothing can
-// answer it late, the send was not cut short). Rows to come: "Terminar", which keeps only its question.
-TEST_F(Programa, AQuestionOpenWhenItsSendEndsIsClosedOrRewordedAndALateAnswerDoesNothing) {
+// answer it late, the send was not cut short).
+TEST_F(Programa, AnInterruptQuestionOpenWhenItsSendEndsIsClosedAndALateAnswerDoesNothing) {
     productos({u"A1"_s, u"B2"_s, u"C3"_s});
     struct Caso {
         const char* nombre;
