@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QWidget>
@@ -70,13 +71,21 @@ void InstalarRespondedorVentana(QWidget* ventana) {
             QObject::connect(caja, &QDialog::finished, caja,
                              [caja, botones, alResponder] { alResponder(resultadoDe(*caja, botones)); });
             caja->open();
+            // Closing it (reject) answers No once; a box already answered and deleted is left alone.
+            QPointer<QMessageBox> abierta(caja);
+            return Dialogos::CajaAbierta{[abierta] {
+                                             if (abierta && abierta->isVisible()) abierta->reject();
+                                         },
+                                         [abierta](const QString& texto) {
+                                             if (abierta) abierta->setText(QString(texto).replace(u'\r', u'\n'));
+                                         }};
         });
 }
 
-void PreguntaSinEsperar(const QString& prompt, const QString& titulo, bool segundoBotonPorDefecto,
-                        std::function<void(bool)> respuesta) {
+Dialogos::CajaAbierta PreguntaSinEsperar(const QString& prompt, const QString& titulo, bool segundoBotonPorDefecto,
+                                         std::function<void(bool)> respuesta) {
     const int botones = 36 + (segundoBotonPorDefecto ? 256 : 0);
-    Dialogos::MsgBoxSinEsperar(prompt, botones, titulo,
+    return Dialogos::MsgBoxSinEsperar(prompt, botones, titulo,
                                [respuesta](int r) { respuesta(r == Dialogos::ResultYes); });
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include "servicelib/Dialogos.h"
+
 #include <QString>
 #include <functional>
 
@@ -9,9 +11,10 @@ int Mensaje(const QString& prompt, int botones, const QString& titulo, const QSt
             int extra = 0);
 bool Pregunta(const QString& prompt, const QString& titulo, bool segundoBotonPorDefecto);
 // The same question without waiting for the answer: `respuesta` (true for Yes) comes when the
-// user answers, while the program goes on (a send is not held up by an open box).
-void PreguntaSinEsperar(const QString& prompt, const QString& titulo, bool segundoBotonPorDefecto,
-                        std::function<void(bool)> respuesta);
+// user answers, while the program goes on (a send is not held up by an open box). The box
+// returned can be closed (answered No) or reworded while it is open.
+Dialogos::CajaAbierta PreguntaSinEsperar(const QString& prompt, const QString& titulo, bool segundoBotonPorDefecto,
+                                         std::function<void(bool)> respuesta);
 
 // Installs the answerers that show real message boxes (owned by `ventana`), waited for or not.
 void InstalarRespondedorVentana(QWidget* ventana);

@@ -1,5 +1,6 @@
 #include "app/PestanaPrincipal.h"
 
+#include "app/EtiquetaRecortada.h"
 #include "app/Mensajes.h"
 #include "app/PanelEnvios.h"
 #include "servicelib/Compartidos.h"
@@ -53,16 +54,16 @@ PestanaPrincipal::PestanaPrincipal(QWidget* parent) : QWidget(parent) {
 
     auto* filaInfo = new QHBoxLayout;
     filaInfo->addWidget(new QLabel(QStringLiteral("Para envío de información faltan:"), this));
-    lblInfo = new QLabel(this);
+    lblInfo = new EtiquetaRecortada(this);
     lblInfo->setObjectName(QStringLiteral("lblInfo"));
     filaInfo->addWidget(lblInfo, 1);
     capa->addLayout(filaInfo, 4, 0, 1, 2);
 
-    Label5 = new QLabel(this);
+    // Keys, descriptions and counts of any length: cut to the window's width, whole in the tooltip.
+    Label5 = new EtiquetaRecortada(this);
     Label5->setObjectName(QStringLiteral("Label5"));
-    Label3 = new QLabel(this);
+    Label3 = new EtiquetaRecortada(this);
     Label3->setObjectName(QStringLiteral("Label3"));
-    Label3->setWordWrap(true);
     Label5->setVisible(false);
     Label3->setVisible(false);
     capa->addWidget(Label5, 5, 0, 1, 2);

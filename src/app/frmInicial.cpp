@@ -30,6 +30,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -40,6 +42,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 const QString kCaption = QStringLiteral("Actualización de productos en línea «Moravi»");
@@ -97,6 +100,12 @@ frmInicial::frmInicial(QWidget* parent) : QMainWindow(parent) {
     menuIcono_->addAction(QStringLiteral("Mostrar"), this, [this] { clsInicio().Restaurar(*this); });
     menuIcono_->addSeparator();
     menuIcono_->addAction(QStringLiteral("Terminar"), this, &frmInicial::cmdTerminar_Click);
+    // A right-click on the send button opens the same menu, popped up without a loop of its own
+    // so that it answers during a send too.
+    principal->cmdLeerAhora->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(principal->cmdLeerAhora, &QWidget::customContextMenuRequested, this, [this](const QPoint& donde) {
+        menuIcono_->popup(principal->cmdLeerAhora->mapToGlobal(donde));
+    });
     resize(TwipsAPixeles(10200, this), TwipsAPixeles(9400, this));
 }
 
@@ -123,6 +132,7 @@ bool frmInicial::Cargar(const QStringList& argumentos, const QString& carpeta) {
     configuracion->txtDato[1]->setText(QString::number(Config().IntervaloMinutos));
 
     muestraHistorial();
+    vigilaHistorial();
 
     clsInicio inicio;
     inicio.PonerSystray(*this);
@@ -160,6 +170,51 @@ void frmInicial::muestraHistorial() {
         if (enFallo_) principal->muestraError(e.fin.toString(kFecha) + QStringLiteral(": ") + e.mensaje);
         break;
     }
+}
+
+void frmInicial::vigilaHistorial() {
+    const QString ruta = HistorialEnvios::RutaJunto(G().ArchivoIni);
+    if (!vigiaHistorial_) {
+        vigiaHistorial_ = new QFileSystemWatcher(this);
+        releeHistorial_ = new QTimer(this);
+        releeHistorial_->setSingleShot(true);
+        releeHistorial_->setInterval(150);
+        connect(releeHistorial_, &QTimer::timeout, this, &frmInicial::historialCambiado);
+        connect(vigiaHistorial_, &QFileSystemWatcher::fileChanged, releeHistorial_, qOverload<>(&QTimer::start));
+        connect(vigiaHistorial_, &QFileSystemWatcher::directoryChanged, releeHistorial_, qOverload<>(&QTimer::start));
+        // The folder tells when the file first appears or is replaced by a rename.
+        vigiaHistorial_->addPath(QFileInfo(ruta).absolutePath());
+    }
+    // A file replaced by a rename is no longer watched: it is added again each time.
+    if (QFileInfo::exists(ruta) && !vigiaHistorial_->files().contains(ruta)) vigiaHistorial_->addPath(ruta);
+}
+
+void frmInicial::historialCambiado() {
+    vigilaHistorial();
+    // The window's own send shows the history when it ends (others' sends with it: each write
+    // rereads the file first).
+    if (enviando_ || descargado_) {
+        if (enviando_) releeHistorial_->start();
+        return;
+    }
+    const EnvioRegistrado* antes = principal->panelEnvios->ultimo();
+    const QDateTime finAntes = antes ? antes->fin : QDateTime();
+    const int totalAntes = static_cast<int>(principal->panelEnvios->historial()->Envios().size());
+    const bool fallabaAntes = enFallo_;
+    muestraHistorial();
+    const EnvioRegistrado* ahora = principal->panelEnvios->ultimo();
+    if (!ahora || (ahora->fin == finAntes && principal->panelEnvios->historial()->Envios().size() == totalAntes))
+        return;
+    // As at the end of the window's own send: an error stays until a send succeeds, and the icon
+    // says a new run of failures once.
+    if (ahora->completo()) principal->ocultaError();
+    if (enFallo_ && !fallabaAntes)
+        if (QSystemTrayIcon* icono = clsInicio::icono(); icono && icono->isVisible()) {
+            icono->showMessage(windowTitle(), ahora->fin.toString(kFecha) + QStringLiteral(": ") + ahora->mensaje,
+                               QSystemTrayIcon::Warning);
+            ++avisosIcono_;
+        }
+    actualizaIcono();
 }
 
 void frmInicial::primeraActivacion() {
@@ -255,19 +310,31 @@ void frmInicial::cmdTerminar_Click() {
         prompt = QStringLiteral("Hay un envío de productos en curso: si cierra el programa, se detendrá al terminar "
                                 "el bloque de productos que está escribiendo.\r\r") +
                  prompt;
-    pregunta(prompt, QStringLiteral("Cerrar conexión"), [this](bool si) {
-        if (si) Descargar();
-    });
+    // Once the send has ended, the warning about it is stale: the box keeps only the question.
+    std::function<void(const Dialogos::CajaAbierta&)> alTerminar;
+    if (enviando_)
+        alTerminar = [](const Dialogos::CajaAbierta& caja) {
+            if (caja.cambiaTexto) caja.cambiaTexto(QStringLiteral("¿Está seguro de cerrar este programa?"));
+        };
+    pregunta(
+        prompt, QStringLiteral("Cerrar conexión"),
+        [this](bool si) {
+            if (si) Descargar();
+        },
+        alTerminar);
 }
 
-void frmInicial::pregunta(const QString& prompt, const QString& titulo, std::function<void(bool)> alResponder) {
+void frmInicial::pregunta(const QString& prompt, const QString& titulo, std::function<void(bool)> alResponder,
+                          std::function<void(const Dialogos::CajaAbierta&)> alTerminarEnvio) {
     // One question at a time: the icon's menu stays usable while the window's box is open.
     if (preguntando_) return;
     preguntando_ = true;
-    PreguntaSinEsperar(prompt, titulo, true, [this, alResponder](bool si) {
+    const Dialogos::CajaAbierta caja = PreguntaSinEsperar(prompt, titulo, true, [this, alResponder](bool si) {
         preguntando_ = false;
+        preguntaAlTerminarEnvio_ = nullptr;
         alResponder(si);
     });
+    if (preguntando_ && alTerminarEnvio) preguntaAlTerminarEnvio_ = [caja, alTerminarEnvio] { alTerminarEnvio(caja); };
 }
 
 void frmInicial::MostrarDescripcion() { frmDescripcion::Mostrar(this); }
@@ -360,6 +427,10 @@ void frmInicial::cmdLeerAhora_Click() {
         pregunta(QStringLiteral("¿Desea interrumpir el envío de productos?"), QStringLiteral("Interrumpir proceso"),
                  [this, envio = numeroEnvio_](bool si) {
                      if (si && enviando_ && envio == numeroEnvio_) blInterruptus = true;
+                 },
+                 // The send it asks about has ended: the question goes, unanswered.
+                 [](const Dialogos::CajaAbierta& caja) {
+                     if (caja.cerrar) caja.cerrar();
                  });
     }
 }
@@ -493,6 +564,8 @@ void frmInicial::loteEscrito(int n, int m, const QString& clave, const QString& 
     actualizaIcono();
 }
 void frmInicial::envioTerminado(const ResultadoEnvio&) {
+    // A question about this send, still open, is closed or reworded: it no longer applies.
+    if (preguntaAlTerminarEnvio_) std::exchange(preguntaAlTerminarEnvio_, nullptr)();
     progreso_.Termina();
     principal->muestraProgreso(progreso_);
     principal->envioTerminado();

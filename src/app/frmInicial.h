@@ -2,6 +2,7 @@
 #include "app/ProgresoEnvio.h"
 #include "config/Estrucs.h"
 #include "registro/Programacion.h"
+#include "servicelib/Dialogos.h"
 #include "sync/PlanEnvio.h"
 #include "sync/VentanaEnvio.h"
 
@@ -11,6 +12,7 @@
 #include <memory>
 
 class QAction;
+class QFileSystemWatcher;
 class QMenu;
 class QTabWidget;
 class QTimer;
@@ -113,6 +115,9 @@ private:
     void primeraActivacion();
     // The start-up state from the history: a failure before a restart still shows.
     void muestraHistorial();
+    // Follows the history file as other processes (a scheduled `-enviar`) write it.
+    void vigilaHistorial();
+    void historialCambiado();
     // Shows why the last send did not reach the shop, on the main tab and as an icon message.
     void avisaFallo(const QString& motivo);
     // Shows a finished (and recorded) send on the main tab and the icon.
@@ -120,7 +125,9 @@ private:
     // The icon's tip (last send, next one due) and its warning state.
     void actualizaIcono();
     // Asks without holding up a send (see PreguntaSinEsperar); one question at a time.
-    void pregunta(const QString& prompt, const QString& titulo, std::function<void(bool)> alResponder);
+    // `alTerminarEnvio`, when given, is done to the box still open when the send it is about ends.
+    void pregunta(const QString& prompt, const QString& titulo, std::function<void(bool)> alResponder,
+                  std::function<void(const Dialogos::CajaAbierta&)> alTerminarEnvio = {});
 
     bool enviando_ = false;
     ProgresoEnvio progreso_;  // the bar on the main tab and the icon's tip during a send
@@ -134,6 +141,9 @@ private:
     QAction* accionEnviar_ = nullptr;
     bool lineasPorLeer_ = false;  // saved during a send: the product lines are read again before the next
     bool preguntando_ = false;  // a question box is open
+    std::function<void()> preguntaAlTerminarEnvio_;  // what the send's end does to the open question
     int avisosOculta_ = 0;  // times the icon said that a closed window goes on behind it (once)
+    QFileSystemWatcher* vigiaHistorial_ = nullptr;
+    QTimer* releeHistorial_ = nullptr;  // one reread for the burst of changes a write makes
     int numeroEnvio_ = 0;       // counts the sends, so a late answer finds the one it was about
 };

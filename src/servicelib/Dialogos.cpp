@@ -31,9 +31,10 @@ RespondedorDiferido instalarDiferido(RespondedorDiferido r) {
     return anterior;
 }
 
-void MsgBoxSinEsperar(const QString& prompt, int buttons, const QString& title, AlResponder alResponder) {
+CajaAbierta MsgBoxSinEsperar(const QString& prompt, int buttons, const QString& title, AlResponder alResponder) {
     if (diferido()) return diferido()(prompt, buttons, title, std::move(alResponder));
     alResponder(MsgBox(prompt, buttons, title));
+    return {};
 }
 
 int respuestaPorDefecto(int buttons) {

@@ -24,13 +24,20 @@ Respondedor instalar(Respondedor r);
 // An answerer that shows its box and returns at once, calling `alResponder` with the result
 // when the user answers: a question asked during a send must not stop it.
 using AlResponder = std::function<void(int resultado)>;
+// A box asked without waiting, while it is open: its question can outlive what it was about
+// (a send that ended), so it can be closed unanswered (answered No) or its text changed.
+// Both are empty when the question was answered at once.
+struct CajaAbierta {
+    std::function<void()> cerrar;
+    std::function<void(const QString& prompt)> cambiaTexto;
+};
 using RespondedorDiferido =
-    std::function<void(const QString& prompt, int buttons, const QString& title, AlResponder alResponder)>;
+    std::function<CajaAbierta(const QString& prompt, int buttons, const QString& title, AlResponder alResponder)>;
 RespondedorDiferido instalarDiferido(RespondedorDiferido r);
 
 // Asks without waiting: through the deferred answerer when there is one, otherwise through
 // MsgBox, `alResponder` being called before it returns.
-void MsgBoxSinEsperar(const QString& prompt, int buttons, const QString& title, AlResponder alResponder);
+CajaAbierta MsgBoxSinEsperar(const QString& prompt, int buttons, const QString& title, AlResponder alResponder);
 
 // Shows (or hands to the installed answerer) one message box; returns its result code.
 // With no answerer installed it writes to standard error and answers No (or OK).

@@ -6,11 +6,15 @@
 #include "app/PanelEnvios.h"
 #include "app/clsInicio.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -171,6 +175,40 @@ TEST_F(Historial, AFailureBeforeARestartStillWarnsAndTheHistoryKeepsItsNewestFif
     HistorialEnvios leido(archivoHistorial());
     EXPECT_TRUE(leido.Cargar().isEmpty());
     EXPECT_EQ(leido.Envios().size(), 50);
+}
+
+// Sends recorded by another process beside the open window (a scheduled "-enviar" writes the
+// file through the same code): the window shows each one without a send of its own, the first
+// one creating the file, the next one replacing it by a rename.
+TEST_F(Historial, ASendRecordedByAnotherProcessShowsInTheWindowWithoutASendOfItsOwn) {
+    frmInicial& v = arranca(5);
+    ASSERT_FALSE(QFile::exists(archivoHistorial()));
+    struct Caso {
+        const char* resultado;
+        const char* mensaje;
+        bool enFallo;
+    } casos[] = {{"fallo", "el servidor se fue", true}, {"completo", "", false}};
+    int filas = 0;
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.resultado);
+        EnvioRegistrado e;
+        e.fin = QDateTime::currentDateTime().addSecs(filas);
+        e.enviados = e.total = 7;
+        e.resultado = QString::fromLatin1(c.resultado);
+        e.mensaje = QString::fromUtf8(c.mensaje);
+        ASSERT_EQ(HistorialEnvios(archivoHistorial()).Agrega(e), QString());
+        ++filas;
+        QDeadlineTimer plazo(10000);
+        while (v.principal->panelEnvios->tblHistorial->rowCount() < filas && !plazo.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        ASSERT_EQ(v.principal->panelEnvios->tblHistorial->rowCount(), filas);
+        EXPECT_EQ(fila(0)[2], QStringLiteral("7 de 7"));
+        EXPECT_EQ(v.enFallo(), c.enFallo);
+        EXPECT_EQ(v.principal->lblError->isHidden(), !c.enFallo);
+        EXPECT_TRUE(clsInicio::icono()->toolTip().contains(u"Último envío: "_s + e.fin.toString(u"yyyy-MM-dd HH:mm:ss"_s)))
+            << clsInicio::icono()->toolTip().toStdString();
+    }
+    EXPECT_EQ(v.avisosIcono(), 1) << "one message for the outside failure";
 }
 
 // After more failures than the history holds, the main tab still says when the shop was last

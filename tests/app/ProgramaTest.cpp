@@ -2,11 +2,13 @@
 // offscreen, sending to a shop database on the test MariaDB. The countdown is driven tick by
 // tick through its handler: no test waits for the clock.
 #include "VentanaReal.h"
+#include "app/EtiquetaRecortada.h"
 #include "app/Mensajes.h"
 #include "app/clsInicio.h"
 #include "servicelib/Dialogos.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -147,6 +149,92 @@ TEST_F(Programa, AnOpenQuestionDoesNotHoldUpTheSendItsAnswerCountsAtTheNextChunk
     EXPECT_TRUE(r.vistos[0].prompt.startsWith(u"Hay un envío de productos en curso"_s)) << r.vistos[0].prompt.toStdString();
     EXPECT_TRUE(r.vistos[0].prompt.endsWith(u"¿Está seguro de cerrar este programa?"_s));
     EXPECT_EQ(enTienda().size(), 6) << "No let it finish";
+}
+
+// A question left open until its send ends: "Interrumpir" is closed unanswered (nothing can
+// answer it late, the send was not cut short).
+TEST_F(Programa, AnInterruptQuestionOpenWhenItsSendEndsIsClosedAndALateAnswerDoesNothing) {
+    productos({u"A1"_s, u"B2"_s, u"C3"_s});
+    struct Caso {
+        const char* nombre;
+        bool interrumpir;
+        QString textoAlFinal;  // empty: the box must be gone
+    } casos[] = {{"interrumpir", true, {}}};
+    frmInicial& v = arranca(5);
+    v.LoteEnvio.productos = 1;
+    const Dialogos::Respondedor anterior = Dialogos::instalar({});
+    InstalarRespondedorVentana(&v);
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nombre);
+        QString textoAbierta;
+        alProcesar([&] { return v.principal->Label5->text() == u"Producto 2 de 3"_s; },
+                   [&] {
+                       (c.interrumpir ? v.principal->cmdLeerAhora : v.principal->cmdTerminar)->click();
+                       if (auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                           textoAbierta = caja->text();
+                   });
+        v.principal->cmdLeerAhora->click();
+        EXPECT_FALSE(textoAbierta.isEmpty()) << "the question was open during the send";
+        EXPECT_EQ(enTienda().size(), 3) << "the open question did not stop the send";
+        QApplication::processEvents();
+        auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (c.textoAlFinal.isEmpty()) {
+            EXPECT_EQ(caja, nullptr) << "closed when the send ended";
+            if (caja) caja->button(QMessageBox::Yes)->click();
+        } else {
+            ASSERT_NE(caja, nullptr);
+            EXPECT_EQ(caja->text(), c.textoAlFinal);
+            caja->button(QMessageBox::No)->click();
+        }
+        QApplication::processEvents();
+        EXPECT_FALSE(v.blInterruptus) << "no answer reaches a send that has ended";
+        EXPECT_TRUE(v.Timer1->isActive());
+        // A later question opens again (the first one no longer counts as open).
+        prueba::Respuestas r;
+        v.principal->cmdTerminar->click();
+        EXPECT_EQ(r.vistos.size(), 1);
+        InstalarRespondedorVentana(&v);
+    }
+    Dialogos::instalar(anterior);
+}
+
+// A right-click on the send button during a send opens the icon's menu, already saying "Interrumpir".
+TEST_F(Programa, ARightClickOnTheSendButtonDuringASendOpensTheMenu) {
+    productos({u"A1"_s, u"B2"_s, u"C3"_s});
+    frmInicial& v = arranca(5, true);
+    v.LoteEnvio.productos = 1;
+    bool abierto = false;
+    QString primera;
+    alProcesar([&] { return v.principal->Label5->text() == u"Producto 2 de 3"_s; },
+               [&] {
+                   QContextMenuEvent clic(QContextMenuEvent::Mouse, QPoint(2, 2), v.principal->cmdLeerAhora->mapToGlobal(QPoint(2, 2)));
+                   QApplication::sendEvent(v.principal->cmdLeerAhora, &clic);
+                   abierto = v.menuIcono()->isVisible();
+                   primera = v.menuIcono()->actions()[0]->text();
+                   v.menuIcono()->hide();
+               });
+    v.principal->cmdLeerAhora->click();
+    EXPECT_TRUE(abierto);
+    EXPECT_EQ(primera, u"Interrumpir"_s);
+    EXPECT_EQ(enTienda().size(), 3) << "the menu did not hold up the send";
+}
+
+// Long texts on the main tab are cut to the window's width (whole in text() and the tooltip):
+// the window does not widen as a send shows a long key or description.
+TEST_F(Programa, LongTextsOnTheMainTabAreCutAndDoNotWidenTheWindow) {
+    frmInicial& v = arranca(5, true);
+    const int ancho = v.width();
+    const QString largo = QString(u'X').repeated(3000);
+    for (QLabel* etiqueta : {v.principal->Label3, v.principal->Label5, v.principal->lblInfo}) {
+        SCOPED_TRACE(etiqueta->objectName().toStdString());
+        etiqueta->setVisible(true);
+        etiqueta->setText(largo);
+        QApplication::processEvents();
+        EXPECT_EQ(v.width(), ancho);
+        EXPECT_EQ(etiqueta->text(), largo);
+        ASSERT_NE(dynamic_cast<EtiquetaRecortada*>(etiqueta), nullptr);
+        EXPECT_TRUE(dynamic_cast<EtiquetaRecortada*>(etiqueta)->recortada());
+    }
 }
 
 TEST_F(Programa, ClosingTheProgramDuringASendStopsItBeforeTheNextProduct) {
