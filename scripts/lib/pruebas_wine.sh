@@ -34,6 +34,10 @@ wineboot -i </dev/null >/dev/null 2>&1 || true
 # it forever (it would keep ctest's pipe open), and each test pays Wine's start-up again.
 wineserver -p </dev/null >/dev/null 2>&1 || true  # "already running" is fine
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+# Wine's desktop process, started here away from ctest's pipes: otherwise the first test program
+# that lists its tests starts it, it inherits ctest's pipe, and ctest waits for it to end.
+wine explorer.exe /desktop </dev/null >/dev/null 2>&1 &
+sleep 2
 WINEPATH="$(wine winepath -w "$sdk/bin" 2>/dev/null | tr -d '\r')"
 export WINEPATH
 echo "   listo en $(($(date +%s) - inicio)) s"
