@@ -91,6 +91,30 @@ protected:
                       QStringLiteral("Puerto=") + QString::number(srv.puerto), QStringLiteral("Usuario WEB=") + srv.usuario,
                       QStringLiteral("Contraseña WEB=") + srv.clave, QStringLiteral("Base de datos WEB=") + web});
     }
+
+    // 2,000 new products (three chunks), and a trigger that makes each insert into the shop's posts
+    // take `espera` seconds, so that a send is still under way when the test acts.
+    static void llenaEnvioLento(prueba::BaseTemporal& pos, prueba::BaseTemporal& web, const QString& espera) {
+        pos.ejecuta(QStringLiteral(
+            "INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) SELECT CONCAT('P', LPAD(seq, 4, '0')), "
+            "CONCAT('Producto ', seq), seq, 1, 1 FROM seq_1_to_2000"));
+        web.ejecuta(QStringLiteral("CREATE TRIGGER lento BEFORE INSERT ON wp_posts FOR EACH ROW SET @espera = SLEEP(%1)")
+                        .arg(espera));
+    }
+
+    // Starts `-enviar` without a display and returns once its first chunk is committed (its
+    // products printed); what it printed so far goes to `salida`.
+    void enviaHastaElPrimerLote(QProcess& p, QString& salida) const {
+        QProcessEnvironment e = entorno();
+        for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) e.remove(QString::fromLatin1(v));
+        p.setProcessEnvironment(e);
+        p.start(exe(), {QStringLiteral("-enviar")});
+        for (const QDeadlineTimer tope(120000); !salida.contains(QStringLiteral(" de 2000  ")) && !tope.hasExpired();) {
+            ASSERT_NE(p.state(), QProcess::NotRunning) << salida.toStdString() << p.readAllStandardError().toStdString();
+            p.waitForReadyRead(1000);
+            salida += QString::fromUtf8(p.readAllStandardOutput());
+        }
+    }
 };
 
 TEST_F(Ejecutable, HeadlessFirstStartWithoutInstallationSaysWhyAndExits2) {
@@ -680,10 +704,7 @@ TEST_F(Ejecutable, ConnectionLostInTheMiddleOfASendNamesTheShopsDatabase) {
     const prueba::ServidorBD srv = prueba::servidorBD();
     prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
     prueba::BaseTemporal web({QStringLiteral("wordpress-tables.sql")});
-    pos.ejecuta(QStringLiteral(
-        "INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) SELECT CONCAT('P', LPAD(seq, 4, '0')), "
-        "CONCAT('Producto ', seq), seq, 1, 1 FROM seq_1_to_2000"));
-    web.ejecuta(QStringLiteral("CREATE TRIGGER lento BEFORE INSERT ON wp_posts FOR EACH ROW SET @espera = SLEEP(0.004)"));
+    llenaEnvioLento(pos, web, QStringLiteral("0.004"));
     creaHost(srv, pos.nombre());
     const int puerto = puertoLibre();
     QProcess relevo;
@@ -700,17 +721,9 @@ TEST_F(Ejecutable, ConnectionLostInTheMiddleOfASendNamesTheShopsDatabase) {
     ASSERT_EQ(apuntaATienda(pasando, web.nombre()).estado, 0);
 
     QProcess p;
-    QProcessEnvironment e = entorno();
-    for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) e.remove(QString::fromLatin1(v));
-    p.setProcessEnvironment(e);
-    p.start(exe(), {QStringLiteral("-enviar")});
     QString salida;
-    // The first chunk is committed and the next one under way: the relay dies.
-    for (const QDeadlineTimer tope(120000); !salida.contains(QStringLiteral(" de 2000  ")) && !tope.hasExpired();) {
-        ASSERT_NE(p.state(), QProcess::NotRunning) << salida.toStdString() << p.readAllStandardError().toStdString();
-        p.waitForReadyRead(1000);
-        salida += QString::fromUtf8(p.readAllStandardOutput());
-    }
+    ASSERT_NO_FATAL_FAILURE(enviaHastaElPrimerLote(p, salida));
+    // The next chunk is under way: the relay dies.
     relevo.kill();
     relevo.waitForFinished();
     ASSERT_TRUE(p.waitForFinished(120000));
@@ -735,25 +748,14 @@ TEST_F(Ejecutable, TermDuringASendEndsItAfterAWholeChunkAndRecordsIt) {
     const prueba::ServidorBD srv = prueba::servidorBD();
     prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
     prueba::BaseTemporal web({QStringLiteral("wordpress-tables.sql")});
-    pos.ejecuta(QStringLiteral(
-        "INSERT INTO productos (Clave, Descrip, Precio1, Existencia, Linea) SELECT CONCAT('P', LPAD(seq, 4, '0')), "
-        "CONCAT('Producto ', seq), seq, 1, 1 FROM seq_1_to_2000"));
-    web.ejecuta(QStringLiteral("CREATE TRIGGER lento BEFORE INSERT ON wp_posts FOR EACH ROW SET @espera = SLEEP(0.002)"));
+    llenaEnvioLento(pos, web, QStringLiteral("0.002"));
     creaHost(srv, pos.nombre());
     ASSERT_EQ(apuntaATienda(srv, web.nombre()).estado, 0);
 
     QProcess p;
-    QProcessEnvironment e = entorno();
-    for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) e.remove(QString::fromLatin1(v));
-    p.setProcessEnvironment(e);
-    p.start(exe(), {QStringLiteral("-enviar")});
     QString salida;
-    // The first chunk is committed: its products are printed.
-    for (const QDeadlineTimer tope(120000); !salida.contains(QStringLiteral(" de 2000  ")) && !tope.hasExpired();) {
-        ASSERT_NE(p.state(), QProcess::NotRunning) << salida.toStdString() << p.readAllStandardError().toStdString();
-        p.waitForReadyRead(1000);
-        salida += QString::fromUtf8(p.readAllStandardOutput());
-    }
+    ASSERT_NO_FATAL_FAILURE(enviaHastaElPrimerLote(p, salida));
+    // The next chunk is under way: TERM.
     p.terminate();  // SIGTERM
     ASSERT_TRUE(p.waitForFinished(120000));
     salida += QString::fromUtf8(p.readAllStandardOutput());
