@@ -64,6 +64,13 @@ void EntornoEnvio::SetUp() {
     Reloj::fijar([this] { return QDateTime(ahora.date(), ahora.time(), QTimeZone(-6 * 3600)); });
 }
 
+void EntornoEnvio::enviaA(const QString& base) {
+    const prueba::ServidorBD s = prueba::servidorBD();
+    Config().BaseWeb = base;
+    Config().UsuarioWeb = s.usuario;
+    Config().ContrasenaWeb = s.clave;
+}
+
 void EntornoEnvio::TearDown() {
     Reloj::fijar({});
     G().liberar();

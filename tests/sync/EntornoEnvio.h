@@ -48,6 +48,9 @@ protected:
     QStringList claves(const QString& postId);
     QMap<QString, QString> valores(const QString& postId);
     int cuenta(const QString& tabla);
+    // The send goes to the database `base` on the test server (a real shop a test installed there)
+    // instead of the fixture's own.
+    void enviaA(const QString& base);
     // A database object of the test's own, pointed at the shop's database as the settings name it.
     std::shared_ptr<kesa5::BasesDD> baseWeb();
 

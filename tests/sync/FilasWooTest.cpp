@@ -97,10 +97,7 @@ protected:
         EntornoEnvio::SetUp();
         SALTA_SI(prueba::SinProgramasLinux());
         ASSERT_TRUE(tienda.instalada());
-        const prueba::ServidorBD s = prueba::servidorBD();
-        Config().BaseWeb = tienda.nombre();
-        Config().UsuarioWeb = s.usuario;
-        Config().ContrasenaWeb = s.clave;
+        enviaA(tienda.nombre());
     }
     QJsonObject php(const QString& codigo) { return tienda.json(kFoto + codigo).toObject(); }
     QJsonObject estado() { return php(u"echo json_encode(tienda([%1]));"_s.arg(ids.join(u","_s))); }

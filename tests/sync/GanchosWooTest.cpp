@@ -89,10 +89,7 @@ protected:
         SALTA_SI(prueba::SinProgramasLinux());
         ASSERT_TRUE(tienda.instalada());
         ASSERT_TRUE(contenido.isValid() && QDir().mkpath(contenido.filePath(u"mu-plugins"_s)));
-        const prueba::ServidorBD s = prueba::servidorBD();
-        Config().BaseWeb = tienda.nombre();
-        Config().UsuarioWeb = s.usuario;
-        Config().ContrasenaWeb = s.clave;
+        enviaA(tienda.nombre());
         // The content folder of the WordPress in use, with its themes (WordPress 7 asks for them).
         ASSERT_TRUE(QFile::link(prueba::TiendaWoo::carpetaWordPress() + u"/wp-content/themes"_s,
                                 contenido.filePath(u"themes"_s)));

@@ -118,10 +118,7 @@ protected:
         SALTA_SI(prueba::SinProgramasLinux());
         ASSERT_TRUE(tienda.instalada());
         // The send reaches the shop's own database, as WooCommerce's installer left it.
-        const prueba::ServidorBD s = prueba::servidorBD();
-        Config().BaseWeb = tienda.nombre();
-        Config().UsuarioWeb = s.usuario;
-        Config().ContrasenaWeb = s.clave;
+        enviaA(tienda.nombre());
     }
     QJsonObject php(const QString& codigo) { return tienda.json(kFunciones + codigo).toObject(); }
 
