@@ -26,6 +26,8 @@
 namespace {
 
 const QString kConf = QStringLiteral("Configuración");
+// "/moravi", or "/moravi.exe" in the Windows build.
+const QString kExe = QStringLiteral("/" MORAVI_EXE_NOMBRE);
 
 struct Salida {
     int estado = -1;
@@ -38,7 +40,7 @@ protected:
     QTemporaryDir config;  // XDG_CONFIG_HOME of the runs
     QString zona;          // TZ of the runs, when set: the computer's own time zone
     QString carpeta() const { return dir.filePath(QStringLiteral("programa")); }
-    QString exe() const { return carpeta() + QStringLiteral("/moravi"); }
+    QString exe() const { return carpeta() + kExe; }
     QString ini() const { return carpeta() + QStringLiteral("/moravi.ini"); }
     QString host() const { return dir.filePath(QStringLiteral("sartenal")); }
 
@@ -46,7 +48,7 @@ protected:
 
     void instala(const QString& destino) const {
         QDir().mkpath(destino);
-        ASSERT_TRUE(QFile::copy(QStringLiteral(MORAVI_BIN_DIR "/moravi"), destino + QStringLiteral("/moravi")));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(MORAVI_BIN_DIR) + kExe, destino + kExe));
     }
 
     QProcessEnvironment entorno() const {
@@ -169,7 +171,7 @@ TEST_F(Ejecutable, AjustarOnAFullDiskExits1NamingTheErrorAndKeepsTheFile) {
     SALTA_SIN_SISTEMA_PEQUENO(disco);
     const QString carpetaLlena = disco.ruta() + QStringLiteral("/programa");
     instala(carpetaLlena);
-    const QString programa = carpetaLlena + QStringLiteral("/moravi");
+    const QString programa = carpetaLlena + kExe;
     const QString iniLleno = carpetaLlena + QStringLiteral("/moravi.ini");
     Salida s = corre({QStringLiteral("-ajustar"), QStringLiteral("Puerto=3306"), QStringLiteral("Usuario WEB=tienda")}, programa);
     ASSERT_EQ(s.estado, 0) << s.err.toStdString();
@@ -387,7 +389,7 @@ TEST_F(Ejecutable, OneWindowPerProgramFolder) {
     QFile::copy(ini(), otra + QStringLiteral("/moravi.ini"));
     QProcess aparte;
     aparte.setProcessEnvironment(e);
-    aparte.start(otra + QStringLiteral("/moravi"), {});
+    aparte.start(otra + kExe, {});
     ASSERT_TRUE(aparte.waitForStarted());
     // Another folder is another program: the copy there takes its own instance (its lock file
     // appears), and a second start there is the one sent away.
@@ -396,7 +398,7 @@ TEST_F(Ejecutable, OneWindowPerProgramFolder) {
     ASSERT_TRUE(QFile::exists(candado));
     QProcess tercera;
     tercera.setProcessEnvironment(e);
-    tercera.start(otra + QStringLiteral("/moravi"), {});
+    tercera.start(otra + kExe, {});
     ASSERT_TRUE(tercera.waitForFinished(30000));
     EXPECT_TRUE(QString::fromUtf8(tercera.readAllStandardError()).contains(QStringLiteral("ya está abierto")));
     EXPECT_EQ(aparte.state(), QProcess::Running);
@@ -557,7 +559,7 @@ TEST_F(Ejecutable, WindowStartRegistersAutostartOnceAndAgainWhenMoved) {
     const QString otra = dir.filePath(QStringLiteral("otra $x%"));
     instala(otra);
     QFile::copy(ini(), otra + QStringLiteral("/moravi.ini"));
-    arranca(otra + QStringLiteral("/moravi"), true);
+    arranca(otra + kExe, true);
     const QString nueva = leeEntrada();
     EXPECT_TRUE(nueva.contains(QStringLiteral("Exec=\"") + dir.path() + QStringLiteral("/otra \\\\$x%%/moravi\"")))
         << nueva.toStdString();
