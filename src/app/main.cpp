@@ -13,8 +13,8 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    QStringList argumentos;
-    for (int i = 0; i < argc; ++i) argumentos << QString::fromLocal8Bit(argv[i]);
+    Terminal::MensajesEnUtf8();
+    const QStringList argumentos = Terminal::Argumentos(argc, argv);
     if (ModoConsola::PideAyuda(argumentos) || ModoConsola::PideHistorial(argumentos) ||
         ModoConsola::PideAjuste(argumentos) || ModoConsola::PideEnvio(argumentos))
         Terminal::PreparaSalida();
@@ -35,10 +35,9 @@ int main(int argc, char** argv) {
         // No display needed: a plain core application.
         QCoreApplication app(argc, argv);
         RegistrarPlataforma();
-        return ModoConsola::PideAjuste(argumentos)
-                   ? ModoConsola::Ajustar(argumentos)
-                   : ModoConsola::Enviar(argumentos.contains(QStringLiteral("-prueba")),
-                                         argumentos.contains(QStringLiteral("-todos")));
+        return ModoConsola::PideAjuste(argumentos) ? ModoConsola::Ajustar(argumentos)
+                                                   : ModoConsola::Enviar(argumentos.contains(QStringLiteral("-prueba")),
+                                                                         argumentos.contains(QStringLiteral("-todos")));
     }
 
     if (!HayPantalla()) {

@@ -1,10 +1,18 @@
 #include "consola/Terminal.h"
 
-#include <cstdio>
 #include <termios.h>
 #include <unistd.h>
+#include <cstdio>
 
 namespace Terminal {
+QStringList Argumentos(int argc, char** argv) {
+    QStringList argumentos;
+    for (int i = 0; i < argc; ++i) argumentos << QString::fromLocal8Bit(argv[i]);
+    return argumentos;
+}
+
+void MensajesEnUtf8() {}
+
 void PreparaSalida() {}
 
 bool SalidaEsTerminal() { return ::isatty(STDOUT_FILENO) != 0; }

@@ -5,9 +5,22 @@
 #include <QString>
 #include <gtest/gtest.h>
 
+class QProcess;
+
 namespace prueba {
 // Why PHP (WordPress, WooCommerce's own code) and redis-server cannot be run; empty when they can.
 QString SinProgramasLinux();
+// Why a program started by the test cannot be given a time zone of its own (TZ); empty when it can.
+QString SinZonaPorProceso();
+// Why autostart is not the desktop entry in XDG_CONFIG_HOME/autostart that TERM ends; empty on Linux.
+QString SinEntradaDeEscritorio();
+
+// Asking a running program to stop as the system would: TERM on Linux; on Windows Ctrl+Break
+// on the console it shares with the test. PreparaInterrupcion is called before starting it;
+// Interrumpe gives the name the program logs for what it received, or nothing and `motivo`
+// when the system could not deliver it.
+void PreparaInterrupcion(QProcess& p);
+QString Interrumpe(QProcess& p, QString& motivo);
 }
 
 // Skips the test, printing why, when `motivo` is not empty.

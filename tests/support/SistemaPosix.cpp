@@ -1,0 +1,18 @@
+#include "support/Sistema.h"
+
+#include <QProcess>
+
+namespace prueba {
+QString SinProgramasLinux() { return {}; }
+
+QString SinZonaPorProceso() { return {}; }
+
+QString SinEntradaDeEscritorio() { return {}; }
+
+void PreparaInterrupcion(QProcess&) {}
+
+QString Interrumpe(QProcess& p, QString&) {
+    p.terminate();  // SIGTERM
+    return QStringLiteral("TERM");
+}
+}
