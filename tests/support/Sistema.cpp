@@ -9,4 +9,12 @@ QString SinProgramasLinux() {
     return {};
 #endif
 }
+
+QByteArray FinDeLinea() {
+#ifdef Q_OS_WIN
+    return QByteArrayLiteral("\r\n");
+#else
+    return QByteArrayLiteral("\n");
+#endif
+}
 }

@@ -2,12 +2,16 @@
 // What a test needs from the machine that this build's system cannot give. The Windows build's
 // tests run under Wine on the Linux machine: Linux programs (php, redis-server, mount) are out of
 // their reach. A test that needs one is skipped with the reason printed, never silently.
+#include <QByteArray>
 #include <QString>
 #include <gtest/gtest.h>
 
 namespace prueba {
 // Why PHP (WordPress, WooCommerce's own code) and redis-server cannot be run; empty when they can.
 QString SinProgramasLinux();
+// The line end this system's text files take when nothing else decides it: "\r\n" on Windows,
+// "\n" elsewhere.
+QByteArray FinDeLinea();
 }
 
 // Skips the test, printing why, when `motivo` is not empty.
