@@ -12,6 +12,11 @@ QString SinProgramasLinux();
 // The line end this system's text files take when nothing else decides it: "\r\n" on Windows,
 // "\n" elsewhere.
 QByteArray FinDeLinea();
+// Why a server's certificate cannot be verified here with a CA file of one's own; empty when it can.
+QString SinVerificacionConCA();
+// Why the system's TLS (Schannel) here lets through a server whose certificate no authority of
+// the system signed; empty when it refuses it.
+QString SinRechazoDeAutoridadesAjenas();
 }
 
 // Skips the test, printing why, when `motivo` is not empty.
