@@ -44,6 +44,12 @@ echo "   listo en $(($(date +%s) - inicio)) s"
 
 moravi_iniciar_mariadb
 moravi_iniciar_ftp
+# Files the tests hand to the program as a user would type them: a Windows path. A Unix path
+# ("/tmp/...") would be taken on the program's current drive. MORAVI_TEST_FTP_ROOT stays a Unix
+# path: the tests also give it to Linux programs (the one-test FTP server).
+for v in MORAVI_TEST_CA MORAVI_TEST_CA_AJENA; do
+    export "$v=$(wine winepath -w "${!v}" 2>/dev/null | tr -d '\r')"
+done
 
 echo "== Pruebas de Windows bajo Wine ($dir/)"
 estado=0

@@ -1,6 +1,7 @@
 #include "platform/ArchivoIniTexto.h"
 
 #include "platform/DocumentoIni.h"
+#include "servicelib/ArchivoSistema.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,12 +84,10 @@ QString escribeVarias(const QString& archivo, const QList<Cambio>& cambios, Perm
     const QByteArray despues = doc->bytes();
     if (error.isEmpty() && QFileInfo::exists(archivo) && despues == antes) {
         // Nothing to change; a settings file left readable by others is closed all the same.
-        const QFileDevice::Permissions abiertos = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
-                                                  QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                                                  QFileDevice::WriteOther | QFileDevice::ExeOther;
-        if (permisos == Permisos::SoloDueno && (QFile::permissions(archivo) & abiertos) &&
-            !QFile::setPermissions(archivo, QFile::permissions(archivo) & ~abiertos))
-            return QStringLiteral("No se pudo dejar \"%1\" legible solo por su dueño").arg(QDir::toNativeSeparators(archivo));
+        if (permisos == Permisos::SoloDueno)
+            if (const QString r = ArchivoSistema::CierraAOtros(archivo); !r.isEmpty())
+                return QStringLiteral("No se pudo dejar \"%1\" legible solo por su dueño: %2")
+                    .arg(QDir::toNativeSeparators(archivo), r);
         return {};
     }
     return EscrituraSegura::reemplaza(archivo, despues, permisos);

@@ -4,6 +4,13 @@
 #include <QProcess>
 #include <QStringList>
 
+#ifdef Q_OS_WIN
+#include <QDir>
+
+#include <windows.h>
+#include <shellapi.h>
+#endif
+
 namespace {
 DeArchivosQt::Abridor& abridor() {
     static DeArchivosQt::Abridor a;
@@ -23,7 +30,10 @@ bool DeArchivosQt::AbreDocumento(const QString& ruta) {
         return true;
     }
 #ifdef Q_OS_WIN
-    return QProcess::startDetached(QStringLiteral("cmd"), {QStringLiteral("/c"), QStringLiteral("start"), QString(), ruta});
+    // The program Windows associates with the file's type, asked directly: "cmd /c start" always
+    // starts, so a file type with no program would never be told to the user.
+    const std::wstring nativa = QDir::toNativeSeparators(ruta).toStdWString();
+    return reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, nullptr, nativa.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 #elif defined(Q_OS_MACOS)
     return QProcess::startDetached(QStringLiteral("open"), {ruta});
 #else

@@ -12,6 +12,12 @@ namespace ArchivoSistema {
 void ConservaDueno(QFileDevice& nuevo, const QString& viejo);
 // Only the current user may read and write `archivo` (mode 0600, or an ACL on Windows).
 QString SoloDueno(QFileDevice& archivo);
+// The same for a file left as it is: whoever else may reach it no longer can (the group's and
+// others' bits are cleared, or the owner-only ACL is set).
+QString CierraAOtros(const QString& archivo);
+// The new file, still open, takes the access of the one it replaces: its mode, or on Windows
+// its read-only attribute and its DACL (another program's file stays open to whom it was).
+QString ConservaAcceso(QFileDevice& nuevo, const QString& viejo);
 // The data written so far reach the disk (fsync, FlushFileBuffers).
 QString Sincroniza(QFileDevice& archivo);
 // `nuevo` takes the place of `destino` in one step, durably: rename plus the folder's fsync,

@@ -27,6 +27,19 @@ QString SoloDueno(QFileDevice& archivo) {
     return archivo.setPermissions(modo) ? QString() : archivo.errorString();
 }
 
+QString CierraAOtros(const QString& archivo) {
+    const QFileDevice::Permissions abiertos = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
+                                              QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    const QFileDevice::Permissions actuales = QFile::permissions(archivo);
+    if (!(actuales & abiertos)) return {};
+    QFile f(archivo);
+    return f.setPermissions(actuales & ~abiertos) ? QString() : f.errorString();
+}
+
+QString ConservaAcceso(QFileDevice& nuevo, const QString& viejo) {
+    return nuevo.setPermissions(QFile::permissions(viejo)) ? QString() : nuevo.errorString();
+}
+
 QString Sincroniza(QFileDevice& archivo) { return ::fsync(archivo.handle()) == 0 ? QString() : motivo(); }
 
 QString Sustituye(const QString& nuevo, const QString& destino) {

@@ -1,6 +1,7 @@
 #include "servicelib/ArchivoSistema.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileDevice>
 
 #include <windows.h>
@@ -28,8 +29,11 @@ void ConservaDueno(QFileDevice&, const QString&) {}
 
 // A protected DACL with one entry, full control for the current user: no inherited access for
 // the folder's other users (Users, a shared program folder). Administrators and SYSTEM keep
-// what their privileges give them.
-QString SoloDueno(QFileDevice& archivo) {
+// what their privileges give them. Full control holds DELETE: the user may replace and remove
+// his own file.
+QString SoloDueno(QFileDevice& archivo) { return CierraAOtros(archivo.fileName()); }
+
+QString CierraAOtros(const QString& archivo) {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return motivo();
     DWORD largo = 0;
@@ -51,11 +55,32 @@ QString SoloDueno(QFileDevice& archivo) {
     PACL lista = nullptr;
     if (const DWORD r = SetEntriesInAclW(1, &acceso, nullptr, &lista); r != ERROR_SUCCESS) return motivo(r);
     // By name: Qt's handle is not opened with the right to change the file's DACL.
-    std::wstring ruta = ancha(archivo.fileName());
+    std::wstring ruta = ancha(archivo);
     const DWORD r = SetNamedSecurityInfoW(ruta.data(), SE_FILE_OBJECT,
                                           DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr,
                                           nullptr, lista, nullptr);
     LocalFree(lista);
+    return r == ERROR_SUCCESS ? QString() : motivo(r);
+}
+
+// The old file's DACL as it stands, its own entries and whether it takes the folder's.
+QString ConservaAcceso(QFileDevice& nuevo, const QString& viejo) {
+    if (!nuevo.setPermissions(QFile::permissions(viejo))) return nuevo.errorString();
+    PACL lista = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (const DWORD r = GetNamedSecurityInfoW(ancha(viejo).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                              nullptr, &lista, nullptr, &descriptor);
+        r != ERROR_SUCCESS)
+        return motivo(r);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    const SECURITY_INFORMATION que = DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED)
+                                                                      ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                                      : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    std::wstring ruta = ancha(nuevo.fileName());
+    const DWORD r = SetNamedSecurityInfoW(ruta.data(), SE_FILE_OBJECT, que, nullptr, nullptr, lista, nullptr);
+    LocalFree(descriptor);
     return r == ERROR_SUCCESS ? QString() : motivo(r);
 }
 

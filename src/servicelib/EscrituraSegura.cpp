@@ -22,11 +22,13 @@ QString destinoDe(const QString& archivo) {
 // reopen, and Windows refuses to rename a file that is still open (sharing violation).
 class Temporal {
 public:
-    explicit Temporal(const QString& base) {
+    // A private one is owner-only from its first byte, as the settings it will hold are; the
+    // others start as the system makes new files (on Windows: the folder's access), empty.
+    Temporal(const QString& base, bool privado) {
+        const QIODevice::OpenMode modo = QIODevice::WriteOnly | QIODevice::NewOnly;
         for (int intento = 0; intento < 16; ++intento) {
             archivo_.setFileName(base + QString::number(QRandomGenerator::global()->generate(), 36));
-            // Owner-only from its first byte, as the settings it may hold are.
-            if (archivo_.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            if (privado ? archivo_.open(modo, QFileDevice::ReadOwner | QFileDevice::WriteOwner) : archivo_.open(modo))
                 return;
             if (archivo_.error() != QFileDevice::OpenError || !archivo_.exists()) break;  // only a taken name is retried
         }
@@ -61,17 +63,19 @@ QString reemplaza(const QString& archivo, const QByteArray& datos, Permisos perm
     const bool existia = info.exists();
     if (existia && !info.isFile()) return fallo(archivo, QStringLiteral("no es un archivo"));
 
-    Temporal guarda(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral("."));
+    Temporal guarda(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral("."),
+                    permisos == Permisos::SoloDueno);
     QFile& temporal = guarda.archivo();
     if (!guarda.abierto()) return fallo(archivo, temporal.errorString());
 
     if (permisos == Permisos::SoloDueno) {
         if (const QString r = ArchivoSistema::SoloDueno(temporal); !r.isEmpty()) return fallo(archivo, r);
+    } else if (existia) {
+        if (const QString r = ArchivoSistema::ConservaAcceso(temporal, destino); !r.isEmpty()) return fallo(archivo, r);
     } else {
         const QFileDevice::Permissions usual = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
                                                QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
-        if (!temporal.setPermissions(existia ? QFile::permissions(destino) : usual))
-            return fallo(archivo, temporal.errorString());
+        if (!temporal.setPermissions(usual)) return fallo(archivo, temporal.errorString());
     }
     if (existia) ArchivoSistema::ConservaDueno(temporal, destino);
 

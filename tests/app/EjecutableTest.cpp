@@ -3,6 +3,7 @@
 #include "config/ClavesConfiguracion.h"
 #include "platform/ArchivoIniTexto.h"
 #include "platform/Mezcla.h"
+#include "support/Permisos.h"
 #include "support/Sistema.h"
 #include "support/ServidoresPrueba.h"
 #include "support/SistemaPequeno.h"
@@ -156,9 +157,7 @@ TEST_F(Ejecutable, AjustarWritesKeysAndRefusesBadOnes) {
         EXPECT_TRUE(s.err.contains(QStringLiteral("debe ser un número de 1 a 5"))) << s.err.toStdString();
         EXPECT_TRUE(ArchivoIniTexto::lee(ini(), kConf, QStringLiteral("Número de precio a actualizar")).isEmpty());
     }
-    const auto abiertos = QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup |
-                          QFileDevice::WriteOther;
-    EXPECT_EQ(QFile::permissions(ini()) & abiertos, QFileDevice::Permissions()) << "it holds the credentials";
+    EXPECT_EQ(prueba::OtrosConAcceso(ini()), QString()) << "it holds the credentials";
 
     // A secret from standard input stays off the command line.
     s = corre({QStringLiteral("-ajustar"), QStringLiteral("Contraseña WEB=-")}, QString(), "por la entrada\n");

@@ -3,6 +3,7 @@
 // and a point-of-sale installation folder, plus an answerer that records message boxes.
 #include "servicelib/Dialogos.h"
 
+#include <QDir>
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
@@ -30,6 +31,11 @@ private:
 class CarpetaPrograma {
 public:
     CarpetaPrograma();
+    // The program makes its folder the current one; Windows cannot remove a folder that is a
+    // process's current one, so the test's own is given back first.
+    ~CarpetaPrograma() { QDir::setCurrent(actualAntes_); }
+    CarpetaPrograma(const CarpetaPrograma&) = delete;
+    CarpetaPrograma& operator=(const CarpetaPrograma&) = delete;
     QString ruta() const { return dir_.path(); }
     // The settings file is named after the executable (the test program here).
     QString ini() const;
@@ -42,6 +48,7 @@ public:
     QString leeS0W(const QString& clave) const;
 
 private:
+    QString actualAntes_ = QDir::currentPath();
     QTemporaryDir dir_;
     QTemporaryDir config_;  // XDG_CONFIG_HOME for the autostart entry
 };

@@ -8,6 +8,7 @@
 #include "config/LeerConfiguracion.h"
 #include "platform/Mezcla.h"
 #include "servicelib/Compartidos.h"
+#include "support/Permisos.h"
 #include "support/SistemaPequeno.h"
 
 #include <QDir>
@@ -48,9 +49,7 @@ TEST_F(Ajustes, FirstStartWritesEveryKeyWithItsDefaultInItsStoredForm) {
             EXPECT_EQ(guardado, c.defecto) << c.nombre.toStdString();
         }
     }
-    const auto abiertos = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther |
-                          QFileDevice::WriteOther;
-    EXPECT_EQ(QFile::permissions(G().ArchivoIni) & abiertos, QFileDevice::Permissions()) << "it holds the credentials";
+    EXPECT_EQ(prueba::OtrosConAcceso(G().ArchivoIni), QString()) << "it holds the credentials";
     QFile f(G().ArchivoIni);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     // The file holds the keys in reading order.

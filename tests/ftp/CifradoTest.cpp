@@ -1,6 +1,7 @@
 // Explicit TLS ("ftpes") against the test server, whose user "cifrado" is served only over an
 // encrypted control connection and encrypted data connections.
 #include "AyudaFTP.h"
+#include "support/Sistema.h"
 
 namespace {
 using Cifrado = PruebaFTP;
@@ -22,14 +23,18 @@ TEST_F(Cifrado, TlsExplicitoSegunElModoYElCertificado) {
         {2, cert.caAjena, false, "InternetConnect error code: 60 Message: "},  // CURLE_PEER_FAILED_VERIFICATION
         {2, {}, false, "InternetConnect error code: 60 Message: "},  // not signed by the system's authorities
     };
+    const QString sinRechazo = prueba::SinRechazoDeAutoridadesAjenas();
     int n = 0;
     for (const auto& c : casos) {
         SCOPED_TRACE(u"modo %1, CA \"%2\""_s.arg(c.modo).arg(c.ca).toStdString());
+        if (c.modo == 2 && c.ca.isEmpty() && !sinRechazo.isEmpty()) continue;  // said at the end
         clsFTP sesion;
         sesion.SetModePassive();
         sesion.SetTransferBinary();
         sesion.SetCifrado(c.modo, c.ca);
-        ASSERT_EQ(sesion.OpenConnection(direccion(), u"cifrado"_s, u"cpass"_s), c.abre) << sesion.GetLastErrorMessage();
+        // By a name the server's certificate holds: Schannel's libcurl matches host names only, not IP addresses.
+        ASSERT_EQ(sesion.OpenConnection(u"localhost:%1"_s.arg(servidor_.puerto), u"cifrado"_s, u"cpass"_s), c.abre)
+            << sesion.GetLastErrorMessage();
         if (!c.abre) {
             EXPECT_TRUE(mensajeEmpiezaCon(sesion, c.mensaje));
             continue;
@@ -48,6 +53,7 @@ TEST_F(Cifrado, TlsExplicitoSegunElModoYElCertificado) {
     abierta.SetCifrado(1);
     EXPECT_TRUE(abierta.OpenConnection(direccion(), servidor_.usuario, servidor_.clave)) << abierta.GetLastErrorMessage();
     EXPECT_EQ(abierta.GetFTPDirectory(), u"/"_s);
+    SALTA_SI(sinRechazo.isEmpty() ? QString() : u"El rechazo de un servidor que no firmó una autoridad del sistema no se probó: "_s + sinRechazo);
 }
 
 }  // namespace

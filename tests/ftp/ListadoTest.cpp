@@ -118,7 +118,10 @@ TEST_F(Listado, ElFiltroNombraCarpetaYPatron) {
 
 TEST_F(Listado, NombresQueSoloDifierenEnMayusculasSeGuardanAmbos) {
     escribe(enServidor(u"Foto.png"_s), "1");
-    escribe(enServidor(u"foto.png"_s), "22");
+    // The second name is made by the server: the test's own writes to the server's disk would
+    // reach the first file where file names ignore case (Windows).
+    escribe(local(u"segunda.png"_s), "22");
+    ASSERT_TRUE(ftp_.SimpleFTPPutFile(local(u"segunda.png"_s), remota(u"foto.png"_s))) << ftp_.GetLastErrorMessage();
     EXPECT_EQ(listado(remota(u"*"_s)), (QStringList{u"Foto.png"_s, u"foto.png"_s}));
     EXPECT_EQ(ftp_.Directory()->Item(2).filename, u"foto.png"_s);
     EXPECT_EQ(ftp_.Directory()->Item(u"FOTO.PNG"_s).filename, u"Foto.png"_s);  // the first one

@@ -2,6 +2,8 @@
 #include "AyudaFTP.h"
 
 #include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 
 namespace {
@@ -187,21 +189,29 @@ TEST_F(Transferencias, EnvioYRecepcionSimplesReemplazanLoQueHabia) {
 
 // A server of the test's own that lacks passive (or active) data connections shows which mode
 // the session really uses.
+// The server answers through a socket of the test's, not through its standard output, and ends
+// when that socket closes: a Windows build's test under Wine can neither read a Linux program's
+// pipes nor wait for it or end it.
 class ServidorRestringido {
 public:
     ServidorRestringido(const QString& raiz, const QStringList& opciones) {
-        proceso_.start(u"/usr/bin/python3"_s, QStringList{QStringLiteral(MORAVI_SERVIDOR_RESTRINGIDO), u"--raiz"_s, raiz} + opciones);
-        if (proceso_.waitForReadyRead(20000)) puerto_ = proceso_.readLine().trimmed().toInt();
-    }
-    ~ServidorRestringido() {
-        proceso_.terminate();
-        proceso_.waitForFinished(5000);
+        if (!aviso_.listen(QHostAddress::LocalHost)) return;
+        if (!QProcess::startDetached(u"/usr/bin/python3"_s,
+                                     QStringList{QStringLiteral(MORAVI_SERVIDOR_RESTRINGIDO), u"--raiz"_s, raiz,
+                                                 u"--aviso"_s, QString::number(aviso_.serverPort())} +
+                                         opciones))
+            return;
+        if (!aviso_.waitForNewConnection(20000)) return;
+        conexion_.reset(aviso_.nextPendingConnection());
+        while (!conexion_->canReadLine() && conexion_->waitForReadyRead(20000)) {}
+        puerto_ = conexion_->readLine().trimmed().toInt();
     }
     QString direccion() const { return u"127.0.0.1:%1"_s.arg(puerto_); }
     int puerto() const { return puerto_; }
 
 private:
-    QProcess proceso_;
+    QTcpServer aviso_;
+    std::unique_ptr<QTcpSocket> conexion_;
     int puerto_ = 0;
 };
 

@@ -2,16 +2,20 @@
 """An FTP server for one test that misbehaves in one chosen way. --sin lacks one way of opening
 data connections, to show which way the client uses: --sin pasivo refuses PASV/EPSV, --sin activo
 refuses PORT/EPRT. --linea-sin-fin answers every LIST with one listing line that never ends.
-User tuser/tpass. Prints its port on the first line of standard output."""
+User tuser/tpass. Connects to 127.0.0.1:<--aviso>, sends its port there as one line, and ends
+when that connection closes."""
 import argparse
 import itertools
-import sys
+import os
+import socket
+import threading
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import BufferedIteratorProducer, FTPHandler
 from pyftpdlib.servers import FTPServer
 
 p = argparse.ArgumentParser()
 p.add_argument("--raiz", required=True)
+p.add_argument("--aviso", type=int, required=True)
 p.add_argument("--sin", choices=["pasivo", "activo"])
 p.add_argument("--linea-sin-fin", action="store_true")
 a = p.parse_args()
@@ -36,6 +40,15 @@ auth.add_user("tuser", "tpass", a.raiz, perm="elradfmwMT")
 Manejador.authorizer = auth
 Manejador.auth_failed_timeout = 0
 servidor = FTPServer(("127.0.0.1", 0), Manejador)
-print(servidor.address[1], flush=True)
-sys.stdout.close()
+aviso = socket.create_connection(("127.0.0.1", a.aviso))
+aviso.sendall(b"%d\n" % servidor.address[1])
+
+
+def hasta_que_cierre():
+    while aviso.recv(64):
+        pass
+    os._exit(0)
+
+
+threading.Thread(target=hasta_que_cierre, daemon=True).start()
 servidor.serve_forever()

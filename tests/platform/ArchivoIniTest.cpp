@@ -4,6 +4,8 @@
 #include "platform/ArchivoIniTexto.h"
 #include "platform/DelRegistroS0W.h"
 #include "platform/LibTORVAQt.h"
+#include "support/Permisos.h"
+#include "support/Sistema.h"
 #include "support/SistemaPequeno.h"
 
 #include <QDir>
@@ -25,11 +27,6 @@ void pon(const QString& archivo, const QByteArray& bytes) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
 }
-
-const QFileDevice::Permissions kSoloDueno =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser;
-const QFileDevice::Permissions kAbiertos = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup |
-                                           QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
 
 // The point-of-sale product's own file: Windows-1252, CRLF, blanks around "=", a duplicate key.
 const QByteArray kS0W = "; Configuraci\xF3n de Papeler\xED" "a\r\n"
@@ -67,7 +64,8 @@ TEST(ArchivoIni, AWriteChangesOnlyItsLineInTheFilesOwnEncoding) {
         {"new section after a last line without its ending", "[A]\nx=1", "B", "y", "2", "[A]\nx=1\n\n[B]\ny=2\n"},
         {"new key after a last line without its ending", "[A]\r\nx=1", "A", "y", "2", "[A]\r\nx=1\r\ny=2\r\n"},
         {"byte-order mark kept", "\xEF\xBB\xBF[C]\nPuerto=1\n", "C", "Puerto", "2", "\xEF\xBB\xBF[C]\nPuerto=2\n"},
-        {"blanks at the ends are kept between quotes", "", "C", "Usuario WEB", "  a ", "[C]\nUsuario WEB=\"  a \"\n"},
+        {"a new file takes the system's line end", "", "C", "Usuario WEB", "  a ",
+         "[C]" + prueba::FinDeLinea() + "Usuario WEB=\"  a \"" + prueba::FinDeLinea()},
         {"same value: not a byte changes", kS0W, "S0W", "servidor", "192.168.1.5", kS0W},
     };
     QTemporaryDir dir;
@@ -155,26 +153,31 @@ TEST(ArchivoIni, SettingsAreOwnerOnlyAndOtherFilesKeepTheirPermissions) {
     LibTORVAQt lib;
     const QString ini = dir.filePath(QStringLiteral("moravi.ini"));
     lib.EscribeIni(QStringLiteral("Configuración"), QStringLiteral("Puerto"), QStringLiteral("3306"), ini);
-    EXPECT_EQ(QFile::permissions(ini) & (kSoloDueno | kAbiertos), kSoloDueno) << "created private";
+    EXPECT_EQ(prueba::OtrosConAcceso(ini), QString()) << "created private";
+    EXPECT_EQ(lib.LeeIni(QStringLiteral("Configuración"), QStringLiteral("Puerto"), ini), QStringLiteral("3306"));
 
     // An older file readable by everyone is closed by the next write, changed or not.
     for (const char* valor : {"3307", "3307"}) {
-        ASSERT_TRUE(QFile::setPermissions(ini, kSoloDueno | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        ASSERT_TRUE(prueba::AbreALaLectura(ini));
+        ASSERT_NE(prueba::OtrosConAcceso(ini), QString());
         EXPECT_EQ(lib.EscribeIniVarias({{u"Configuración"_qs, u"Puerto"_qs, QString::fromLatin1(valor)}}, ini, false),
                   QString());
-        EXPECT_EQ(QFile::permissions(ini) & kAbiertos, QFileDevice::Permissions()) << valor;
+        EXPECT_EQ(prueba::OtrosConAcceso(ini), QString()) << valor;
     }
+    // Its owner may still replace and remove it.
+    EXPECT_EQ(lib.EscribeIniVarias({{u"Configuración"_qs, u"Puerto"_qs, u"3308"_qs}}, ini, false), QString());
+    EXPECT_TRUE(QFile::remove(ini));
 
     // The point of sale's file keeps its own.
     const QString s0w = dir.filePath(QStringLiteral("S0W.ini"));
     pon(s0w, kS0W);
-    const auto suyos = kSoloDueno | QFileDevice::ReadGroup;
-    ASSERT_TRUE(QFile::setPermissions(s0w, suyos));
+    ASSERT_TRUE(prueba::AbreALaLectura(s0w));
+    const QString suyos = prueba::Acceso(s0w);
     DelRegistroS0W reg;
     ASSERT_FALSE(reg.BuscarRegistroS0W(dir.path()).isEmpty());
     reg.GuardaDatosS0W(QStringLiteral("MySQLServer"), QStringLiteral("192.168.1.5"));
     EXPECT_EQ(reg.DatosS0W(QStringLiteral("MySQLServer")), QStringLiteral("192.168.1.5"));
-    EXPECT_EQ(QFile::permissions(s0w) & (kSoloDueno | kAbiertos), suyos);
+    EXPECT_EQ(prueba::Acceso(s0w), suyos);
 }
 
 TEST(ArchivoIni, AWriteThatFailsOnAFullDiskLeavesTheFileByteForByte) {

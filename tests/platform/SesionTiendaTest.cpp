@@ -4,6 +4,9 @@
 #include "servicelib/BasesDD.h"
 #include "servicelib/CrearObjeto.h"
 #include "support/ServidoresPrueba.h"
+#include "support/Sistema.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 #ifdef Q_OS_WIN
@@ -25,8 +28,9 @@ AjustesConexion ajustesPrueba(const QString& base) {
     return AjustesConexion{s.host, static_cast<std::uint16_t>(s.puerto), s.usuario, s.clave, base, Cifrado::Ninguno, {}};
 }
 
+// The option's value; a system may give fewer bytes than an int (Windows gives SO_KEEPALIVE in one).
 int opcion(std::intptr_t s, int nivel, int nombre) {
-    int v = -1;
+    int v = 0;
     socklen_t largo = sizeof v;
     EXPECT_EQ(getsockopt(static_cast<decltype(socket(0, 0, 0))>(s), nivel, nombre, reinterpret_cast<char*>(&v), &largo), 0);
     return v;
@@ -108,8 +112,10 @@ TEST(SesionTienda, EncryptionChoicesAndCertificateChecks) {
         {2, QString(), false, false, u"no se pudo verificar con las autoridades del sistema"_s},
         {2, u"/no/existe/ca.pem"_s, false, false, u"No se encontró el archivo del certificado CA \"/no/existe/ca.pem\""_s},
     };
+    const QString sinCA = prueba::SinVerificacionConCA();
     for (const Caso& c : casos) {
         SCOPED_TRACE(u"cifrado %1, CA \"%2\""_s.arg(c.cifrado).arg(c.ca).toStdString());
+        if (c.cifrado == 2 && QFile::exists(c.ca) && !sinCA.isEmpty()) continue;  // said below
         std::shared_ptr<kesa5::BasesDD> bd;
         ASSERT_TRUE(CrearObjeto(bd, u"BasesDD"_s));
         bd->cRuta = s.host;
@@ -131,4 +137,5 @@ TEST(SesionTienda, EncryptionChoicesAndCertificateChecks) {
         }
         bd->CierraBdD(cn);
     }
+    SALTA_SI(sinCA.isEmpty() ? QString() : u"Los casos verificados con un archivo CA no se probaron: "_s + sinCA);
 }

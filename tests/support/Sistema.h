@@ -2,6 +2,7 @@
 // What a test needs from the machine that this build's system cannot give. The Windows build's
 // tests run under Wine on the Linux machine: Linux programs (php, redis-server, mount) are out of
 // their reach. A test that needs one is skipped with the reason printed, never silently.
+#include <QByteArray>
 #include <QString>
 #include <gtest/gtest.h>
 
@@ -21,6 +22,15 @@ QString SinEntradaDeEscritorio();
 // when the system could not deliver it.
 void PreparaInterrupcion(QProcess& p);
 QString Interrumpe(QProcess& p, QString& motivo);
+
+// The line end this system's text files take when nothing else decides it: "\r\n" on Windows,
+// "\n" elsewhere.
+QByteArray FinDeLinea();
+// Why a server's certificate cannot be verified here with a CA file of one's own; empty when it can.
+QString SinVerificacionConCA();
+// Why the system's TLS (Schannel) here lets through a server whose certificate no authority of
+// the system signed; empty when it refuses it.
+QString SinRechazoDeAutoridadesAjenas();
 }
 
 // Skips the test, printing why, when `motivo` is not empty.

@@ -15,4 +15,8 @@ QString Interrumpe(QProcess& p, QString&) {
     p.terminate();  // SIGTERM
     return QStringLiteral("TERM");
 }
+
+QByteArray FinDeLinea() { return QByteArrayLiteral("\n"); }
+QString SinVerificacionConCA() { return {}; }
+QString SinRechazoDeAutoridadesAjenas() { return {}; }
 }
