@@ -39,6 +39,8 @@ QString Interrumpe(QProcess& p, QString& motivo) {
                             "bajo Wine sin pantalla es lo esperado: en Windows, pruebe Ctrl+C en cmd durante un envío")
                  .arg(GetLastError());
     return {};
+}
+
 QByteArray FinDeLinea() { return QByteArrayLiteral("\r\n"); }
 
 // MariaDB Connector/C's Schannel trusts a CA file through a chain engine whose only root is that
