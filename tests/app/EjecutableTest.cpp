@@ -3,6 +3,7 @@
 #include "config/ClavesConfiguracion.h"
 #include "platform/ArchivoIniTexto.h"
 #include "platform/Mezcla.h"
+#include "servicelib/ArchivoSistema.h"
 #include "support/Permisos.h"
 #include "support/Sistema.h"
 #include "support/ServidoresPrueba.h"
@@ -140,6 +141,10 @@ TEST_F(Ejecutable, HeadlessFirstStartWithoutInstallationSaysWhyAndExits2) {
 }
 
 TEST_F(Ejecutable, AjustarWritesKeysAndRefusesBadOnes) {
+    // Wine keeps no DACL of its own: it rebuilds one from the Unix mode and merges the folder's
+    // inheritable entries even into a protected list, which Windows does not. A private folder
+    // keeps that out of the check on the settings file below.
+    ASSERT_EQ(ArchivoSistema::CierraAOtros(carpeta()), QString());
     Salida s = corre({QStringLiteral("-ajustar"), QStringLiteral("Contraseña WEB=clave'1"), QStringLiteral("Puerto=3310"),
                       QStringLiteral("Prefijo de tablas WEB=wpx_"), QStringLiteral("Usuario WEB=José Núñez")});
     EXPECT_EQ(s.estado, 0) << s.err.toStdString();
