@@ -30,6 +30,10 @@ echo "== Wine: prefijo nuevo en $WINEPREFIX"
 inicio=$(date +%s)
 # Without wine32 it reports a failure about syswow64 that 64-bit programs do not mind.
 wineboot -i </dev/null >/dev/null 2>&1 || true
+# No display: Wine's null graphics driver, so that programs can still make windows (the
+# hidden one moravi.exe answers the end of the session with); without it every window fails.
+wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+wineserver -w
 # A persistent server, started with its output away from any pipe: otherwise ctest waits for
 # it forever (it would keep ctest's pipe open), and each test pays Wine's start-up again.
 wineserver -p </dev/null >/dev/null 2>&1 || true  # "already running" is fine

@@ -140,10 +140,10 @@ private:
     QMenu* menuIcono_ = nullptr;
     QAction* accionEnviar_ = nullptr;
     bool lineasPorLeer_ = false;  // saved during a send: the product lines are read again before the next
-    bool preguntando_ = false;  // a question box is open
+    bool preguntando_ = false;    // a question box is open
     std::function<void()> preguntaAlTerminarEnvio_;  // what the send's end does to the open question
     int avisosOculta_ = 0;  // times the icon said that a closed window goes on behind it (once)
     QFileSystemWatcher* vigiaHistorial_ = nullptr;
     QTimer* releeHistorial_ = nullptr;  // one reread for the burst of changes a write makes
-    int numeroEnvio_ = 0;       // counts the sends, so a late answer finds the one it was about
+    int numeroEnvio_ = 0;               // counts the sends, so a late answer finds the one it was about
 };

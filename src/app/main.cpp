@@ -49,9 +49,11 @@ int main(int argc, char** argv) {
     // as "Terminar" does, with what it saves at shutdown. Installed first: a signal that comes
     // while the window is still being built waits for it instead of killing the process.
     frmInicial* principal = nullptr;
-    const SenalesDeFin senales([&principal](const QString&) {
-        if (principal) principal->TerminarPorSenal();
-    });
+    const SenalesDeFin senales(
+        [&principal](const QString&) {
+            if (principal) principal->TerminarPorSenal();
+        },
+        [&principal] { return principal && principal->enviando(); });
     app.setQuitOnLastWindowClosed(false);
     RegistrarPlataforma();
     frmInicial ventana;

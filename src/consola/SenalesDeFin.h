@@ -16,12 +16,17 @@ class QSocketNotifier;
 // One object at a time.
 //
 // On Windows (SenalesDeFinWindows.cpp) the console's events take their place: Ctrl+C and
-// Ctrl+Break are "INT"; closing the console, logging off and shutting down are "TERM", and for
-// those the system's handler thread holds the process (up to the few seconds Windows grants)
-// until this object goes away, so the send can record itself first.
+// Ctrl+Break are "INT"; closing the console is "TERM", and for it the system's handler thread
+// holds the process (up to the few seconds Windows grants) until this object goes away, so the
+// send can record itself first. Logging off and shutting down reach a program that shows
+// windows as a question to its windows (WM_QUERYENDSESSION), not as a console event: a hidden
+// window of this object's takes it as "TERM" and, while `ocupado` says work is under way,
+// refuses the end of the session with a reason Windows shows, until the program has ended.
 class SenalesDeFin : public QObject {
 public:
-    explicit SenalesDeFin(std::function<void(const QString& senal)> alRecibir);
+    // `ocupado`: whether the end of the session must wait (by default, while this object lives).
+    explicit SenalesDeFin(
+        std::function<void(const QString& senal)> alRecibir, std::function<bool()> ocupado = [] { return true; });
     ~SenalesDeFin() override;
     SenalesDeFin(const SenalesDeFin&) = delete;
     SenalesDeFin& operator=(const SenalesDeFin&) = delete;
@@ -30,11 +35,14 @@ public:
     const QString& Recibida() const { return recibida_; }
     // Hands a received signal to `alRecibir`, on this object's thread.
     void Entrega(const QString& senal);
+    // Whether the end of the session must wait for the program now.
+    bool Ocupado() const { return ocupado_ && ocupado_(); }
 
 private:
     void lee();
 
     std::function<void(const QString&)> alRecibir_;
+    std::function<bool()> ocupado_;
     QSocketNotifier* notificador_ = nullptr;  // Linux: the pipe's reading end
     QString recibida_;
 };

@@ -2,10 +2,10 @@
 
 #include <QSocketNotifier>
 
-#include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
+#include <csignal>
 
 namespace {
 int tuberia[2] = {-1, -1};
@@ -19,7 +19,8 @@ void alLlegar(int senal) {
 }
 }
 
-SenalesDeFin::SenalesDeFin(std::function<void(const QString& senal)> alRecibir) : alRecibir_(std::move(alRecibir)) {
+SenalesDeFin::SenalesDeFin(std::function<void(const QString& senal)> alRecibir, std::function<bool()> ocupado)
+    : alRecibir_(std::move(alRecibir)), ocupado_(std::move(ocupado)) {
     if (::pipe2(tuberia, O_CLOEXEC | O_NONBLOCK) != 0) return;
     notificador_ = new QSocketNotifier(tuberia[0], QSocketNotifier::Read, this);
     connect(notificador_, &QSocketNotifier::activated, this, &SenalesDeFin::lee);

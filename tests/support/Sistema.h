@@ -16,11 +16,9 @@ QString SinZonaPorProceso();
 // Why autostart is not the desktop entry in XDG_CONFIG_HOME/autostart that TERM ends; empty on Linux.
 QString SinEntradaDeEscritorio();
 
-// Asking a running program to stop as the system would: TERM on Linux; on Windows Ctrl+Break
-// on the console it shares with the test. PreparaInterrupcion is called before starting it;
-// Interrumpe gives the name the program logs for what it received, or nothing and `motivo`
-// when the system could not deliver it.
-void PreparaInterrupcion(QProcess& p);
+// Asking a running program to stop as the system would at the end of the session: TERM on
+// Linux; on Windows the log-off question to its windows (WM_QUERYENDSESSION). Gives the name
+// the program logs for what it received, or nothing and `motivo` when it could not be asked.
 QString Interrumpe(QProcess& p, QString& motivo);
 
 // The line end this system's text files take when nothing else decides it: "\r\n" on Windows,

@@ -9,8 +9,6 @@ QString SinZonaPorProceso() { return {}; }
 
 QString SinEntradaDeEscritorio() { return {}; }
 
-void PreparaInterrupcion(QProcess&) {}
-
 QString Interrumpe(QProcess& p, QString&) {
     p.terminate();  // SIGTERM
     return QStringLiteral("TERM");

@@ -2,6 +2,8 @@
 
 #include <QProcess>
 
+#include <string>
+
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -22,23 +24,40 @@ QString SinEntradaDeEscritorio() {
                           "comprueba la prueba del instalador (tests/windows/prueba_instalador.sh)");
 }
 
-void PreparaInterrupcion(QProcess& p) {
-    // Ctrl+Break reaches the processes of a console: the test takes one (it fails harmlessly
-    // when it has one already), which the program joins as it would join cmd's. Its own process
-    // group keeps the event away from the test.
-    AllocConsole();
-    p.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments* a) {
-        a->flags = (a->flags & ~static_cast<DWORD>(CREATE_NO_WINDOW)) | CREATE_NEW_PROCESS_GROUP;
-    });
+namespace {
+struct Busqueda {
+    DWORD proceso;
+    HWND ventana;
+};
 }
 
 QString Interrumpe(QProcess& p, QString& motivo) {
-    if (GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, static_cast<DWORD>(p.processId()))) return QStringLiteral("INT");
-    // Wine's console, with no display behind it, refuses the event.
-    motivo = QStringLiteral("la consola no pudo enviar Ctrl+Break al programa (GenerateConsoleCtrlEvent, error %1); "
-                            "bajo Wine sin pantalla es lo esperado: en Windows, pruebe Ctrl+C en cmd durante un envío")
-                 .arg(GetLastError());
-    return {};
+    // The program's hidden window for the end of the session, as Windows asks it at log-off.
+    Busqueda b{static_cast<DWORD>(p.processId()), nullptr};
+    EnumWindows(
+        [](HWND v, LPARAM l) -> BOOL {
+            auto* b = reinterpret_cast<Busqueda*>(l);
+            DWORD proceso = 0;
+            wchar_t clase[64] = {};
+            GetWindowThreadProcessId(v, &proceso);
+            GetClassNameW(v, clase, 64);
+            if (proceso != b->proceso || std::wstring(clase) != L"MoraviFinDeSesion") return TRUE;
+            b->ventana = v;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&b));
+    if (!b.ventana) {
+        motivo = QStringLiteral("el programa no tiene la ventana oculta que atiende el fin de la sesión");
+        return {};
+    }
+    DWORD_PTR respuesta = 1;
+    if (!SendMessageTimeoutW(b.ventana, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000, &respuesta)) {
+        motivo = QStringLiteral("el programa no respondió al fin de la sesión (error %1)").arg(GetLastError());
+        return {};
+    }
+    // During a send the program holds the session until it has recorded itself; a yes would let
+    // Windows end it in the middle, and the name returned then tells the test so.
+    return respuesta == FALSE ? QStringLiteral("TERM") : QStringLiteral("TERM (el programa dejó terminar la sesión)");
 }
 
 QByteArray FinDeLinea() { return QByteArrayLiteral("\r\n"); }
