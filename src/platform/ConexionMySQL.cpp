@@ -4,6 +4,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <chrono>
+#include <future>
 #include <mutex>
 #include <mysql.h>
 
@@ -180,10 +182,20 @@ void ConexionMySQL::lanza() const {
     throw ErrorServicio(numero, detalle);
 }
 
+int ConexionMySQL::espera(const std::function<int()>& llamada) const {
+    if (!mientrasEspera_) return llamada();
+    // The client library lets one thread at a time use a connection, any thread: this one
+    // only waits, and touches the connection again once the call has returned.
+    std::future<int> hecho = std::async(std::launch::async, llamada);
+    while (hecho.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) mientrasEspera_();
+    return hecho.get();
+}
+
 void ConexionMySQL::envia(const QString& sql) {
     MYSQL* m = abierta();
     const QByteArray q = sql.toUtf8();
-    if (mysql_real_query(m, q.constData(), static_cast<unsigned long>(q.size())) != 0) lanza();
+    if (espera([m, &q] { return mysql_real_query(m, q.constData(), static_cast<unsigned long>(q.size())); }) != 0)
+        lanza();
 }
 
 void ConexionMySQL::Execute(const QString& sql) {
@@ -262,7 +274,7 @@ void ConexionMySQL::Varias(const QStringList& sentencias, const std::function<vo
     MYSQL* m = abierta();
     const QByteArray q = sentencias.join(QStringLiteral(";\n")).toUtf8();
     int i = 0;
-    int r = mysql_real_query(m, q.constData(), static_cast<unsigned long>(q.size()));
+    int r = espera([m, &q] { return mysql_real_query(m, q.constData(), static_cast<unsigned long>(q.size())); });
     // Whatever results the server still owes are read, so the session stays usable after an
     // error or an exception of `porFila`.
     const auto drena = [m] {
@@ -287,7 +299,8 @@ void ConexionMySQL::Varias(const QStringList& sentencias, const std::function<vo
             r = 1;
             continue;
         }
-        const int siguiente = mysql_next_result(m);
+        // Each statement after the first runs while this waits for its answer.
+        const int siguiente = espera([m] { return mysql_next_result(m); });
         if (siguiente == -1) break;
         ++i;
         r = siguiente;

@@ -74,6 +74,7 @@ public:
     void RollbackTrans() override;
     bool TomaCandado(const QString& nombre, int segundos) override;
     int InactividadDelCandado(const QString& nombre) override;
+    void MientrasEspera(std::function<void()> alEsperar) override { mientrasEspera_ = std::move(alEsperar); }
 
     TablaLeida Consulta(const QString& sql);
     const AjustesConexion& ajustes() const { return ajustes_; }
@@ -90,10 +91,14 @@ private:
     st_mysql* abierta() const;  // throws when closed
     void lanza() const;         // throws the connection's last error
     void envia(const QString& sql);
+    // Runs `llamada` (a client call that waits for the server), with mientrasEspera_ running
+    // meanwhile when there is one; gives what it returned.
+    int espera(const std::function<int()>& llamada) const;
     // Hands every row of a streamed result to `porFila`, and frees it.
     static void entrega(st_mysql_res* res, const std::function<void(const FilaLeida&)>& porFila);
     void preparaCifrado();      // TLS options from ajustes_, before dialling
 
     std::unique_ptr<st_mysql, Cerrar> mysql_;
     AjustesConexion ajustes_;
+    std::function<void()> mientrasEspera_;
 };

@@ -50,4 +50,9 @@ public:
     // A lock whose holder stays quiet belongs to a client that went away: the server frees it
     // once that session's inactivity limit passes.
     virtual int InactividadDelCandado(const QString& nombre) = 0;
+    // While a statement waits for the server, `alEsperar` runs now and then on the caller's
+    // thread (the window keeps answering during a chunk written to a shop far away); the
+    // statement is carried meanwhile by a thread of its own. `alEsperar` must not use this
+    // connection. Empty: the caller's thread waits for the server itself.
+    virtual void MientrasEspera(std::function<void()> alEsperar) { (void)alEsperar; }
 };

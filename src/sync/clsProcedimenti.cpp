@@ -118,6 +118,9 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
     // Closing never fails, so it also runs on the way out of an error.
     const auto cierre = [&] {
         ventana_.setImagenesMarcada(false);
+        // Whoever holds these connections after the send must not call back into it.
+        for (const ConexionPtr& cn : {cnHost, cnWeb})
+            if (cn) cn->MientrasEspera({});
         if (host) host->CierraBdD(cnHost);
         if (web) web->CierraBdD(cnWeb);
         web.reset();
@@ -187,6 +190,9 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
         enPantalla = true;
         ventana_.procesarEventos();
         const auto latido = [this] { ventana_.procesarEventos(); };
+        // The window, its icon and its menu keep answering while the shop writes a chunk.
+        cnWeb->MientrasEspera(latido);
+        cnHost->MientrasEspera(latido);
 
         // Only the columns the send uses, held once; the point-of-sale connection then idles.
         LecturaPuntoDeVenta lectura = LeeProductosPuntoDeVenta(
@@ -225,6 +231,7 @@ ResultadoEnvio clsProcedimenti::EnviarProductos(ColeccionCampos&, bool& blInterr
             }
             comprobar = false;
             if (cnWeb.get() != antes) {
+                cnWeb->MientrasEspera(latido);
                 // A redialled connection is a new session, which holds no lock yet.
                 if (!cnWeb->TomaCandado(NombreCandado(cfg.BaseWeb), kEsperaCandado)) {
                     resultado_.fin = ResultadoEnvio::Fin::OtroEnvio;

@@ -219,6 +219,29 @@ TEST_F(Programa, ARightClickOnTheSendButtonDuringASendOpensTheMenu) {
     EXPECT_EQ(enTienda().size(), 3) << "the menu did not hold up the send";
 }
 
+// The icon's menu opens while a chunk is being written to a slow shop: the window answers during
+// the shop's statements, not only between chunks.
+TEST_F(Programa, TheIconsMenuOpensWhileAChunkIsBeingWritten) {
+    productos({u"A1"_s, u"B2"_s});
+    web.ejecuta(u"CREATE TRIGGER lento BEFORE INSERT ON wp_posts FOR EACH ROW SET @espera = SLEEP(0.4)"_s);
+    frmInicial& v = arranca(5, true);
+    bool abierto = false;
+    qsizetype escritos = -1;
+    alProcesar([&] { return v.principal->Label5->text() == u"Producto 1 de 2"_s; },
+               [&] {
+                   QTimer::singleShot(200, &v, [&] {
+                       v.menuIcono()->popup(QPoint(5, 5));
+                       abierto = v.menuIcono()->isVisible();
+                       escritos = enTienda().size();
+                       v.menuIcono()->hide();
+                   });
+               });
+    v.principal->cmdLeerAhora->click();
+    EXPECT_TRUE(abierto);
+    EXPECT_EQ(escritos, 0) << "the menu opened only after the chunk";
+    EXPECT_EQ(enTienda().size(), 2);
+}
+
 // Long texts on the main tab are cut to the window's width (whole in text() and the tooltip):
 // the window does not widen as a send shows a long key or description.
 TEST_F(Programa, LongTextsOnTheMainTabAreCutAndDoNotWidenTheWindow) {
