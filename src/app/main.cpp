@@ -44,6 +44,9 @@ int main(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         return ModoConsola::AvisaSinPantalla();
     }
+    // TERM and INT (Windows: Ctrl+C, closing the console) that come while the window is still
+    // being built (a slow start) wait for it instead of ending the program half-started.
+    SenalesDeFin::Anticipa();
     QApplication app(argc, argv);
     // TERM and INT interrupt a send under way (recorded as interrupted), then end the program
     // as "Terminar" does, with what it saves at shutdown. Installed first: a signal that comes

@@ -31,6 +31,12 @@ public:
     SenalesDeFin(const SenalesDeFin&) = delete;
     SenalesDeFin& operator=(const SenalesDeFin&) = delete;
 
+    // Takes TERM and INT (Windows: the console's events) from here on, before the object
+    // exists: one that comes while the program is still starting waits for the object, which
+    // hands it on once the event loop runs, instead of ending the process by default. Called
+    // first thing in main; the constructor calls it too.
+    static void Anticipa();
+
     // The signal received, "TERM" or "INT"; empty while none has come.
     const QString& Recibida() const { return recibida_; }
     // Hands a received signal to `alRecibir`, on this object's thread.

@@ -19,11 +19,12 @@ void alLlegar(int senal) {
 }
 }
 
-SenalesDeFin::SenalesDeFin(std::function<void(const QString& senal)> alRecibir, std::function<bool()> ocupado)
-    : alRecibir_(std::move(alRecibir)), ocupado_(std::move(ocupado)) {
-    if (::pipe2(tuberia, O_CLOEXEC | O_NONBLOCK) != 0) return;
-    notificador_ = new QSocketNotifier(tuberia[0], QSocketNotifier::Read, this);
-    connect(notificador_, &QSocketNotifier::activated, this, &SenalesDeFin::lee);
+void SenalesDeFin::Anticipa() {
+    if (tuberia[0] != -1) return;
+    if (::pipe2(tuberia, O_CLOEXEC | O_NONBLOCK) != 0) {
+        tuberia[0] = tuberia[1] = -1;
+        return;
+    }
     struct sigaction accion {};
     accion.sa_handler = alLlegar;
     sigemptyset(&accion.sa_mask);
@@ -31,6 +32,15 @@ SenalesDeFin::SenalesDeFin(std::function<void(const QString& senal)> alRecibir, 
     // the system's own again.
     accion.sa_flags = SA_RESTART | SA_RESETHAND;
     for (const int s : kSenales) ::sigaction(s, &accion, nullptr);
+}
+
+SenalesDeFin::SenalesDeFin(std::function<void(const QString& senal)> alRecibir, std::function<bool()> ocupado)
+    : alRecibir_(std::move(alRecibir)), ocupado_(std::move(ocupado)) {
+    Anticipa();
+    if (tuberia[0] == -1) return;
+    // A signal already in the pipe is read as soon as the event loop runs.
+    notificador_ = new QSocketNotifier(tuberia[0], QSocketNotifier::Read, this);
+    connect(notificador_, &QSocketNotifier::activated, this, &SenalesDeFin::lee);
 }
 
 SenalesDeFin::~SenalesDeFin() {

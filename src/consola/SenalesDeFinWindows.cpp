@@ -11,6 +11,9 @@ namespace {
 SenalesDeFin* activo = nullptr;
 HANDLE terminado = nullptr;
 std::atomic<bool> recibidaAntes{false};
+// An event that came before the object existed ("INT" or "TERM"), handed on by its constructor.
+std::atomic<int> pendiente{0};
+bool manejadorPuesto = false;
 
 // Windows ends the process a few seconds after a close, log-off or shutdown event's handler
 // returns, or after about 5 s; the wait stays inside that.
@@ -60,23 +63,35 @@ BOOL WINAPI alLlegar(DWORD evento) {
         const QString nombre = interrupcion ? QStringLiteral("INT") : QStringLiteral("TERM");
         QMetaObject::invokeMethod(
             s, [s, nombre] { s->Entrega(nombre); }, Qt::QueuedConnection);
+    } else {
+        pendiente = interrupcion ? 1 : 2;
     }
     if (fin && terminado) WaitForSingleObject(terminado, kEsperaCierre);
     return TRUE;
 }
 }
 
+void SenalesDeFin::Anticipa() {
+    if (!manejadorPuesto) manejadorPuesto = SetConsoleCtrlHandler(alLlegar, TRUE) != 0;
+}
+
 SenalesDeFin::SenalesDeFin(std::function<void(const QString& senal)> alRecibir, std::function<bool()> ocupado)
     : alRecibir_(std::move(alRecibir)), ocupado_(std::move(ocupado)) {
-    recibidaAntes = false;
     terminado = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     activo = this;
-    SetConsoleCtrlHandler(alLlegar, TRUE);
+    Anticipa();
+    if (const int antes = pendiente.exchange(0)) {
+        const QString nombre = antes == 1 ? QStringLiteral("INT") : QStringLiteral("TERM");
+        QMetaObject::invokeMethod(
+            this, [this, nombre] { Entrega(nombre); }, Qt::QueuedConnection);
+    }
     creaVentanaDeSesion();
 }
 
 SenalesDeFin::~SenalesDeFin() {
     SetConsoleCtrlHandler(alLlegar, FALSE);
+    manejadorPuesto = false;
+    recibidaAntes = false;
     activo = nullptr;
     if (ventanaSesion) {
         ShutdownBlockReasonDestroy(ventanaSesion);

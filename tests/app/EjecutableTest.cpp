@@ -550,8 +550,12 @@ TEST_F(Ejecutable, WindowStartRegistersAutostartOnceAndAgainWhenMoved) {
         p.setProcessEnvironment(entorno());
         p.start(programa, {});
         EXPECT_TRUE(p.waitForStarted());
-        // The window program runs until it is closed: wait for its start-up to have written
-        // the settings file, then end it.
+        // The window program runs until it is closed: wait for it to hold its folder's lock
+        // (it takes TERM by then) and for its start-up to have written the settings file,
+        // then end it.
+        const QString candado =
+            QDir::temp().filePath(InstanciaUnica::Nombre(QFileInfo(programa).path()) + QStringLiteral(".lock"));
+        for (int i = 0; i < 200 && !QFile::exists(candado); ++i) QThread::msleep(50);
         for (int i = 0; i < 200 && ArchivoIniTexto::lee(QFileInfo(programa).path() + QStringLiteral("/moravi.ini"), kConf,
                                                         QStringLiteral("Número de precio a actualizar"))
                                        .isEmpty();
