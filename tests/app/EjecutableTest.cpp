@@ -48,10 +48,11 @@ protected:
     QTemporaryDir dir;
     QTemporaryDir config;  // XDG_CONFIG_HOME of the runs
     QString zona;          // TZ of the runs, when set: the computer's own time zone
-    QString carpeta() const { return dir.filePath(QStringLiteral("programa")); }
+    // A shop owner's folder: a space and accents on the way to the program and to the point of sale.
+    QString carpeta() const { return dir.filePath(QStringLiteral("José Núñez/programa")); }
     QString exe() const { return carpeta() + kExe; }
     QString ini() const { return carpeta() + QStringLiteral("/moravi.ini"); }
-    QString host() const { return dir.filePath(QStringLiteral("sartenal")); }
+    QString host() const { return dir.filePath(QStringLiteral("Punto de venta/sartenal")); }
 
     void SetUp() override { instala(carpeta()); }
 
@@ -92,7 +93,8 @@ protected:
                     .arg(Mezcla::encripta(s.usuario), Mezcla::encripta(s.clave))
                     .toUtf8());
         f.close();
-        ArchivoIniTexto::escribe(ini(), kConf, QStringLiteral("Ruta de Sartenal Premium"), host());
+        // Written as the user would: with backslashes on Windows.
+        ArchivoIniTexto::escribe(ini(), kConf, QStringLiteral("Ruta de Sartenal Premium"), QDir::toNativeSeparators(host()));
         ArchivoIniTexto::escribe(ini(), kConf, QStringLiteral("Base de datos principal"), base);
     }
 
@@ -141,9 +143,9 @@ TEST_F(Ejecutable, HeadlessFirstStartWithoutInstallationSaysWhyAndExits2) {
 
 TEST_F(Ejecutable, AjustarWritesKeysAndRefusesBadOnes) {
     // Wine keeps no DACL of its own: it rebuilds one from the Unix mode and merges the folder's
-    // inheritable entries even into a protected list, which Windows does not. A private folder
-    // keeps that out of the check on the settings file below.
-    ASSERT_EQ(ArchivoSistema::CierraAOtros(carpeta()), QString());
+    // inheritable entries even into a protected list, which Windows does not. Private folders
+    // keep that out of the check on the settings file below.
+    for (const QString& c : {QFileInfo(carpeta()).path(), carpeta()}) ASSERT_EQ(ArchivoSistema::CierraAOtros(c), QString());
     Salida s = corre({QStringLiteral("-ajustar"), QStringLiteral("Contraseña WEB=clave'1"), QStringLiteral("Puerto=3310"),
                       QStringLiteral("Prefijo de tablas WEB=wpx_"), QStringLiteral("Usuario WEB=José Núñez")});
     EXPECT_EQ(s.estado, 0) << s.err.toStdString();
@@ -485,7 +487,7 @@ TEST_F(Ejecutable, HistorialPrintsTheSendsAndALogIsKeptBesideTheSettings) {
         QProcessEnvironment e = entorno();
         e.remove(QStringLiteral("QT_QPA_PLATFORM"));
         terminal.setProcessEnvironment(e);
-        terminal.start(QStringLiteral("script"), {QStringLiteral("-qefc"), exe() + QStringLiteral(" -enviar"), QStringLiteral("/dev/null")});
+        terminal.start(QStringLiteral("script"), {QStringLiteral("-qefc"), QLatin1Char('"') + exe() + QStringLiteral("\" -enviar"), QStringLiteral("/dev/null")});
         ASSERT_TRUE(terminal.waitForStarted()) << "script(1), from util-linux";
         terminal.waitForFinished(120000);
         EXPECT_EQ(terminal.exitCode(), 0);
