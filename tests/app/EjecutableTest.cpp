@@ -741,7 +741,8 @@ TEST_F(Ejecutable, ConnectionLostInTheMiddleOfASendNamesTheShopsDatabase) {
     prueba::BaseTemporal pos({QStringLiteral("pos-tables.sql")});
     prueba::BaseTemporal web({QStringLiteral("wordpress-tables.sql")});
     llenaEnvioLento(pos, web, QStringLiteral("0"));
-    web.ejecuta(QStringLiteral("CREATE TABLE lentitud (activa INT)"));
+    // Not transactional: the next statement sees the switch, whatever its transaction's snapshot.
+    web.ejecuta(QStringLiteral("CREATE TABLE lentitud (activa INT) ENGINE=MyISAM"));
     web.ejecuta(QStringLiteral("INSERT INTO lentitud VALUES (0)"));
     web.ejecuta(QStringLiteral("CREATE TRIGGER meta_lenta BEFORE INSERT ON wp_postmeta FOR EACH ROW "
                                "SET @espera = IF((SELECT activa FROM lentitud) = 1, SLEEP(0.004), 0)"));
@@ -763,9 +764,13 @@ TEST_F(Ejecutable, ConnectionLostInTheMiddleOfASendNamesTheShopsDatabase) {
     QProcess p;
     QString salida;
     ASSERT_NO_FATAL_FAILURE(enviaHastaElPrimerLote(p, salida));
-    // The next chunk is under way, its posts written: the relay dies among its meta rows.
+    // The next chunk is under way: once the server sleeps among its meta rows, the relay dies.
     web.ejecuta(QStringLiteral("UPDATE lentitud SET activa = 1"));
-    QThread::msleep(1000);
+    for (const QDeadlineTimer tope(60000);
+         web.valor(QStringLiteral("SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE DB = DATABASE() "
+                                  "AND STATE = 'User sleep'")) == QStringLiteral("0") &&
+         !tope.hasExpired();)
+        QThread::msleep(20);
     relevo.kill();
     relevo.waitForFinished();
     ASSERT_TRUE(p.waitForFinished(120000));
