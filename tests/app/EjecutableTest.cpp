@@ -491,7 +491,7 @@ TEST_F(Ejecutable, HistorialPrintsTheSendsAndALogIsKeptBesideTheSettings) {
         ASSERT_TRUE(terminal.waitForStarted()) << "script(1), from util-linux";
         terminal.waitForFinished(120000);
         EXPECT_EQ(terminal.exitCode(), 0);
-        const QString enTerminal = QString::fromUtf8(terminal.readAllStandardOutput()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        const QString enTerminal = texto(terminal.readAllStandardOutput());
         EXPECT_TRUE(enTerminal.contains(QStringLiteral("\rProductos 3 de 3"))) << enTerminal.toStdString();
         EXPECT_FALSE(enTerminal.contains(QStringLiteral("3 de 3  "))) << "no line per chunk";
         EXPECT_TRUE(enTerminal.trimmed().endsWith(QStringLiteral("Productos enviados: 3 de 3 (nuevos: 1)"))) << enTerminal.toStdString();
